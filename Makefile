@@ -1,0 +1,35 @@
+# The two commands of the README, and the developer's other entry points.
+# Each target installs what it needs first (scripts/setup.sh is idempotent).
+
+BUILD      ?= build
+ASAN_BUILD ?= build-asan
+JOBS       ?= 2
+
+.PHONY: all setup build demo test test-asan bench clean
+
+all: build
+
+setup:
+	@bash scripts/setup.sh
+
+build: setup
+	@cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DAISFW_WERROR=ON >/dev/null
+	@cmake --build $(BUILD) -j $(JOBS)
+
+# The main job against the sample firmware.
+demo: build
+	@bash scripts/demo.sh $(BUILD)
+
+test: build
+	@ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
+
+# The whole test suite under AddressSanitizer and UndefinedBehaviorSanitizer.
+test-asan: setup
+	@cmake -S . -B $(ASAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DAISFW_SANITIZE=ON \
+	  -DAISFW_BENCH=OFF -DAISFW_WERROR=ON >/dev/null
+	@cmake --build $(ASAN_BUILD) -j $(JOBS)
+	@ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+	  ctest --test-dir $(ASAN_BUILD) --output-on-failure -j $(JOBS)
+
+clean:
+	rm -rf $(BUILD) $(ASAN_BUILD)

@@ -1,0 +1,23 @@
+# Warning and sanitizer flags shared by every target of the project.
+add_library(aisfw_options INTERFACE)
+target_compile_features(aisfw_options INTERFACE cxx_std_20)
+target_compile_options(aisfw_options INTERFACE
+  -Wall -Wextra -Wpedantic -Wshadow -Wnon-virtual-dtor -Wold-style-cast
+  $<$<BOOL:${AISFW_WERROR}>:-Werror>)
+
+if(AISFW_SANITIZE)
+  target_compile_options(aisfw_options INTERFACE
+    -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
+  target_link_options(aisfw_options INTERFACE -fsanitize=address,undefined)
+endif()
+
+# aisfw_add_test(NAME SOURCES... LIBS ...): one GoogleTest executable, each of
+# its cases registered with CTest.
+function(aisfw_add_test name)
+  cmake_parse_arguments(T "" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${T_SOURCES})
+  target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main aisfw_options)
+  target_compile_definitions(${name} PRIVATE
+    AISFW_TEST_DATA="${PROJECT_SOURCE_DIR}/tests/data")
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 NO_PRETTY_VALUES)
+endfunction()
