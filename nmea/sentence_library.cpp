@@ -1,0 +1,170 @@
+#include "nmea/sentence_library.h"
+
+#include <cstring>
+
+#include "nmea/classification.h"
+#include "nmea/dispatch_tables.h"
+#include "nmea/framing.h"
+
+namespace nmea {
+namespace {
+
+// Copies up to `count` characters, stopping at a NUL, so a short line is
+// never read past its end.
+void CopyUpTo(char* to, const char* from, std::size_t count) {
+  for (std::size_t i = 0; i < count && from[i] != '\0'; ++i) to[i] = from[i];
+}
+
+SentenceFault FaultOf(ParseStatus status) {
+  switch (status) {
+    case ParseStatus::Accepted: return SentenceFault::None;
+    case ParseStatus::FieldCount: return SentenceFault::FieldCount;
+    case ParseStatus::Range: return SentenceFault::Range;
+    case ParseStatus::Length: return SentenceFault::Length;
+    case ParseStatus::NotHex: return SentenceFault::NotHex;
+    case ParseStatus::NotBuilt: return SentenceFault::NotBuilt;
+  }
+  return SentenceFault::Range;
+}
+
+SentenceFault FaultOf(CollectResult result) {
+  switch (result) {
+    case CollectResult::Complete: return SentenceFault::None;
+    case CollectResult::Collecting: return SentenceFault::Fragment;
+    case CollectResult::NotEncapsulation: return SentenceFault::UnknownFormatter;
+    case CollectResult::Broken: return SentenceFault::BrokenFragment;
+    case CollectResult::Blocked: return SentenceFault::RingBlocked;
+    case CollectResult::TooLong: return SentenceFault::PayloadTooLong;
+    case CollectResult::Addressed: return SentenceFault::Addressed;
+  }
+  return SentenceFault::BrokenFragment;
+}
+
+}  // namespace
+
+const char* FaultName(SentenceFault fault) {
+  switch (fault) {
+    case SentenceFault::None: return "none";
+    case SentenceFault::LineEnd: return "line end";
+    case SentenceFault::Checksum: return "checksum";
+    case SentenceFault::TooLong: return "too long";
+    case SentenceFault::UnknownFormatter: return "unknown formatter";
+    case SentenceFault::FieldCount: return "field count";
+    case SentenceFault::Range: return "range";
+    case SentenceFault::Length: return "length";
+    case SentenceFault::NotHex: return "not hexadecimal";
+    case SentenceFault::NotBuilt: return "no parser yet";
+    case SentenceFault::Fragment: return "fragment";
+    case SentenceFault::BrokenFragment: return "broken fragment";
+    case SentenceFault::RingBlocked: return "fragment ring blocked";
+    case SentenceFault::PayloadTooLong: return "payload too long";
+    case SentenceFault::Addressed: return "addressed message";
+    case SentenceFault::AisPayload: return "ais payload";
+    case SentenceFault::AisMessage: return "ais message";
+  }
+  return "unknown";
+}
+
+bool SentenceLibrary::Dispatch(char* line, SentenceRecord& record) {
+  const std::size_t length = std::strlen(line);
+  if (length < 2 || line[length - 1] != '\n' || line[length - 2] != '\r') {
+    return Fail(SentenceFault::LineEnd);
+  }
+  if (!VerifyChecksum(line)) return Fail(SentenceFault::Checksum);
+  if (!ExpandEmptyFields(line)) return Fail(SentenceFault::TooLong);
+
+  std::memset(record.talker, 0, sizeof record.talker);
+  std::memset(record.formatter, 0, sizeof record.formatter);
+  record.makerLetter = 0;
+  record.start = line[0];
+
+  char* sentence = line;
+  if (line[1] == 'P') {
+    record.talker[0] = 'P';
+    CopyUpTo(record.formatter, line + 2, 3);
+    if (std::strcmp(record.formatter, "ZLX") == 0 && std::strlen(line) > 8) {
+      // $PZLX,<letter>,<formatter>,... is read as $P<formatter>,...
+      record.makerLetter = line[6];
+      line[6] = '$';
+      line[7] = 'P';
+      sentence = line + 6;
+      std::memset(record.formatter, 0, sizeof record.formatter);
+      CopyUpTo(record.formatter, sentence + 2, 3);
+    }
+  } else if (length > 5 && line[5] == 'Q') {
+    CopyUpTo(record.talker, line + 1, 2);
+    record.formatter[0] = 'Q';
+  } else {
+    CopyUpTo(record.talker, line + 1, 2);
+    CopyUpTo(record.formatter, line + 3, 3);
+  }
+
+  const SentenceParser parse = FindParser(record.formatter);
+  if (parse == nullptr) return Fail(SentenceFault::UnknownFormatter);
+  const ParseStatus status = parse(sentence, record);
+  if (status != ParseStatus::Accepted) return Fail(FaultOf(status));
+  return true;
+}
+
+bool SentenceLibrary::ParseSentence(char* line, SentenceRecord& record) {
+  fault_ = SentenceFault::None;
+  if (!Dispatch(line, record)) return false;
+
+  record.category = ClassifyFormatter(record);
+  if (store_ != nullptr) store_->StoreDecode(record);
+
+  if (record.start != '!') {
+    lastPayload_ = AisPayloadRecord{};
+    if (ais_ != nullptr) ais_->AisClear();
+    return true;
+  }
+  return DecodeEncapsulated(record);
+}
+
+bool SentenceLibrary::ParseSentence(std::string_view line, SentenceRecord& record) {
+  fault_ = SentenceFault::None;
+  if (line.size() > kMaxExpandedLength) return Fail(SentenceFault::TooLong);
+  char buffer[kLineBufferSize];
+  std::memcpy(buffer, line.data(), line.size());
+  buffer[line.size()] = '\0';
+  return ParseSentence(buffer, record);
+}
+
+bool SentenceLibrary::DecodeEncapsulated(const SentenceRecord& record) {
+  const CollectResult collected = assembler_.CollectEncapsulation(record, lastPayload_);
+  if (collected != CollectResult::Complete) return Fail(FaultOf(collected));
+  if (ais_ == nullptr) return true;
+
+  if (!ais_->AisDearmour(lastPayload_)) return Fail(SentenceFault::AisPayload);
+  if (!ais_->AisDecodeMessage()) return Fail(SentenceFault::AisMessage);
+
+  const bool own = std::strncmp(record.formatter, "VDO", 3) == 0;
+  const char channel = record.body.encapsulation.channel;
+  const int entry = ais_->AisTargetsUpdate(channel - 'A', 0, own);
+  if (entry < 0) return true;
+  if (static_cast<unsigned char>(channel) != kEmptyByte) ais_->AisCountMessage(entry, own);
+  return true;
+}
+
+bool SentenceLibrary::ComposeSentence(std::span<char> out, SentenceRecord& record,
+                                      const char* formatter, const char* talker) {
+  if (out.empty()) return false;
+  out[0] = '\0';
+
+  std::memset(record.talker, 0, sizeof record.talker);
+  std::memset(record.formatter, 0, sizeof record.formatter);
+  CopyUpTo(record.talker, talker, sizeof record.talker - 1);
+  CopyUpTo(record.formatter, formatter, sizeof record.formatter - 1);
+  record.category = ClassifyFormatter(record);
+  if (store_ != nullptr) store_->StoreEncode(record);
+
+  const SentenceComposer compose = FindComposer(record.formatter);
+  if (compose == nullptr) return false;
+  if (!compose(out, record) || !AppendChecksum(out)) {
+    out[0] = '\0';
+    return false;
+  }
+  return true;
+}
+
+}  // namespace nmea

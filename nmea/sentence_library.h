@@ -1,0 +1,85 @@
+#pragma once
+// The sentence library's two entry points and the state they share: the
+// encapsulation rings and the last complete AIS payload. The program creates
+// one SentenceLibrary; tests create their own.
+
+#include <cstdint>
+#include <span>
+#include <string_view>
+
+#include "nmea/encapsulation.h"
+#include "nmea/handoff.h"
+#include "nmea/parsers.h"
+#include "nmea/sentence_record.h"
+
+namespace nmea {
+
+// Why the last ParseSentence returned false (None after a success).
+enum class SentenceFault : std::uint8_t {
+  None,
+  LineEnd,           // no CR LF at the end
+  Checksum,          // no '*' in time, or a mismatch
+  TooLong,           // 99 characters or more after the empty-field expansion
+  UnknownFormatter,  // no parser for the formatter
+  FieldCount,        // the parser's field count
+  Range,             // a value out of range
+  Length,            // a field of the wrong length
+  NotHex,            // a hexadecimal field that is not
+  NotBuilt,          // the formatter's parser is not there yet
+  Fragment,          // part of a message that is not complete yet
+  BrokenFragment,    // a continuation that does not fit the message collected
+  RingBlocked,       // the ring's current slot holds an unreleased message
+  PayloadTooLong,    // the assembled payload would pass 175 characters
+  Addressed,         // an ABM/BBM message: assembled but not decoded
+  AisPayload,        // the payload could not be turned into bits
+  AisMessage,        // the message could not be decoded
+};
+
+// Short lower-case name of a fault, for logs and the command line.
+const char* FaultName(SentenceFault fault);
+
+class SentenceLibrary {
+ public:
+  SentenceLibrary() = default;
+  SentenceLibrary(StoreHandoff* store, AisHandoff* ais) : store_(store), ais_(ais) {}
+
+  void SetStoreHandoff(StoreHandoff* store) { store_ = store; }
+  void SetAisHandoff(AisHandoff* ais) { ais_ = ais; }
+
+  // Parses one line ending in CR LF held in a writable, NUL-terminated
+  // buffer of at least kLineBufferSize bytes; the line is changed in place.
+  // True when the sentence was accepted and, for a '!' sentence, a complete
+  // VDM or VDO message was decoded.
+  bool ParseSentence(char* line, SentenceRecord& record);
+
+  // The same for a line held elsewhere: it is copied into a line buffer
+  // first, and a line too long for one is refused.
+  bool ParseSentence(std::string_view line, SentenceRecord& record);
+
+  // Writes the sentence for `formatter` (three characters) with `talker`
+  // (up to two characters) from the record into `out`, with checksum, CR LF
+  // and NUL. False when the formatter has no composer or the sentence does
+  // not fit; `out` then holds an empty text.
+  bool ComposeSentence(std::span<char> out, SentenceRecord& record, const char* formatter,
+                       const char* talker);
+
+  SentenceFault LastFault() const { return fault_; }
+  const AisPayloadRecord& LastPayload() const { return lastPayload_; }
+  EncapsulationAssembler& Encapsulation() { return assembler_; }
+
+ private:
+  bool Fail(SentenceFault fault) {
+    fault_ = fault;
+    return false;
+  }
+  bool Dispatch(char* line, SentenceRecord& record);
+  bool DecodeEncapsulated(const SentenceRecord& record);
+
+  StoreHandoff* store_ = nullptr;
+  AisHandoff* ais_ = nullptr;
+  EncapsulationAssembler assembler_;
+  AisPayloadRecord lastPayload_{};
+  SentenceFault fault_ = SentenceFault::None;
+};
+
+}  // namespace nmea

@@ -1,0 +1,236 @@
+// The address split, the parse and compose tables, and the hand-offs that
+// ParseSentence and ComposeSentence make to the layers above the library.
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "nmea/classification.h"
+#include "nmea/dispatch_tables.h"
+#include "nmea/sentence_library.h"
+#include "sentence_text.h"
+
+namespace nmea {
+namespace {
+
+using testing_support::Sentence;
+
+struct AddressCase {
+  const char* name;
+  std::string line;
+  const char* talker;
+  const char* formatter;
+  char makerLetter;
+  bool hasParser;
+};
+
+class AddressSplit : public testing::TestWithParam<AddressCase> {};
+
+TEST_P(AddressSplit, FillsTheHeaderAndPicksTheParser) {
+  const AddressCase& c = GetParam();
+  SentenceLibrary library;
+  SentenceRecord record{};
+  library.ParseSentence(c.line, record);
+  EXPECT_EQ(record.start, c.line[0]);
+  EXPECT_STREQ(record.talker, c.talker);
+  EXPECT_EQ(std::string(record.formatter, 3), std::string(c.formatter, 3));
+  EXPECT_EQ(record.makerLetter, c.makerLetter);
+  EXPECT_EQ(library.LastFault() != SentenceFault::UnknownFormatter, c.hasParser)
+      << FaultName(library.LastFault());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Dispatch, AddressSplit,
+    testing::Values(
+        AddressCase{"Standard", Sentence("$GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,"),
+                    "GP", "GGA", 0, true},
+        AddressCase{"Encapsulation", Sentence("!AIVDM,1,1,,A,13aEOK?P00PD2wVMdLDRhgvL289?,0"),
+                    "AI", "VDM", 0, true},
+        AddressCase{"Query", Sentence("$AIGPQ,GGA"), "AI", "Q\0\0", 0, true},
+        AddressCase{"MakerSentence", Sentence("$PZLX,C,DBG,700,1,,,,,,"), "P", "DBG", 'C', true},
+        AddressCase{"MakerSentenceOtherFormatter", Sentence("$PZLX,R,TPS,040,0001ABCD"), "P", "TPS", 'R', true},
+        AddressCase{"MakerSentenceUnknownInner", Sentence("$PZLX,A,XYZ,1"), "P", "XYZ", 'A', false},
+        // A proprietary sentence whose maker code is a formatter of the table
+        // reaches that parser; the device's probe answers come this way.
+        AddressCase{"ProprietaryNamedLikeAFormatter", Sentence("$PTST,,,,,00016"), "P", "TST", 0, true},
+        AddressCase{"ForeignProprietary", Sentence("$PGRME,15.0,M,45.0,M,25.0,M"), "P", "GRM", 0, false},
+        AddressCase{"UnknownFormatter", Sentence("$SDHDG,101.1,,,7.1,W"), "SD", "HDG", 0, false}),
+    [](const testing::TestParamInfo<AddressCase>& row) { return std::string(row.param.name); });
+
+TEST(AddressSplit, MakerSentenceIsSeenByItsParserWithoutThePrefix) {
+  // The rewrite turns "$PZLX,C,DBG,..." into "$PDBG,..." in place.
+  std::string line = Sentence("$PZLX,C,DBG,700,1,,,,,,");
+  char buffer[kLineBufferSize] = {};
+  line.copy(buffer, line.size());
+  SentenceLibrary library;
+  SentenceRecord record{};
+  library.ParseSentence(buffer, record);
+  EXPECT_EQ(std::string(buffer + 6, 11), "$PDBG,700,1");
+}
+
+TEST(Tables, EveryListedFormatterHasItsHandler) {
+  const char* parsed[] = {"ABK", "ABM", "ACA", "ACK", "ACS", "AIQ", "ALR", "BBM", "BDY", "BTH", "DBG",
+                          "DTM", "FRQ", "GBS", "GGA", "GLL", "GNS", "GRS", "GSA", "GST", "GSV",
+                          "HDT", "MID", "MOB", "OSD", "Q\0\0", "RMA", "RMC", "ROT", "SSD", "Smg",
+                          "TPS", "TST", "TXT", "VBW", "VDM", "VDO", "VSD", "VTG", "WPL", "ZDA"};
+  for (const char* f : parsed) EXPECT_NE(FindParser(f), nullptr) << f;
+  const char* composed[] = {"ABK", "ABM", "ACA", "ACK", "ACS", "ALR", "BBM", "BDY",
+                            "BTH", "DBG", "FRQ", "GBS", "GSA", "HDT", "MID", "MOB",
+                            "RMC", "SSD", "TPS", "TST", "VDM", "VDO", "VSD"};
+  for (const char* f : composed) EXPECT_NE(FindComposer(f), nullptr) << f;
+
+  for (const char* f : {"SMG", "smg", "HDG", "GGB", "QAA", "LRI", "DSC", "VER", "\0\0\0"}) {
+    EXPECT_EQ(FindParser(f), nullptr) << f;
+  }
+  for (const char* f : {"GGA", "GLL", "VTG", "TXT", "Q\0\0", "ZDA", "AIQ"}) {
+    EXPECT_EQ(FindComposer(f), nullptr) << f;
+  }
+}
+
+TEST(Compose, UnknownFormatterFailsAndLeavesTheOutputEmpty) {
+  SentenceLibrary library;
+  SentenceRecord record{};
+  std::array<char, 100> out;
+  out.fill('x');
+  EXPECT_FALSE(library.ComposeSentence(out, record, "GGA", "GP"));
+  EXPECT_STREQ(out.data(), "");
+}
+
+SentenceRecord VdmRecord(const char* payload, std::int8_t channel) {
+  SentenceRecord record{};
+  EncapsulationBody& body = record.body.encapsulation;
+  body.total = 1;
+  body.number = 1;
+  body.sequenceId = static_cast<std::int8_t>(kEmptyByte);
+  body.channel = static_cast<char>(channel);
+  std::strcpy(body.payload, payload);
+  body.fillBits = 0;
+  return record;
+}
+
+TEST(Compose, WritesChecksumAndLineEndAndParsesBack) {
+  SentenceLibrary library;
+  SentenceRecord record = VdmRecord("13aEOK?P00PD2wVMdLDRhgvL289?", 1);
+  std::array<char, 100> out{};
+  ASSERT_TRUE(library.ComposeSentence(out, record, "VDM", "AI"));
+  EXPECT_STREQ(out.data(), Sentence("!AIVDM,1,1,,B,13aEOK?P00PD2wVMdLDRhgvL289?,0").c_str());
+
+  SentenceRecord parsed{};
+  ASSERT_TRUE(library.ParseSentence(std::string(out.data()), parsed));
+  EXPECT_EQ(parsed.body.encapsulation.channel, 'B');
+  EXPECT_STREQ(parsed.body.encapsulation.payload, "13aEOK?P00PD2wVMdLDRhgvL289?");
+}
+
+TEST(Compose, ASentenceThatDoesNotFitIsNotWritten) {
+  SentenceLibrary library;
+  SentenceRecord record = VdmRecord("13aEOK?P00PD2wVMdLDRhgvL289?", 0);
+  std::array<char, 40> small;
+  small.fill('x');
+  EXPECT_FALSE(library.ComposeSentence(small, record, "VDM", "AI"));
+  EXPECT_STREQ(small.data(), "");
+  // Room for the sentence but not for its checksum: still nothing.
+  std::array<char, 48> almost;
+  EXPECT_FALSE(library.ComposeSentence(almost, record, "VDM", "AI"));
+  EXPECT_STREQ(almost.data(), "");
+}
+
+// Records what the library hands to the store and the AIS chain.
+struct RecordingHandoffs : StoreHandoff, AisHandoff {
+  std::vector<std::string> calls;
+  std::uint8_t decodedCategory = 0xFF;
+  bool decodeResult = true;
+  int entry = 3;
+
+  void StoreDecode(SentenceRecord& record) override {
+    decodedCategory = record.category;
+    calls.push_back("StoreDecode " + std::string(record.formatter));
+  }
+  void StoreEncode(SentenceRecord& record) override {
+    calls.push_back("StoreEncode " + std::string(record.talker) + record.formatter);
+    // The store completes the record: the composer must see this.
+    record.body.encapsulation.fillBits = 4;
+  }
+  void AisClear() override { calls.push_back("AisClear"); }
+  bool AisDearmour(const AisPayloadRecord& payload) override {
+    calls.push_back("AisDearmour " + std::string(payload.payload));
+    return true;
+  }
+  bool AisDecodeMessage() override {
+    calls.push_back("AisDecodeMessage");
+    return decodeResult;
+  }
+  int AisTargetsUpdate(int channelIndex, int extra, bool own) override {
+    calls.push_back("AisTargetsUpdate " + std::to_string(channelIndex) + " " +
+                    std::to_string(extra) + " " + (own ? "own" : "other"));
+    return entry;
+  }
+  void AisCountMessage(int index, bool vdo) override {
+    calls.push_back("AisCountMessage " + std::to_string(index) + (vdo ? " VDO" : " VDM"));
+  }
+};
+
+TEST(Handoffs, AVdmMessageTravelsTheWholeChain) {
+  RecordingHandoffs h;
+  SentenceLibrary library(&h, &h);
+  SentenceRecord record{};
+  ASSERT_TRUE(library.ParseSentence(Sentence("!AIVDM,1,1,,B,13aEOK?P00PD2wVMdLDRhgvL289?,0"), record));
+  EXPECT_EQ(h.decodedCategory, CategoryAis);
+  EXPECT_EQ(h.calls, (std::vector<std::string>{"StoreDecode VDM", "AisDearmour 13aEOK?P00PD2wVMdLDRhgvL289?",
+                                               "AisDecodeMessage", "AisTargetsUpdate 1 0 other",
+                                               "AisCountMessage 3 VDM"}));
+}
+
+TEST(Handoffs, OwnStationEmptyChannelAndRefusals) {
+  RecordingHandoffs h;
+  SentenceLibrary library(&h, &h);
+  SentenceRecord record{};
+
+  // VDO with an empty channel: folded in as the own station, not counted.
+  ASSERT_TRUE(library.ParseSentence(Sentence("!AIVDO,1,1,,,B3aC,0"), record));
+  EXPECT_EQ(h.calls.back().rfind("AisTargetsUpdate", 0), 0u) << h.calls.back();
+  EXPECT_NE(h.calls.back().find(" own"), std::string::npos);
+
+  // No target keeps the message: accepted, nothing counted.
+  h.calls.clear();
+  h.entry = -1;
+  ASSERT_TRUE(library.ParseSentence(Sentence("!AIVDM,1,1,,A,B3aC,0"), record));
+  EXPECT_EQ(h.calls.back(), "AisTargetsUpdate 0 0 other");
+
+  // A message the decoder refuses makes the sentence fail.
+  h.decodeResult = false;
+  EXPECT_FALSE(library.ParseSentence(Sentence("!AIVDM,1,1,,A,B3aC,0"), record));
+  EXPECT_EQ(library.LastFault(), SentenceFault::AisMessage);
+}
+
+TEST(Handoffs, ParametricSentenceClearsTheLastPayload) {
+  RecordingHandoffs h;
+  SentenceLibrary library(&h, &h);
+  SentenceRecord record{};
+  ASSERT_TRUE(library.ParseSentence(Sentence("!AIVDM,1,1,,A,B3aC,0"), record));
+  EXPECT_STREQ(library.LastPayload().payload, "B3aC");
+
+  // A refused '$' sentence changes nothing; an accepted one voids the last message.
+  h.calls.clear();
+  EXPECT_FALSE(library.ParseSentence(Sentence("$GPXXX,1"), record));
+  EXPECT_STREQ(library.LastPayload().payload, "B3aC");
+  EXPECT_TRUE(h.calls.empty());
+  ASSERT_TRUE(library.ParseSentence(Sentence("$AIVDM,1,1,,A,B3aC,0"), record));
+  EXPECT_STREQ(library.LastPayload().payload, "");
+  EXPECT_EQ(h.calls, (std::vector<std::string>{"StoreDecode VDM", "AisClear"}));
+}
+
+TEST(Handoffs, ComposeAsksTheStoreFirst) {
+  RecordingHandoffs h;
+  SentenceLibrary library(&h, &h);
+  SentenceRecord record = VdmRecord("B3aC", 0);
+  std::array<char, 100> out{};
+  ASSERT_TRUE(library.ComposeSentence(out, record, "VDO", "AIX"));
+  EXPECT_EQ(h.calls, std::vector<std::string>{"StoreEncode AIVDO"}) << "talker cut to two characters";
+  EXPECT_STREQ(out.data(), Sentence("!AIVDO,1,1,,A,B3aC,4").c_str());
+}
+
+}  // namespace
+}  // namespace nmea

@@ -1,0 +1,196 @@
+// The field scanner and the field converters every parser relies on.
+
+#include <gtest/gtest.h>
+
+#include <clocale>
+#include <cstring>
+#include <string>
+
+#include "nmea/fields.h"
+
+namespace nmea {
+namespace {
+
+TEST(NextField, WalksFieldsAndEndsWhenTheDelimiterIsMissing) {
+  char sentence[] = "$GPHDT,  274.07, ,T*03\r\n";
+  FieldScanner scan;
+  EXPECT_STREQ(scan.NextField(sentence, ','), "$GPHDT");
+  EXPECT_STREQ(scan.NextField(nullptr, ','), "274.07") << "leading spaces are skipped";
+  EXPECT_STREQ(scan.NextField(nullptr, ','), " ") << "the empty-field marker stays";
+  EXPECT_EQ(scan.NextField(nullptr, ','), nullptr) << "no comma left: no field";
+  EXPECT_EQ(scan.NextField(nullptr, '*'), nullptr) << "the scan is over";
+}
+
+TEST(NextField, TheLastFieldEndsAtTheStar) {
+  char sentence[] = "$GPHDT,274.07,T*03\r\n";
+  FieldScanner scan;
+  scan.NextField(sentence, ',');
+  scan.NextField(nullptr, ',');
+  EXPECT_STREQ(scan.NextField(nullptr, '*'), "T");
+  char other[] = "$X,1*00\r\n";
+  EXPECT_STREQ(scan.NextField(other, ','), "$X") << "a new sentence starts a new scan";
+}
+
+TEST(HasFieldCount, CountsCommasExactly) {
+  EXPECT_TRUE(HasFieldCount("$GPHDT,274.07,T*03\r\n", 2));
+  EXPECT_FALSE(HasFieldCount("$GPHDT,274.07,T*03\r\n", 1));
+  EXPECT_FALSE(HasFieldCount("$GPHDT,274.07,T*03\r\n", 3));
+  EXPECT_FALSE(HasFieldCount("$GPHDT*03\r\n", 0)) << "no commas is never a count";
+}
+
+struct LatLonCase {
+  const char* fields;
+  float latitude;
+  float longitude;
+};
+
+class LatLon : public testing::TestWithParam<LatLonCase> {};
+
+TEST_P(LatLon, ReadsTheGroupAndReturnsTheFieldAfterIt) {
+  std::string text = std::string("$X,") + GetParam().fields + ",after,*00";
+  FieldScanner scan;
+  scan.NextField(text.data(), ',');
+  float lat = 0, lon = 0;
+  char* next = scan.ParseLatLon(scan.NextField(nullptr, ','), lat, lon);
+  EXPECT_FLOAT_EQ(lat, GetParam().latitude);
+  EXPECT_FLOAT_EQ(lon, GetParam().longitude);
+  ASSERT_NE(next, nullptr);
+  EXPECT_STREQ(next, "after");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Fields, LatLon,
+    testing::Values(LatLonCase{"4916.45,N,12311.12,W", 49.2741667f, -123.1853333f},
+                    LatLonCase{"4916.45,S,12311.12,E", -49.2741667f, 123.1853333f},
+                    LatLonCase{"0000.00,N,00000.00,E", 0.0f, 0.0f},
+                    LatLonCase{" , , , ", 91.0f, 181.0f},
+                    // Beyond the pole or the date line reads as "no position".
+                    LatLonCase{"9100.00,N,18100.00,E", 91.0f, 181.0f},
+                    LatLonCase{"9000.00,N,18000.00,W", 90.0f, -180.0f}));
+
+struct TimeCase {
+  const char* field;
+  int hour, minute, second, hundredths;
+};
+
+class UtcTime : public testing::TestWithParam<TimeCase> {};
+
+TEST_P(UtcTime, SplitsTheField) {
+  std::string text = std::string("$X,") + GetParam().field + ",next*00";
+  FieldScanner scan;
+  scan.NextField(text.data(), ',');
+  std::uint8_t h = 0, m = 0, s = 0, c = 77;
+  char* next = scan.ParseUtcTime(scan.NextField(nullptr, ','), h, m, s, c);
+  EXPECT_EQ(h, GetParam().hour);
+  EXPECT_EQ(m, GetParam().minute);
+  EXPECT_EQ(s, GetParam().second);
+  EXPECT_EQ(c, GetParam().hundredths);
+  EXPECT_EQ(next, nullptr) << "the time was followed by the last field";
+}
+
+INSTANTIATE_TEST_SUITE_P(Fields, UtcTime,
+                         testing::Values(TimeCase{"123519", 12, 35, 19, 0},
+                                         TimeCase{"123519.12", 12, 35, 19, 12},
+                                         TimeCase{"000000.01", 0, 0, 0, 1},
+                                         TimeCase{"235959.99", 23, 59, 59, 99},
+                                         TimeCase{"092751.000", 9, 27, 51, 0},
+                                         TimeCase{"101010.5", 10, 10, 10, 50},
+                                         // empty: 24:60:60, hundredths untouched
+                                         TimeCase{" ", 24, 60, 60, 77},
+                                         TimeCase{"1e300", 0, 0, 0, 0}));
+
+TEST(UtcTime, NeverRoundsPastTheHundredths) {
+  for (int cents = 0; cents < 100; ++cents) {
+    char text[40];
+    std::snprintf(text, sizeof text, "$X,123519.%02d,x*00", cents);
+    FieldScanner scan;
+    scan.NextField(text, ',');
+    std::uint8_t h, m, s, c;
+    scan.ParseUtcTime(scan.NextField(nullptr, ','), h, m, s, c);
+    EXPECT_EQ(c, cents) << text;
+    EXPECT_EQ(s, 19) << text;
+  }
+}
+
+TEST(Date, SplitsDdMmYyAndSentinelsEmpty) {
+  char text[] = "$X,230394, ,x*00";
+  FieldScanner scan;
+  scan.NextField(text, ',');
+  std::uint16_t year = 1;
+  std::uint8_t month = 1, day = 1;
+  char* next = scan.ParseDate(scan.NextField(nullptr, ','), year, month, day);
+  EXPECT_EQ(year, 2094);
+  EXPECT_EQ(month, 3);
+  EXPECT_EQ(day, 23);
+  scan.ParseDate(next, year, month, day);
+  EXPECT_EQ(year, 0);
+  EXPECT_EQ(month, 0);
+  EXPECT_EQ(day, 0);
+}
+
+TEST(HexByte, UpperCaseDigitsOnly) {
+  struct Case {
+    const char* text;
+    bool ok;
+    int value;
+  };
+  for (const Case c : {Case{"00", true, 0x00}, Case{"FF", true, 0xFF}, Case{"7A", true, 0x7A},
+                       Case{"9", true, 0x09}, Case{"", true, 0x00}, Case{"1A2", true, 0xA2},
+                       Case{"7f", false, 0}, Case{"G1", false, 0}, Case{" 1", false, 0}}) {
+    std::uint8_t out = 0;
+    EXPECT_EQ(ParseHexByte(c.text, out), c.ok) << c.text;
+    if (c.ok) {
+      EXPECT_EQ(out, c.value) << c.text;
+    }
+  }
+}
+
+TEST(Numbers, DecimalConversionsAreForgivingAndLocaleFree) {
+  // A locale with a decimal comma must not change how fields read.
+  const char* previous = std::setlocale(LC_NUMERIC, "de_DE.UTF-8");
+  EXPECT_EQ(ToInteger("42"), 42);
+  EXPECT_EQ(ToInteger("  -7"), -7);
+  EXPECT_EQ(ToInteger("+5"), 5);
+  EXPECT_EQ(ToInteger("12.9"), 12);
+  EXPECT_EQ(ToInteger("abc"), 0);
+  EXPECT_EQ(ToInteger(" "), 0);
+  EXPECT_EQ(ToInteger(nullptr), 0);
+  EXPECT_GT(ToInteger("99999999999999999999999"), 999999999) << "saturates instead of wrapping";
+  EXPECT_DOUBLE_EQ(ToReal("274.07"), 274.07);
+  EXPECT_DOUBLE_EQ(ToReal("-0.5"), -0.5);
+  EXPECT_DOUBLE_EQ(ToReal(".25"), 0.25);
+  EXPECT_DOUBLE_EQ(ToReal("x1"), 0.0);
+  EXPECT_DOUBLE_EQ(ToReal("nan"), 0.0);
+  if (previous != nullptr) std::setlocale(LC_NUMERIC, "C");
+}
+
+TEST(DegMin, ConvertsAndCapsAtTheLimit) {
+  EXPECT_FLOAT_EQ(DegMinToDegrees(4916.45, 90.0f), 49.2741667f);
+  EXPECT_FLOAT_EQ(DegMinToDegrees(12311.12, 180.0f), 123.1853333f);
+  EXPECT_FLOAT_EQ(DegMinToDegrees(9000.0, 90.0f), 90.0f);
+  EXPECT_FLOAT_EQ(DegMinToDegrees(9000.01, 90.0f), 91.0f);
+  EXPECT_FLOAT_EQ(DegMinToDegrees(18000.5, 180.0f), 181.0f);
+}
+
+TEST(DegMin, SplitsDegreesForOutput) {
+  struct Case {
+    float degrees;
+    int whole, minutes;
+    unsigned fraction;
+  };
+  for (const Case c : {Case{49.2741667f, 49, 16, 45000}, Case{0.5f, 0, 30, 0},
+                       Case{10.5083333f, 10, 30, 50000}, Case{123.1853333f, 123, 11, 12000},
+                       // 59.9999997' rounds up into the next degree
+                       Case{0.99999999f, 1, 0, 0}}) {
+    std::uint16_t d = 0, m = 0;
+    std::uint32_t f = 0;
+    DegreesToDegMin(c.degrees, d, m, f);
+    EXPECT_EQ(d, c.whole) << c.degrees;
+    EXPECT_EQ(m, c.minutes) << c.degrees;
+    // A float holds these angles to a few 1/100000 of a minute.
+    EXPECT_NEAR(static_cast<double>(f), c.fraction, 50.0) << c.degrees;
+  }
+}
+
+}  // namespace
+}  // namespace nmea
