@@ -1,0 +1,55 @@
+#include "firmware/image_validation.h"
+
+#include <cstring>
+
+#include "firmware/code_block.h"
+
+namespace firmware {
+namespace {
+
+bool Fail(const StatusSink& status, const char* format, std::uint32_t block) {
+  if (status) {
+    char text[80];
+    std::snprintf(text, sizeof text, format, static_cast<int>(block));
+    status(text);
+  }
+  return false;
+}
+
+}  // namespace
+
+bool ValidateImage(std::FILE* file, std::uint32_t& blockCount, std::uint32_t& imageSum,
+                   const StatusSink& status) {
+  std::rewind(file);
+  blockCount = 0;
+  imageSum = 0;
+
+  std::uint8_t block[kBlockSize];
+  bool endOfFile = false;
+  while (!endOfFile) {
+    // A short last record reads as if padded with zeros.
+    std::memset(block, 0, sizeof block);
+    if (std::fread(block, 1, sizeof block, file) < sizeof block) endOfFile = true;
+    ++blockCount;
+
+    const unsigned n = BlockDataLength(block);
+    if (!HasMagic(block) || n > kDataAreaSize) {
+      return Fail(status, "Invalid BIN file! (Incorrect header in block %d)", blockCount);
+    }
+    if (n == 0) return true;  // the end block; anything after it is never read
+
+    std::uint8_t check = 0;
+    std::uint32_t sum = 0;
+    for (unsigned i = 0; i < n; ++i) {
+      check ^= block[kDataOffset + i];
+      sum += block[kDataOffset + i];
+    }
+    if (check != block[kCheckOffset]) {
+      return Fail(status, "Invalid BIN file! (Incorrect check sum in block %d)", blockCount);
+    }
+    imageSum += sum;
+  }
+  return Fail(status, "Invalid BIN file! (Incomplete code data)", blockCount);
+}
+
+}  // namespace firmware

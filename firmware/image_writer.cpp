@@ -1,0 +1,87 @@
+#include "firmware/image_writer.h"
+
+#include <algorithm>
+#include <fstream>
+
+#include "firmware/code_block.h"
+
+namespace firmware {
+namespace {
+
+void AppendBlock(std::vector<std::uint8_t>& image, std::span<const std::uint8_t> data) {
+  std::uint8_t block[kBlockSize] = {};
+  std::copy(kMagic.begin(), kMagic.end(), block);
+  block[4] = static_cast<std::uint8_t>(data.size() & 0xFF);
+  block[5] = static_cast<std::uint8_t>(data.size() >> 8);
+  std::uint8_t check = 0;
+  for (std::size_t i = 0; i < data.size(); ++i) {
+    block[kDataOffset + i] = data[i];
+    check ^= data[i];
+  }
+  block[kCheckOffset] = check;
+  image.insert(image.end(), block, block + kBlockSize);
+}
+
+// splitmix64: a fixed seed gives the same sample images on every machine.
+std::uint64_t NextRandom(std::uint64_t& state) {
+  std::uint64_t z = (state += 0x9E3779B97F4A7C15ull);
+  z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
+  z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
+  return z ^ (z >> 31);
+}
+
+// Sizes keep a demo upgrade short while still spanning many blocks; the
+// last block of each image is a short one.
+std::size_t SampleCodeSize(int number) { return number == kKernelImage ? 16000 : 30000 + 700 * (number - 700); }
+
+}  // namespace
+
+std::vector<std::uint8_t> PackImage(std::span<const std::uint8_t> code) {
+  std::vector<std::uint8_t> image;
+  image.reserve((code.size() / kDataAreaSize + 2) * kBlockSize);
+  for (std::size_t at = 0; at < code.size(); at += kDataAreaSize) {
+    AppendBlock(image, code.subspan(at, std::min(kDataAreaSize, code.size() - at)));
+  }
+  AppendBlock(image, {});
+  return image;
+}
+
+std::string ImagePath(int number) { return "Bin/App_" + std::to_string(number) + ".SBIN"; }
+
+std::string SampleVersion(int number) {
+  if (number == kKernelImage) return "K2.0.1";
+  return "V2.3." + std::to_string(number - kKernelImage);
+}
+
+bool WriteSampleFirmware(const std::filesystem::path& folder, std::string& error) {
+  std::error_code ec;
+  std::filesystem::create_directories(folder / "Bin", ec);
+  if (ec) {
+    error = "cannot create " + (folder / "Bin").string() + ": " + ec.message();
+    return false;
+  }
+
+  std::ofstream catalogue(folder / "Bin" / "Firmware.csv", std::ios::binary);
+  for (int number = kKernelImage; number <= kLastApplicationImage; ++number) {
+    std::uint64_t state = static_cast<std::uint64_t>(number);
+    std::vector<std::uint8_t> code(SampleCodeSize(number));
+    for (auto& byte : code) byte = static_cast<std::uint8_t>(NextRandom(state));
+    const std::vector<std::uint8_t> image = PackImage(code);
+
+    const std::filesystem::path path = folder / ImagePath(number);
+    std::ofstream out(path, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(image.data()), static_cast<std::streamsize>(image.size()));
+    if (!out) {
+      error = "cannot write " + path.string();
+      return false;
+    }
+    catalogue << ImagePath(number) << ',' << SampleVersion(number) << '\n';
+  }
+  if (!catalogue) {
+    error = "cannot write " + (folder / "Bin" / "Firmware.csv").string();
+    return false;
+  }
+  return true;
+}
+
+}  // namespace firmware
