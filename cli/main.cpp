@@ -1,0 +1,18 @@
+// aisfw: the command-line front end of the firmware upgrade tool.
+
+#include <CLI/CLI.hpp>
+
+#include "cli/commands.h"
+
+int main(int argc, char** argv) {
+  CLI::App app{"aisfw: firmware upgrade and NMEA/AIS tool for AIS Class A transponders"};
+  app.require_subcommand(1);
+  app.set_version_flag("--version", "aisfw 0.1.0");
+
+  int exitCode = 0;
+  cli::AddValidateCommand(app, exitCode);
+  cli::AddPackCommand(app, exitCode);
+
+  CLI11_PARSE(app, argc, argv);
+  return exitCode;
+}
