@@ -31,5 +31,9 @@ test-asan: setup
 	@ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 	  ctest --test-dir $(ASAN_BUILD) --output-on-failure -j $(JOBS)
 
+# Benchmarks, built optimised; each prints its own figures.
+bench: build
+	@for b in $(BUILD)/bench/*_bench; do [ -x "$$b" ] && "$$b" || true; done
+
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD)

@@ -1,0 +1,7 @@
+#include "store/nmea_stack.h"
+
+namespace store {
+
+NmeaStack::NmeaStack() = default;
+
+}  // namespace store
