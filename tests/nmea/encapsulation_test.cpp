@@ -45,6 +45,9 @@ INSTANTIATE_TEST_SUITE_P(
         ParseCase{"VdmFillBits6", Sentence("!AIVDM,1,1,,A,13aE,6"), false, SentenceFault::Range},
         ParseCase{"VdmTotal10", Sentence("!AIVDM,10,1,,A,13aE,0"), false, SentenceFault::Range},
         ParseCase{"VdmSequence10", Sentence("!AIVDM,1,1,10,A,13aE,0"), false, SentenceFault::Range},
+        // 128 is the byte that marks an empty field, but this one is not empty.
+        ParseCase{"VdmSequence128", Sentence("!AIVDM,1,1,128,A,13aE,0"), false, SentenceFault::Range},
+        ParseCase{"VdmFillBits128", Sentence("!AIVDM,1,1,,A,13aE,128"), false, SentenceFault::Range},
         ParseCase{"VdmFiveFields", Sentence("!AIVDM,1,1,,A,13aE"), false, SentenceFault::FieldCount},
         ParseCase{"VdmSevenFields", Sentence("!AIVDM,1,1,,A,13aE,0,0"), false, SentenceFault::FieldCount},
         ParseCase{"VdoEmptyChannel", Sentence("!AIVDO,1,1,,,B3aC,0"), true, SentenceFault::None},
