@@ -3,9 +3,11 @@
 
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
+FUZZ_BUILD ?= build-fuzz
+FUZZ_SECONDS ?= 60
 JOBS       ?= 2
 
-.PHONY: all setup build demo test test-asan bench clean
+.PHONY: all setup build demo test test-asan bench fuzz clean
 
 all: build
 
@@ -35,5 +37,14 @@ test-asan: setup
 bench: build
 	@for b in $(BUILD)/bench/*_bench; do [ -x "$$b" ] && "$$b" || true; done
 
+# Coverage-guided fuzzing of the input boundaries with clang's libFuzzer,
+# FUZZ_SECONDS each; a crash leaves its input in $(FUZZ_BUILD)/.
+fuzz: setup
+	@CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DAISFW_SANITIZE=ON -DAISFW_FUZZ=ON -DAISFW_BENCH=OFF >/dev/null
+	@cmake --build $(FUZZ_BUILD) -j $(JOBS) --target parse_sentence_fuzz validate_image_fuzz
+	@cd $(FUZZ_BUILD) && ./fuzz/parse_sentence_fuzz -max_total_time=$(FUZZ_SECONDS) -max_len=200
+	@cd $(FUZZ_BUILD) && ./fuzz/validate_image_fuzz -max_total_time=$(FUZZ_SECONDS) -max_len=3000
+
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)
