@@ -31,8 +31,8 @@ PortError DescribeOpenError(const std::string& path, int errorNumber);
 // The error for a port that opened but is held by someone else.
 PortError BusyError(const std::string& path);
 
-// Program holding `path` open, as "name (pid N)", found through /proc; empty
-// when /proc does not tell. `exceptPid` is skipped (0: skip none).
+// The program holding `path` open, as "name (pid N)", found through /proc;
+// empty when /proc does not tell (another user's processes are hidden).
 std::string FindPortHolder(const std::string& path);
 
 }  // namespace comm

@@ -102,7 +102,11 @@ class PosixSerialHandle final : public SerialHandle {
     }
     if (tcsetattr(fd_, TCSANOW, &tio) != 0) return lastError_ = errno;
     if (const int error = SetLineSpeed(fd_, s.BaudRate); error != 0) return lastError_ = error;
-    if (GetLineSpeed(fd_) != s.BaudRate) return lastError_ = EINVAL;
+    // A driver may round to the nearest divisor; one that fell back to
+    // another rate altogether did not take the setting.
+    const std::uint32_t actual = GetLineSpeed(fd_);
+    const std::uint32_t off = actual > s.BaudRate ? actual - s.BaudRate : s.BaudRate - actual;
+    if (actual != 0 && off > s.BaudRate / 33) return lastError_ = EINVAL;
     bitsPerSecond_ = s.BaudRate;
     return 0;
   }
@@ -136,8 +140,8 @@ class PosixSerialHandle final : public SerialHandle {
       if (events != 0) return events;
 
       // Wait for input only while nothing unread is left over; unread bytes
-      // keep POLLIN set and would spin the loop.
-      const bool waitForInput = queued == 0 || !(mask & EV_RXCHAR);
+      // keep POLLIN set and would spin the loop, so their growth is sampled.
+      const bool waitForInput = queued == 0;
       int timeout = -1;
       if (!waitForInput) timeout = kSampleIntervalMs;
       if ((modemSupported_ || countersSupported_) && (mask & ~(EV_RXCHAR | EV_TXEMPTY | EV_RXFLAG)))
