@@ -2,7 +2,8 @@
 // TThreadComm: the serial port itself. Settings with their setter rules, the
 // recursive port lock, Open/Close/Read/Write, and one event thread per open
 // port that hands each event to the main thread and waits until it has been
-// dispatched to the handlers. All handlers run on the main thread.
+// dispatched to the handlers. All handlers run on the main thread, and the
+// port is used from the main thread only (a handler may close it).
 
 #include <condition_variable>
 #include <cstdint>
