@@ -1,0 +1,55 @@
+#pragma once
+// Receive line assembly: the port's OnRxChar handler. Reads the queued
+// bytes, cuts them into lines at LF (CR and NUL dropped), logs every complete
+// line, and hands each line of at most 82 characters, with CR LF put back,
+// first to the device-line consumer and then to the text-line watcher.
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "comm/line_watcher.h"
+#include "comm/thread_comm.h"
+
+namespace comm {
+
+// Longest line handed over, without its CR LF.
+inline constexpr std::size_t kMaxLineLength = 82;
+// A notification reads into a buffer of this size (one byte for the NUL);
+// a larger count is read in pieces.
+inline constexpr std::size_t kReceiveBufferSize = 5000;
+
+// Where the lines go. The wizard core implements it: the receive log pane,
+// the command channel's OnDeviceLine, and the watcher's actions.
+class ReceiveConsumers : public WatcherActions {
+ public:
+  // One log line per complete line, whatever its length (no CR LF).
+  virtual void LogReceivedLine(std::string_view line) = 0;
+  // The line with CR LF, NUL-terminated; called before the watcher.
+  virtual void OnDeviceLine(const char* line) = 0;
+};
+
+class ReceiveLineAssembler {
+ public:
+  ReceiveLineAssembler(LineWatchState& state, ReceiveConsumers& consumers)
+      : state_(state), consumers_(consumers) {}
+
+  // The OnRxChar handler: reads `count` bytes from `port` and assembles them.
+  void OnRxChar(ByteReader& port, std::uint32_t count);
+  // Assembles bytes already read.
+  void Receive(const char* bytes, std::size_t count);
+
+  // The line under assembly (survives between notifications and port
+  // re-opens).
+  const std::string& RxLine() const { return rxLine_; }
+
+ private:
+  void CompleteLine();
+
+  LineWatchState& state_;
+  ReceiveConsumers& consumers_;
+  std::string rxLine_;
+};
+
+}  // namespace comm

@@ -1,0 +1,194 @@
+// aisfw-sim: the virtual transponder on a pseudo-terminal, in real time.
+// Prints "port: /dev/pts/N" as the first line of standard output; its log
+// goes to standard error. Runs until SIGINT or SIGTERM (or its hang-up
+// fault closes the line).
+
+#include <fmt/core.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/signalfd.h>
+#include <unistd.h>
+
+#include <CLI/CLI.hpp>
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <sstream>
+
+#include "sim/pty_endpoint.h"
+#include "sim/transponder.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// The rate the device runs at: one of the tool's baud rates.
+constexpr std::uint32_t kRates[] = {110,   300,   600,   1200,  2400,   4800,   9600,  14400,
+                                    19200, 38400, 56000, 57600, 115200, 128000, 256000};
+// More unsent output than this is lost, as on a line nobody listens to.
+constexpr std::size_t kMaxPendingOutput = 64 * 1024;
+
+bool ParseLanguage(const std::string& text, sim::TransponderConfig& config) {
+  if (text == "none") {
+    config.language.reset();
+    return true;
+  }
+  std::array<int, 4> digits{};
+  std::istringstream in(text);
+  for (int i = 0; i < 4; ++i) {
+    std::string item;
+    if (!std::getline(in, item, ',') || item.size() != 1 || item[0] < '0' || item[0] > '9') return false;
+    digits[static_cast<std::size_t>(i)] = item[0] - '0';
+  }
+  std::string rest;
+  if (std::getline(in, rest)) return false;
+  config.language = digits;
+  return true;
+}
+
+std::string FaultHelp() {
+  std::string help = "Play a fault (repeatable). KIND is one of:";
+  for (const sim::FaultDescription& d : sim::FaultDescriptions()) help += fmt::format("\n  {:<18} {}", d.name, d.help);
+  return help;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  CLI::App app{"aisfw-sim: a virtual AIS transponder on a pseudo-terminal. It prints the path of its\n"
+               "serial end as 'port: /dev/pts/N', then answers the firmware upgrade tool there until\n"
+               "interrupted (Ctrl-C or SIGTERM)."};
+  sim::TransponderConfig config;
+  std::string classText = "0", languageText = "1,2,3,5", outDir, linkPath;
+  std::vector<std::string> faultTexts;
+  bool quiet = false;
+
+  app.add_option("--baud", config.baud, "Its own line speed in bit/s; it answers only a host at this speed")
+      ->type_name("RATE")
+      ->default_val(115200)
+      ->check(CLI::IsMember(std::vector<std::uint32_t>(std::begin(kRates), std::end(kRates))));
+  app.add_option("--firmware", config.firmware, "Firmware text of its information block")->type_name("TEXT")->default_val("V1.0.0");
+  app.add_option("--serial", config.serial, "Serial number of its information block")->default_val("1234567");
+  app.add_option("--class", classText, "Class digit of its \"[ClassA]=\" line (1: 264-byte blocks), or 'none' to omit the line")
+      ->type_name("DIGIT")
+      ->default_val("0");
+  app.add_option("--language", languageText, "Four display-language digits a,b,c,d, or 'none' to omit the line")
+      ->type_name("a,b,c,d")
+      ->default_val("1,2,3,5");
+  app.add_option("--out", outDir, "Folder for the received parts: kernel.bin and application.bin, the blocks as stored in the image")
+      ->type_name("DIR");
+  app.add_option("--link", linkPath, "Also make a symbolic link PATH to its serial end (removed on exit)")->type_name("PATH");
+  app.add_option("--seed", config.seed, "Seed of every random choice (fault blocks, garbage)")->type_name("N")->default_val(1);
+  app.add_option("--fault", faultTexts, FaultHelp())->type_name("KIND[:N]");
+  app.add_option("--countdown-ms", config.countdownStepMs, "Time between its countdown lines")->type_name("MS")->default_val(400);
+  app.add_option("--programming-ms", config.programmingMs, "Time from the image sum to its verdict")->type_name("MS")->default_val(500);
+  app.add_flag("--quiet", quiet, "Log nothing on standard error");
+  CLI11_PARSE(app, argc, argv);
+
+  if (classText == "none") {
+    config.classDigit.reset();
+  } else if (classText.size() == 1 && classText[0] >= '0' && classText[0] <= '9') {
+    config.classDigit = classText[0] - '0';
+  } else {
+    fmt::print(stderr, "aisfw-sim: --class takes one digit or 'none', not '{}'\n", classText);
+    return 2;
+  }
+  if (!ParseLanguage(languageText, config)) {
+    fmt::print(stderr, "aisfw-sim: --language takes four digits a,b,c,d or 'none', not '{}'\n", languageText);
+    return 2;
+  }
+  for (const std::string& text : faultTexts) {
+    sim::Fault fault{};
+    std::string error;
+    if (!sim::ParseFault(text, fault, error)) {
+      fmt::print(stderr, "aisfw-sim: {}\n", error);
+      return 2;
+    }
+    config.faults.push_back(fault);
+  }
+  if (!outDir.empty()) {
+    std::error_code ec;
+    fs::create_directories(outDir, ec);
+    if (ec) {
+      fmt::print(stderr, "aisfw-sim: cannot create {}: {}\n", outDir, ec.message());
+      return 1;
+    }
+    config.outDir = outDir;
+  }
+
+  // Signals arrive as readable data in the poll loop.
+  sigset_t signals;
+  sigemptyset(&signals);
+  sigaddset(&signals, SIGINT);
+  sigaddset(&signals, SIGTERM);
+  sigprocmask(SIG_BLOCK, &signals, nullptr);
+  const int signalFd = signalfd(-1, &signals, SFD_CLOEXEC);
+
+  sim::PtyEndpoint pty;
+  std::string error;
+  if (signalFd < 0 || !pty.Open(error)) {
+    fmt::print(stderr, "aisfw-sim: {}\n", signalFd < 0 ? "cannot watch for signals" : error);
+    return 1;
+  }
+  if (!linkPath.empty()) {
+    std::error_code ec;
+    if (fs::is_symlink(linkPath, ec)) fs::remove(linkPath, ec);
+    fs::create_symlink(pty.SlavePath(), linkPath, ec);
+    if (ec) {
+      fmt::print(stderr, "aisfw-sim: cannot link {}: {}\n", linkPath, ec.message());
+      return 1;
+    }
+  }
+  fmt::print("port: {}\n", pty.SlavePath());
+  std::fflush(stdout);
+
+  sim::VirtualTransponder device(config);
+  if (!quiet) {
+    fmt::print(stderr, "aisfw-sim: transponder at {} bit/s on {}\n", config.baud, pty.SlavePath());
+  }
+  std::string pending;
+  auto last = std::chrono::steady_clock::now();
+  for (;;) {
+    pollfd fds[2] = {{signalFd, POLLIN, 0}, {pty.MasterFd(), POLLIN, 0}};
+    if (!pending.empty()) fds[1].events |= POLLOUT;
+    poll(fds, 2, 10);
+    if (fds[0].revents & POLLIN) break;
+
+    device.SetHostBaud(pty.HostSpeed());
+    if (fds[1].revents & POLLIN) {
+      char buffer[4096];
+      const ssize_t n = read(pty.MasterFd(), buffer, sizeof buffer);
+      if (n > 0) device.Receive(std::string_view(buffer, static_cast<std::size_t>(n)));
+    }
+    const auto now = std::chrono::steady_clock::now();
+    const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(now - last);
+    if (elapsed.count() > 0) {
+      device.Advance(elapsed.count());
+      last += elapsed;
+    }
+
+    pending += device.TakeOutput();
+    if (pending.size() > kMaxPendingOutput) pending.erase(0, pending.size() - kMaxPendingOutput);
+    while (!pending.empty()) {
+      const ssize_t n = write(pty.MasterFd(), pending.data(), pending.size());
+      if (n <= 0) break;  // the host's queue is full: try again later
+      pending.erase(0, static_cast<std::size_t>(n));
+    }
+    for (const std::string& note : device.TakeNotes()) {
+      if (!quiet) fmt::print(stderr, "aisfw-sim: {}\n", note);
+    }
+    if (device.HungUp()) {
+      if (!quiet) fmt::print(stderr, "aisfw-sim: line closed\n");
+      break;
+    }
+  }
+
+  pty.Close();
+  if (!linkPath.empty()) {
+    std::error_code ec;
+    fs::remove(linkPath, ec);
+  }
+  close(signalFd);
+  return 0;
+}

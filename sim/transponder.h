@@ -1,0 +1,127 @@
+#pragma once
+// The virtual transponder: the device's side of the upgrade conversation as
+// a time-driven state machine. Bytes from the host go in with Receive, time
+// passes with Advance, and the device's bytes come out of TakeOutput. The
+// same machine runs in real time on a pseudo-terminal (aisfw-sim) and in
+// virtual time inside tests. sim/README.md gives the conversation byte for
+// byte.
+
+#include <array>
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <set>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "sim/faults.h"
+
+namespace sim {
+
+struct TransponderConfig {
+  std::uint32_t baud = 115200;  // its own line speed
+  std::string firmware = "V1.0.0";
+  std::string serial = "1234567";
+  std::optional<int> classDigit = 0;                                // nullopt: no "[ClassA]=" line
+  std::optional<std::array<int, 4>> language = std::array{1, 2, 3, 5};  // nullopt: no language line
+  std::uint64_t seed = 1;
+  std::vector<Fault> faults;
+  std::filesystem::path outDir;  // where kernel.bin and application.bin go; empty: nowhere
+  int countdownStepMs = 400;     // between the countdown lines
+  int programmingMs = 500;       // from the image sum to the verdict
+  bool idleTraffic = true;       // $GPRMC and !AIVDM while no upgrade runs
+};
+
+class VirtualTransponder {
+ public:
+  enum class Phase {
+    Idle,         // NMEA output; answers probes and DBG requests
+    Countdown,    // erasing: prints 5..1 and "wait for firmware upgrade", ignores input
+    Blocks,       // takes raw blocks, answers each with DBG 104
+    FinalCheck,   // asked for the image sum (-8889), waits for TPS 40
+    Programming,  // the verdict comes after programmingMs
+    Silent,       // fault: answers nothing more
+    HungUp,       // fault: the line is closed
+  };
+
+  explicit VirtualTransponder(TransponderConfig config);
+
+  // The line speed the host set; at another speed than its own the device
+  // understands nothing and its output reaches the host as garbage.
+  void SetHostBaud(std::uint32_t bitsPerSecond) { hostBaud_ = bitsPerSecond; }
+  void Receive(std::string_view bytes);
+  void Advance(std::int64_t ms);
+  std::string TakeOutput();
+  // What happened, one line each, for a log.
+  std::vector<std::string> TakeNotes();
+
+  Phase CurrentPhase() const { return phase_; }
+  bool HungUp() const { return phase_ == Phase::HungUp; }
+  std::int64_t Now() const { return now_; }
+  // The blocks of part 1 (kernel) or 2 (application) as stored in the image.
+  const std::vector<std::uint8_t>& ReceivedPart(int part) const { return parts_[part == 2 ? 1 : 0]; }
+  std::size_t BlockSize() const;
+
+ private:
+  const Fault* FindFault(FaultKind kind) const;
+  std::uint64_t Random();
+  std::uint32_t RandomIn(std::uint32_t low, std::uint32_t high);
+
+  void Emit(const std::string& line, bool noise = true);
+  void Note(const std::string& text);
+  void ReplyBlock(long value);
+
+  void ProcessInput();
+  bool TakeLine(bool blockMode);
+  void HandleLine(const std::string& line);
+  void PrintInfoBlock();
+  void StartPart(std::uint32_t blockTotal);
+  void StartCountdown();
+  void ResetPartData();
+  void TakeBlock(const std::string& block);
+  bool ValidBlock(const std::string& block) const;
+  void FinishPart();
+  void GiveVerdict();
+  void WritePart();
+
+  TransponderConfig config_;
+  std::uint32_t hostBaud_;
+  std::int64_t now_ = 0;
+  Phase phase_ = Phase::Idle;
+  std::string in_, out_;
+  std::vector<std::string> notes_;
+  std::uint64_t random_;
+  bool reportedSpeedMismatch_ = false;
+
+  // Idle output and timers.
+  std::int64_t nextIdleAt_ = 250;
+  int idleSlot_ = 0;
+  int countdownLine_ = 0;
+  std::int64_t nextCountdownAt_ = 0;
+  std::int64_t verdictAt_ = 0;
+  std::int64_t partialSince_ = -1;
+
+  // The conversation.
+  int readingsSince106_ = -1;  // information blocks printed since the last DBG 106
+  int part_ = 1;               // last DBG 107 value
+  std::uint32_t blockTotal_ = 0;
+  std::uint32_t received_ = 0;  // blocks of this part held
+  std::uint32_t imageSum_ = 0;
+  std::uint32_t hostSum_ = 0;
+  std::array<std::vector<std::uint8_t>, 2> parts_;
+
+  // Fault plan of the current part, and counts over the session.
+  std::set<std::uint32_t> loseBlocks_;
+  std::uint32_t burstBlock_ = 0;
+  long burstLeft_ = 0;
+  std::uint32_t repeatBlock_ = 0;
+  long repeatLeft_ = 0;
+  std::uint32_t wrongBlock_ = 0;
+  bool wrongUsed_ = false;
+  bool restartUsed_ = false;
+  std::uint32_t blocksThisPart_ = 0;
+  std::uint32_t blocksTaken_ = 0;
+};
+
+}  // namespace sim

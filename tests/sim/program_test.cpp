@@ -1,0 +1,199 @@
+// aisfw-sim as a program: started on its pseudo-terminal, talked to through
+// the serial port component as the tool will, and stopped with SIGINT.
+
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "comm/comm.h"
+#include "comm/receive_lines.h"
+#include "firmware/code_block.h"
+#include "firmware/image_writer.h"
+#include "sim/faults.h"
+#include "sim/host_sentence.h"
+
+extern char** environ;
+
+namespace sim {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+constexpr auto kDeadline = 20s;
+
+// The program, its standard output read up to the first line.
+class SimProcess {
+ public:
+  explicit SimProcess(std::vector<std::string> args) {
+    int out[2];
+    if (pipe(out) != 0) return;
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, out[1], 1);
+    posix_spawn_file_actions_addclose(&actions, out[0]);
+    args.insert(args.begin(), AISFW_SIM_PROGRAM);
+    std::vector<char*> argv;
+    for (std::string& a : args) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    if (posix_spawn(&pid_, AISFW_SIM_PROGRAM, &actions, nullptr, argv.data(), environ) != 0) pid_ = -1;
+    posix_spawn_file_actions_destroy(&actions);
+    close(out[1]);
+    stdout_ = fdopen(out[0], "r");
+  }
+  ~SimProcess() {
+    if (pid_ > 0 && !exited_) {
+      kill(pid_, SIGKILL);
+      waitpid(pid_, nullptr, 0);
+    }
+    if (stdout_ != nullptr) std::fclose(stdout_);
+  }
+
+  std::string FirstLine() {
+    char line[256] = {};
+    if (stdout_ == nullptr || std::fgets(line, sizeof line, stdout_) == nullptr) return {};
+    std::string text = line;
+    if (!text.empty() && text.back() == '\n') text.pop_back();
+    return text;
+  }
+
+  // Sends `signal` and waits for the exit; the exit status, or -1.
+  int Stop(int signal) {
+    kill(pid_, signal);
+    const auto deadline = std::chrono::steady_clock::now() + kDeadline;
+    int status = 0;
+    while (std::chrono::steady_clock::now() < deadline) {
+      if (waitpid(pid_, &status, WNOHANG) == pid_) {
+        exited_ = true;
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+      }
+      usleep(10000);
+    }
+    return -1;
+  }
+
+ private:
+  pid_t pid_ = -1;
+  bool exited_ = false;
+  std::FILE* stdout_ = nullptr;
+};
+
+// The tool's receive path, recording what arrives.
+struct Lines final : comm::ReceiveConsumers {
+  void LogReceivedLine(std::string_view line) override { all.emplace_back(line); }
+  void OnDeviceLine(const char* line) override {
+    const std::string text(line);
+    if (text.rfind("$PZLX,R,DBG,104,", 0) == 0) replies.push_back(std::stol(text.substr(16)));
+    if (text.rfind("$PZLX,R,DBG,003,", 0) == 0) partReply = std::stoi(text.substr(16));
+  }
+  void ResetInfoCollector() override {}
+  void SetProgress(int) override {}
+  bool Seen(const std::string& line) const { return std::find(all.begin(), all.end(), line) != all.end(); }
+
+  std::vector<std::string> all;
+  std::vector<long> replies;
+  int partReply = 0;
+};
+
+TEST(SimProgram, UpgradesAKernelOverItsPseudoTerminalAndStopsOnSigint) {
+  const fs::path dir = fs::path(::testing::TempDir()) / ("aisfw-simprog-" + std::to_string(getpid()));
+  fs::remove_all(dir);
+  fs::create_directories(dir);
+  const fs::path link = dir / "ttyAIS";
+
+  SimProcess sim({"--quiet", "--out", (dir / "parts").string(), "--link", link.string(), "--countdown-ms", "50",
+                  "--programming-ms", "50", "--serial", "5550123"});
+  const std::string first = sim.FirstLine();
+  ASSERT_EQ(first.rfind("port: /dev/pts/", 0), 0u) << first;
+  ASSERT_EQ(fs::read_symlink(link).string(), first.substr(6));
+
+  comm::LoopDispatcher loop;
+  comm::TComm port(loop);
+  comm::LineWatchState state;
+  Lines lines;
+  comm::ReceiveLineAssembler assembler(state, lines);
+  port.OnRxChar = [&](comm::TThreadComm& sender, std::uint32_t count) { assembler.OnRxChar(sender, count); };
+  port.SetDeviceName(link.string());
+  const auto send = [&](const std::string& bytes) {
+    ASSERT_EQ(port.Write(bytes.data(), static_cast<std::int32_t>(bytes.size())), static_cast<std::int32_t>(bytes.size()));
+  };
+  const auto probe = [&] {
+    send(FrameSentence("PZLX,C,DBG,700,1,,,,,,"));
+    send(FrameSentence("PTST,,,,,00016"));
+  };
+
+  // At another speed the device does not understand the probe...
+  port.SetBaudRate(comm::br57600);
+  port.Open();
+  ASSERT_TRUE(port.Connected()) << port.LastOpenError().Message;
+  probe();
+  loop.RunUntil([] { return false; }, 1s);
+  EXPECT_FALSE(lines.Seen("[END OF STATIC DATA]"));
+  // ...and at its own it answers with its information block.
+  port.SetBaudRate(comm::br115200);
+  probe();
+  ASSERT_TRUE(loop.RunUntil([&] { return lines.Seen("[DEVICE DATA END]"); }, kDeadline));
+  EXPECT_TRUE(lines.Seen("S/N:(5550123)"));
+
+  std::vector<std::uint8_t> code(9 * 256 + 17);
+  for (std::size_t i = 0; i < code.size(); ++i) code[i] = static_cast<std::uint8_t>(i * 7 + 3);
+  const std::vector<std::uint8_t> image = firmware::PackImage(code);
+  const long total = static_cast<long>(image.size() / firmware::kBlockSize);
+
+  send(FrameSentence("PZLX,R,DBG,107,1,,0,,0,,0"));
+  ASSERT_TRUE(loop.RunUntil([&] { return lines.partReply == 1; }, kDeadline));
+  for (int i = 0; i < 5; ++i) send(FrameSentence("PZLX,R,DBG,103," + std::to_string(total) + ",,0,,0,,0"));
+  ASSERT_TRUE(loop.RunUntil([&] { return lines.Seen("wait for firmware upgrade"); }, kDeadline));
+  for (long block = 1; block <= total; ++block) {
+    send(std::string(image.begin() + (block - 1) * 263, image.begin() + block * 263));
+    ASSERT_TRUE(loop.RunUntil([&] { return lines.replies.size() == static_cast<std::size_t>(block); }, kDeadline));
+    EXPECT_EQ(lines.replies.back(), block == total ? -8889 : block);
+  }
+  std::uint32_t sum = 0;
+  for (std::uint8_t byte : code) sum += byte;
+  char text[16];
+  std::snprintf(text, sizeof text, "%08X", sum);
+  send(FrameSentence(std::string("PTPS,040,") + text));
+  ASSERT_TRUE(loop.RunUntil([&] { return lines.replies.size() == static_cast<std::size_t>(total) + 1; }, kDeadline));
+  EXPECT_EQ(lines.replies.back(), -8888);
+
+  std::ifstream kernel(dir / "parts" / "kernel.bin", std::ios::binary);
+  EXPECT_EQ(std::vector<std::uint8_t>(std::istreambuf_iterator<char>(kernel), {}), image);
+
+  port.Close();
+  EXPECT_EQ(sim.Stop(SIGINT), 0);
+  EXPECT_FALSE(fs::exists(fs::symlink_status(link)));  // its link goes with it
+  fs::remove_all(dir);
+}
+
+TEST(SimProgram, StopsCleanlyOnSigterm) {
+  SimProcess sim({"--quiet"});
+  ASSERT_EQ(sim.FirstLine().rfind("port: /dev/pts/", 0), 0u);
+  EXPECT_EQ(sim.Stop(SIGTERM), 0);
+}
+
+TEST(SimProgram, HelpDocumentsEveryOptionAndFault) {
+  std::FILE* help = popen(AISFW_SIM_PROGRAM " --help", "r");
+  ASSERT_NE(help, nullptr);
+  std::string text;
+  char buffer[512];
+  while (std::fgets(buffer, sizeof buffer, help) != nullptr) text += buffer;
+  EXPECT_EQ(pclose(help), 0);
+  for (const char* option : {"--baud", "--firmware", "--serial", "--class", "--language", "--out", "--link", "--seed",
+                             "--quiet", "--fault"}) {
+    EXPECT_NE(text.find(option), std::string::npos) << option;
+  }
+  for (const FaultDescription& d : FaultDescriptions()) {
+    EXPECT_NE(text.find(d.name), std::string::npos) << d.name;
+  }
+}
+
+}  // namespace
+}  // namespace sim

@@ -1,0 +1,357 @@
+// The virtual transponder in virtual time against a scripted host: the whole
+// conversation, and what each fault makes the device answer.
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "firmware/image_writer.h"
+#include "nmea/sentence_library.h"
+#include "sim/idle_traffic.h"
+#include "tests/sim/scripted_host.h"
+
+namespace sim {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::ScriptedHost;
+
+std::vector<std::uint8_t> ReadFile(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), {}};
+}
+
+// A small image of `codeBytes` pseudo-random bytes.
+std::vector<std::uint8_t> SmallImage(std::size_t codeBytes, std::uint8_t salt = 0) {
+  std::vector<std::uint8_t> code(codeBytes);
+  for (std::size_t i = 0; i < codeBytes; ++i) code[i] = static_cast<std::uint8_t>(i * 131 + salt + (i >> 8));
+  return firmware::PackImage(code);
+}
+
+const std::vector<std::string> kInfoBlock = {
+    "[STATIC DATA]", "Firmware=V1.0.0",       "S/N:(1234567)",    "[ClassA]=0",
+    "[END OF STATIC DATA]", "[MKD]Language=1,2,3,5", "[DEVICE DATA END]",
+};
+
+class TransponderTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = fs::path(::testing::TempDir()) / ("aisfw-sim-" + std::to_string(getpid()));
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+
+  // Probe, information block twice, and the part request: what the tool
+  // does before a transfer.
+  static void Identify(ScriptedHost& host, int part) {
+    host.Probe(16);
+    ASSERT_EQ(host.ReadInfoBlock().size(), kInfoBlock.size());
+    host.Command("PDBG,106,1,,,,,,");
+    ASSERT_EQ(host.ReadInfoBlock().size(), kInfoBlock.size());
+    host.Probe(16);
+    ASSERT_EQ(host.ReadInfoBlock().size(), kInfoBlock.size());
+    host.Probe(0);
+    host.Command("PZLX,R,DBG,107," + std::to_string(part) + ",,0,,0,,0");
+    ASSERT_EQ(host.WaitReply(3), part);
+  }
+
+  fs::path dir_;
+};
+
+TEST_F(TransponderTest, PlaysTheWholeUpgradeAndKeepsBothPartsByteForByte) {
+  std::string error;
+  ASSERT_TRUE(firmware::WriteSampleFirmware(dir_ / "fw", error)) << error;
+  const auto kernel = ReadFile(dir_ / "fw" / firmware::ImagePath(700));
+  const auto application = ReadFile(dir_ / "fw" / firmware::ImagePath(703));
+
+  for (int classDigit : {0, 1}) {  // class 1 takes 264-byte blocks with the 16-bit sum
+    SCOPED_TRACE(classDigit);
+    TransponderConfig config;
+    config.classDigit = classDigit;
+    config.outDir = dir_;
+    VirtualTransponder device(config);
+    ScriptedHost host(device);
+
+    host.Command("PZLX,C,DBG,700,1,,,,,,");
+    host.Command("PTST,,,,,00016");
+    std::vector<std::string> expected = kInfoBlock;
+    expected[3] = "[ClassA]=" + std::to_string(classDigit);
+    EXPECT_EQ(host.ReadInfoBlock(), expected);
+    // The information request comes without the maker prefix while the
+    // host has received no DBG sentence yet.
+    host.Command("PDBG,106,1,,,,,,");
+    EXPECT_EQ(host.ReadInfoBlock(), expected);
+    host.Probe(16);
+    EXPECT_EQ(host.ReadInfoBlock(), expected);
+    host.Probe(0);
+    EXPECT_TRUE(host.ReadInfoBlock().empty());  // probing is over
+
+    host.Command("PDBG,107,1,,0,,0,,0");
+    const std::string ready = FrameSentence("PZLX,R,DBG,003,1,,,,,,");
+    ASSERT_TRUE(host.WaitLine(ready.substr(0, ready.size() - 2)));
+    const auto seenBefore = host.seen.size();
+    const ScriptedHost::Transfer k = host.RunTransfer(kernel, classDigit == 1);
+    // The countdown came before any block was taken.
+    const std::vector<std::string> countdown(host.seen.begin() + static_cast<std::ptrdiff_t>(seenBefore),
+                                             host.seen.begin() + static_cast<std::ptrdiff_t>(seenBefore) + 6);
+    EXPECT_EQ(countdown, (std::vector<std::string>{"5", "4", "3", "2", "1", "wait for firmware upgrade"}));
+    ASSERT_EQ(k.verdict, -8888);
+    const long kernelBlocks = static_cast<long>(kernel.size() / firmware::kBlockSize);
+    ASSERT_EQ(k.replies.size(), static_cast<std::size_t>(kernelBlocks));
+    for (long i = 1; i < kernelBlocks; ++i) EXPECT_EQ(k.replies[static_cast<std::size_t>(i - 1)], i);
+    EXPECT_EQ(k.replies.back(), -8889);
+
+    host.Command("PZLX,R,DBG,107,2,,0,,0,,0");
+    ASSERT_EQ(host.WaitReply(3), 2);
+    const ScriptedHost::Transfer a = host.RunTransfer(application, classDigit == 1);
+    EXPECT_EQ(a.verdict, -8888);
+    EXPECT_EQ(a.blocksSent, application.size() / firmware::kBlockSize);
+
+    EXPECT_EQ(device.ReceivedPart(1), kernel);
+    EXPECT_EQ(ReadFile(dir_ / "kernel.bin"), kernel);
+    EXPECT_EQ(ReadFile(dir_ / "application.bin"), application);
+    EXPECT_EQ(device.CurrentPhase(), VirtualTransponder::Phase::Idle);
+  }
+}
+
+TEST_F(TransponderTest, IdleTrafficIsValidNmeaAndAis) {
+  VirtualTransponder device(TransponderConfig{});
+  ScriptedHost host(device);
+  host.WaitLine([](const std::string&) { return false; }, 3000);
+  int rmc = 0, vdm = 0;
+  nmea::SentenceLibrary library;
+  for (const std::string& line : host.seen) {
+    EXPECT_TRUE(nmea::VerifyChecksum((line + "\r\n").c_str())) << line;
+    if (line.rfind("$GPRMC,", 0) == 0) ++rmc;
+    if (line.rfind("!AIVDM,", 0) == 0) {
+      ++vdm;
+      nmea::SentenceRecord record{};
+      EXPECT_TRUE(library.ParseSentence(line + "\r\n", record)) << line << ": " << nmea::FaultName(library.LastFault());
+    }
+  }
+  EXPECT_GE(rmc, 2);
+  EXPECT_GE(vdm, 6);
+  // Six-bit armouring: 000001 -> '1', 101000 (40) -> '`', 111111 -> 'w'.
+  EXPECT_EQ(ArmourPayload("000001101000111111"), "1`w");
+}
+
+TEST_F(TransponderTest, AtAnotherLineSpeedItNeitherUnderstandsNorIsUnderstood) {
+  VirtualTransponder device(TransponderConfig{});
+  ScriptedHost host(device);
+  device.SetHostBaud(38400);
+  host.Probe(16);
+  EXPECT_FALSE(host.WaitLine([](const std::string& l) { return l.find("STATIC DATA") != std::string::npos ||
+                                                               l.find("$GP") != std::string::npos; },
+                             3000));
+  // Back at its speed: the first line still carries the garbage before it.
+  device.SetHostBaud(115200);
+  host.Probe(16);
+  EXPECT_TRUE(host.WaitLine("[END OF STATIC DATA]", 3000));
+}
+
+TEST_F(TransponderTest, OptionalInformationLinesCanBeOmitted) {
+  TransponderConfig config;
+  config.classDigit.reset();
+  config.language.reset();
+  config.firmware = "V3.1.4";
+  config.serial = "7654321";
+  VirtualTransponder device(config);
+  ScriptedHost host(device);
+  host.Probe(16);
+  EXPECT_EQ(host.ReadInfoBlock(), (std::vector<std::string>{"[STATIC DATA]", "Firmware=V3.1.4", "S/N:(7654321)",
+                                                            "[END OF STATIC DATA]", "[DEVICE DATA END]"}));
+}
+
+TEST_F(TransponderTest, DamagedAndIncompleteBlocksAreAnsweredWithThePreviousNumber) {
+  VirtualTransponder device(TransponderConfig{});
+  ScriptedHost host(device);
+  const auto image = SmallImage(1000);
+  host.Command("PZLX,R,DBG,103,5,,0,,0,,0");
+  ASSERT_TRUE(host.WaitLine("wait for firmware upgrade"));
+  std::string block(image.begin(), image.begin() + 263);
+  block[100] ^= 0x01;  // check byte no longer matches
+  host.Send(block);
+  EXPECT_EQ(host.WaitReply(104), 0);
+  host.Send(std::string(image.begin(), image.begin() + 263));
+  EXPECT_EQ(host.WaitReply(104), 1);
+  host.Send(std::string(image.begin() + 263, image.begin() + 400));  // the rest never comes
+  EXPECT_EQ(host.WaitReply(104), 1);
+  host.Send(std::string(image.begin() + 263, image.begin() + 526));
+  EXPECT_EQ(host.WaitReply(104), 2);
+}
+
+TEST_F(TransponderTest, AWrongImageSumGetsAChecksumError) {
+  VirtualTransponder device(TransponderConfig{});
+  ScriptedHost host(device);
+  const auto t = host.RunTransfer(SmallImage(2000), false, /*sendCorrectSum=*/false);
+  EXPECT_EQ(t.verdict, -4445);
+}
+
+struct FaultCase {
+  const char* fault;
+  // Checks the transfer of a 20-block image (19 code blocks + end block).
+  std::function<void(const ScriptedHost::Transfer&, VirtualTransponder&)> check;
+};
+
+// How often `value` occurs in the replies.
+long Count(const std::vector<long>& replies, long value) {
+  return std::count(replies.begin(), replies.end(), value);
+}
+
+// The number of repetitions: replies that answered the previous number.
+long PreviousNumberReplies(const std::vector<long>& replies) {
+  long n = 0, held = 0;
+  for (long r : replies) {
+    if (r == held) ++n;
+    if (r > held) held = r;
+  }
+  return n;
+}
+
+TEST_F(TransponderTest, EachFaultGivesItsReply) {
+  const std::vector<FaultCase> cases = {
+      {"lose-block:3",
+       [](const auto& t, auto&) {
+         EXPECT_EQ(PreviousNumberReplies(t.replies), 3);
+         EXPECT_EQ(t.verdict, -8888);  // a noisy line the tool recovers from
+       }},
+      {"lose-burst:4",
+       [](const auto& t, auto&) {
+         // One block, in the second half, answered with the previous number
+         // four times in a row.
+         long run = 0, longest = 0, at = 0;
+         for (std::size_t i = 1; i < t.replies.size(); ++i) {
+           run = t.replies[i] == t.replies[i - 1] ? run + 1 : 0;
+           if (run > longest) longest = run, at = t.replies[i];
+         }
+         EXPECT_EQ(longest, 4);
+         EXPECT_GE(at + 1, 11);
+         EXPECT_EQ(t.verdict, -8888);
+       }},
+      {"lose-burst",
+       [](const auto& t, auto&) {
+         EXPECT_TRUE(t.abandoned);  // a dead line: the host gives up first
+         EXPECT_FALSE(t.verdict.has_value());
+       }},
+      {"repeat-request:2",
+       [](const auto& t, auto&) {
+         EXPECT_EQ(Count(t.replies, -1), 2);
+         EXPECT_EQ(t.verdict, -8888);
+       }},
+      {"wrong-block:7",
+       [](const auto& t, auto&) {
+         ASSERT_EQ(t.replies.size(), 7u);
+         EXPECT_EQ(t.replies.back(), 9);  // block 7 answered as 9: the tool abandons
+       }},
+      {"program-fail", [](const auto& t, auto&) { EXPECT_EQ(t.verdict, -4444); }},
+      {"program-fail:2", [](const auto& t, auto&) { EXPECT_EQ(t.verdict, -8888); }},  // kernel unaffected
+      {"bad-sum", [](const auto& t, auto&) { EXPECT_EQ(t.verdict, -4445); }},
+      {"silent:4",
+       [](const auto& t, auto& device) {
+         EXPECT_EQ(t.replies, (std::vector<long>{1, 2, 3, 4}));
+         EXPECT_EQ(device.CurrentPhase(), VirtualTransponder::Phase::Silent);
+       }},
+      {"hangup:2",
+       [](const auto& t, auto& device) {
+         EXPECT_EQ(t.replies, (std::vector<long>{1, 2}));
+         EXPECT_TRUE(device.HungUp());
+       }},
+  };
+  const auto image = SmallImage(19 * 256);
+  ASSERT_EQ(image.size(), 20 * firmware::kBlockSize);
+  for (const FaultCase& c : cases) {
+    SCOPED_TRACE(c.fault);
+    TransponderConfig config;
+    config.seed = 7;
+    Fault fault{};
+    std::string error;
+    ASSERT_TRUE(ParseFault(c.fault, fault, error)) << error;
+    config.faults = {fault};
+    VirtualTransponder device(config);
+    ScriptedHost host(device);
+    ScriptedHost::Transfer t = host.RunTransfer(image, false);
+    c.check(t, device);
+    if (t.verdict == -8888) {
+      EXPECT_EQ(device.ReceivedPart(1), image);
+    }
+  }
+}
+
+TEST_F(TransponderTest, ARestartedCountdownTakesThePartFromBlockOneAgain) {
+  TransponderConfig config;
+  config.faults = {{FaultKind::RestartCountdown, 3}};
+  VirtualTransponder device(config);
+  ScriptedHost host(device);
+  const auto image = SmallImage(10 * 256);
+  const auto first = host.RunTransfer(image, false);
+  EXPECT_EQ(first.replies, (std::vector<long>{1, 2, 3}));
+  EXPECT_EQ(host.seen.back(), "wait for firmware upgrade");
+  EXPECT_EQ(std::count(host.seen.begin(), host.seen.end(), "5"), 2);
+  // The tool sees the countdown again (its DeviceReady) and starts over.
+  const auto again = host.RunTransfer(image, false, true, /*countdownSeen=*/true);
+  EXPECT_EQ(again.verdict, -8888);
+  EXPECT_EQ(device.ReceivedPart(1), image);
+}
+
+TEST_F(TransponderTest, TheSecondReadingDiffersWhenAsked) {
+  TransponderConfig config;
+  config.faults = {{FaultKind::InfoDiffers, std::nullopt}};
+  VirtualTransponder device(config);
+  ScriptedHost host(device);
+  host.Command("PDBG,106,1,,,,,,");
+  EXPECT_EQ(host.ReadInfoBlock()[2], "S/N:(1234567)");
+  host.Probe(16);
+  EXPECT_EQ(host.ReadInfoBlock()[2], "S/N:(1234560)");
+}
+
+TEST_F(TransponderTest, NoiseFallsBetweenLinesButNeverInsideTheInformationBlock) {
+  for (const char* kind : {"garbage", "long-lines"}) {
+    SCOPED_TRACE(kind);
+    Fault fault{};
+    std::string error;
+    ASSERT_TRUE(ParseFault(kind, fault, error));
+    TransponderConfig config;
+    config.faults = {fault};
+    VirtualTransponder device(config);
+    ScriptedHost host(device);
+    host.Probe(16);
+    EXPECT_EQ(host.ReadInfoBlock(), kInfoBlock);
+    host.WaitLine([](const std::string&) { return false; }, 4000);
+    int noise = 0;
+    for (const std::string& line : host.seen) {
+      const bool sentence = (line[0] == '$' || line[0] == '!') && nmea::VerifyChecksum((line + "\r\n").c_str());
+      if (!sentence && line.find("DATA") == std::string::npos && line.find('=') == std::string::npos &&
+          line.find("S/N") == std::string::npos) {
+        ++noise;
+      }
+      if (std::string(kind) == "long-lines" && !sentence && line.size() > 82) ++noise;
+    }
+    EXPECT_GE(noise, 3);
+    // Replies still come through the noise.
+    const auto t = host.RunTransfer(SmallImage(3 * 256), false);
+    EXPECT_EQ(t.verdict, -8888);
+  }
+}
+
+TEST(FaultOption, ParsesKindAndCount) {
+  Fault f{};
+  std::string error;
+  ASSERT_TRUE(ParseFault("lose-block:12", f, error));
+  EXPECT_EQ(f.kind, FaultKind::LoseBlock);
+  EXPECT_EQ(f.n, 12);
+  ASSERT_TRUE(ParseFault("info-differs", f, error));
+  EXPECT_EQ(f.kind, FaultKind::InfoDiffers);
+  EXPECT_FALSE(f.n.has_value());
+  EXPECT_FALSE(ParseFault("lose-blocks", f, error));
+  EXPECT_NE(error.find("unknown fault"), std::string::npos);
+  EXPECT_FALSE(ParseFault("silent:x", f, error));
+  EXPECT_FALSE(ParseFault("silent:-1", f, error));
+  EXPECT_FALSE(ParseFault("silent:", f, error));
+}
+
+}  // namespace
+}  // namespace sim
