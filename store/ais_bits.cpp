@@ -54,24 +54,6 @@ bool AisDearmour(const nmea::AisPayloadRecord& payload, AisBitBuffer& buffer) {
   }
 }
 
-std::uint32_t AisReadBits(const AisBitBuffer& buffer, std::uint16_t firstBit, std::uint16_t width) {
-  if (width == 0 || width > 32) return 0;
-  const unsigned shift = firstBit % 8u;
-  const std::size_t first = firstBit / 8u;
-  const std::size_t count = (width + shift - 1) / 8 + 1;  // 1..5 bytes
-
-  std::uint8_t scratch[5] = {};
-  for (std::size_t i = 0; i < count && first + i < buffer.bits.size(); ++i) {
-    scratch[i] = buffer.bits[first + i];
-  }
-  std::uint32_t word = static_cast<std::uint32_t>(scratch[0]) << 24 |
-                       static_cast<std::uint32_t>(scratch[1]) << 16 |
-                       static_cast<std::uint32_t>(scratch[2]) << 8 | scratch[3];
-  word <<= shift;
-  if (count == 5) word |= static_cast<std::uint32_t>(scratch[4]) >> (8 - shift);
-  return word >> ((32u - width) % 32u);
-}
-
 float AisSignExtend(std::uint32_t value, std::uint16_t width) {
   if (width > 0 && width < 32 && (value >> (width - 1) & 1u) != 0) value |= ~0u << width;
   return static_cast<float>(static_cast<std::int32_t>(value)) * 1.0f;

@@ -40,7 +40,24 @@ bool AisDearmour(const nmea::AisPayloadRecord& payload, AisBitBuffer& buffer);
 
 // The unsigned value of `width` (1..32) bits starting at bit `firstBit`,
 // most significant bit first. Bits beyond the buffer read as zero.
-std::uint32_t AisReadBits(const AisBitBuffer& buffer, std::uint16_t firstBit, std::uint16_t width);
+inline std::uint32_t AisReadBits(const AisBitBuffer& buffer, std::uint16_t firstBit,
+                                 std::uint16_t width) {
+  if (width == 0 || width > 32) return 0;
+  const unsigned shift = firstBit % 8u;
+  const std::size_t first = firstBit / 8u;
+  const std::size_t count = (width + shift - 1) / 8 + 1;  // 1..5 bytes
+
+  std::uint8_t scratch[5] = {};
+  for (std::size_t i = 0; i < count && first + i < buffer.bits.size(); ++i) {
+    scratch[i] = buffer.bits[first + i];
+  }
+  std::uint32_t word = static_cast<std::uint32_t>(scratch[0]) << 24 |
+                       static_cast<std::uint32_t>(scratch[1]) << 16 |
+                       static_cast<std::uint32_t>(scratch[2]) << 8 | scratch[3];
+  word <<= shift;
+  if (count == 5) word |= static_cast<std::uint32_t>(scratch[4]) >> (8 - shift);
+  return word >> ((32u - width) % 32u);
+}
 
 // `value` read as a two's-complement number of `width` bits.
 float AisSignExtend(std::uint32_t value, std::uint16_t width);

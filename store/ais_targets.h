@@ -24,8 +24,9 @@ enum class AisTargetType : std::uint8_t {
   Unknown = 6,  // a free or reset entry
 };
 
-#pragma pack(push, 1)
-
+// The entry's fields in the order of the record the table is built from,
+// naturally aligned: nothing reads an entry as bytes, and packed members
+// would be misaligned for every reference a caller binds to them.
 struct AisStamp {  // date, then time of the PC's local clock
   std::uint16_t year;
   std::uint8_t month;
@@ -74,10 +75,7 @@ struct AisTarget {
   std::uint32_t vdoCount;
 };
 
-#pragma pack(pop)
-
 static_assert(sizeof(AisStamp) == 8);
-static_assert(sizeof(AisTarget) == 151);
 
 // Navigational status and position fixing device from the status byte.
 constexpr std::uint8_t AisNavStatus(const AisTarget& t) { return t.status >> 4; }
@@ -154,7 +152,7 @@ class AisTargetTable {
   // that the lookup and the eviction scan stay in a few cache lines.
   std::unique_ptr<AisTarget[]> entries_;
   std::unique_ptr<std::uint32_t[]> mmsis_;
-  std::unique_ptr<std::int64_t[]> heard_;
+  std::unique_ptr<std::uint32_t[]> heard_;  // AisSecondsCount of lastHeard
   int count_ = 1;
   int lastIndex_ = -1;
   int lastKind_ = -1;

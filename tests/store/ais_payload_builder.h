@@ -15,7 +15,7 @@ namespace store::testing_support {
 class AisMessageBuilder {
  public:
   AisMessageBuilder& U(unsigned width, std::uint64_t value) {
-    for (unsigned i = width; i-- > 0;) bits_.push_back((value >> i & 1u) != 0);
+    for (unsigned i = width; i-- > 0;) bits_.push_back(i < 64 && (value >> i & 1u) != 0);
     return *this;
   }
   AisMessageBuilder& S(unsigned width, std::int64_t value) {
