@@ -7,8 +7,9 @@
 namespace store {
 namespace {
 
-// Record offsets of the fields the table folds in, from the layouts.
-namespace at {
+// The layouts of the messages the table folds in; field offsets are looked
+// up in them by name at compile time.
+namespace message {
 constexpr const AisMessageLayout& kPos = kAisLayouts[0];
 constexpr const AisMessageLayout& kBase = kAisLayouts[3];
 constexpr const AisMessageLayout& kStatic = kAisLayouts[4];
@@ -23,7 +24,7 @@ constexpr std::size_t kMmsi = AisRecordOffset(kPos, "mmsi");
 static_assert(kMmsi == 2);
 constexpr std::size_t kPartNumber = AisRecordOffset(kPartA, "partno");
 static_assert(kPartNumber == AisRecordOffset(kPartB, "partno"));
-}  // namespace at
+}  // namespace message
 
 // Forces an offset to be worked out by the compiler.
 template <std::size_t Offset>
@@ -135,7 +136,7 @@ void AisTargetTable::Init() {
   }
   latest_ = AisLatestMessages{};
   AisDecodedRecord corners;
-  constexpr const AisMessageLayout& group = at::kGroup;
+  constexpr const AisMessageLayout& group = message::kGroup;
   corners.PutF32(At<AisRecordOffset(group, "ne_lon")>, 181.0f);
   corners.PutF32(At<AisRecordOffset(group, "ne_lat")>, 91.0f);
   corners.PutF32(At<AisRecordOffset(group, "sw_lon")>, 181.0f);
@@ -218,7 +219,7 @@ int AisTargetTable::Update(const AisDecodedRecord& record, int channelIndex, std
                            bool ownStation) {
   const std::uint32_t id = record.U8(0);
   if (id < 1 || id > 25) return -1;
-  const std::uint32_t mmsi = record.U32(at::kMmsi);
+  const std::uint32_t mmsi = record.U32(message::kMmsi);
 
   int index;
   bool isNew = false;
@@ -252,7 +253,7 @@ int AisTargetTable::Update(const AisDecodedRecord& record, int channelIndex, std
   t.lastHeard = now;
   heard_[static_cast<std::size_t>(index)] = static_cast<std::uint32_t>(AisSecondsCount(now));
   lastIndex_ = index;
-  lastKind_ = static_cast<int>(id == 24 ? 24 + record.U8(at::kPartNumber) : id);
+  lastKind_ = static_cast<int>(id == 24 ? 24 + record.U8(message::kPartNumber) : id);
 
   Fold(t, record, channelIndex, extra);
   return index;
@@ -265,7 +266,7 @@ void AisTargetTable::Fold(AisTarget& t, const AisDecodedRecord& r, int channelIn
     case 1:
     case 2:
     case 3: {
-      constexpr const AisMessageLayout& l = at::kPos;
+      constexpr const AisMessageLayout& l = message::kPos;
       // An AIS-SART is known by its MMSI and, from its second report on, by
       // the status (14 or 15) its previous report left in the entry.
       const std::uint8_t previous = AisNavStatus(t);
@@ -281,7 +282,7 @@ void AisTargetTable::Fold(AisTarget& t, const AisDecodedRecord& r, int channelIn
       break;
     }
     case 4: {
-      constexpr const AisMessageLayout& l = at::kBase;
+      constexpr const AisMessageLayout& l = message::kBase;
       setType(AisTargetType::BaseStation);
       SetBit(t.flags, 0, r.U8(At<AisRecordOffset(l, "accuracy")>));
       t.lon = r.F32(At<AisRecordOffset(l, "lon")>);
@@ -291,7 +292,7 @@ void AisTargetTable::Fold(AisTarget& t, const AisDecodedRecord& r, int channelIn
       break;
     }
     case 5: {
-      constexpr const AisMessageLayout& l = at::kStatic;
+      constexpr const AisMessageLayout& l = message::kStatic;
       setType(AisTargetType::ClassA);
       t.aisVersion = r.U8(At<AisRecordOffset(l, "ais_version")>) & 0x03;
       t.imo = r.U32(At<AisRecordOffset(l, "imo")>);
@@ -310,7 +311,7 @@ void AisTargetTable::Fold(AisTarget& t, const AisDecodedRecord& r, int channelIn
       CopyRecord(latest_.message6, r);
       break;
     case 9: {
-      constexpr const AisMessageLayout& l = at::kSar;
+      constexpr const AisMessageLayout& l = message::kSar;
       setType(AisTargetType::SarAircraft);
       t.altitude = r.U16(At<AisRecordOffset(l, "alt")>);
       {
@@ -346,7 +347,7 @@ void AisTargetTable::Fold(AisTarget& t, const AisDecodedRecord& r, int channelIn
       setType(AisTargetType::BaseStation);
       break;
     case 18: {
-      constexpr const AisMessageLayout& l = at::kClassB;
+      constexpr const AisMessageLayout& l = message::kClassB;
       setType(AisTargetType::ClassB);
       {
         constexpr Motion m = MotionOf(l);
@@ -362,7 +363,7 @@ void AisTargetTable::Fold(AisTarget& t, const AisDecodedRecord& r, int channelIn
       break;
     }
     case 19: {
-      constexpr const AisMessageLayout& l = at::kClassBExt;
+      constexpr const AisMessageLayout& l = message::kClassBExt;
       setType(AisTargetType::ClassB);
       {
         constexpr Motion m = MotionOf(l);
@@ -392,14 +393,14 @@ void AisTargetTable::Fold(AisTarget& t, const AisDecodedRecord& r, int channelIn
       break;
     case 24: {
       setType(AisTargetType::ClassB);
-      const std::uint8_t part = r.U8(at::kPartNumber);
+      const std::uint8_t part = r.U8(message::kPartNumber);
       if (part == 0) {
-        CopyText(t.name, r, At<AisRecordOffset(at::kPartA, "shipname")>);
+        CopyText(t.name, r, At<AisRecordOffset(message::kPartA, "shipname")>);
       } else if (part == 1) {
         // Part numbers 2 and 3 are reserved and decoded with the part A
         // layout: read as part B they would fill the entry with pieces of
         // their text, so they change nothing here.
-        constexpr const AisMessageLayout& l = at::kPartB;
+        constexpr const AisMessageLayout& l = message::kPartB;
         t.shipType = r.U8(At<AisRecordOffset(l, "shiptype")>);
         CopyText(t.vendorId, r, At<AisRecordOffset(l, "vendorid")>, false);
         CopyText(t.callsign, r, At<AisRecordOffset(l, "callsign")>);
