@@ -55,8 +55,11 @@ CollectResult EncapsulationAssembler::CollectEncapsulation(const SentenceRecord&
   if (in.number == 1) {
     slot = in;
   } else {
+    // Sentences of two messages interleaved (on the two channels, say) must
+    // not be spliced into one: the sequence id and channel must match too.
     const bool continues = in.messageId == slot.messageId && in.total == slot.total &&
-                           in.number == slot.number + 1 && in.destination == slot.destination;
+                           in.number == slot.number + 1 && in.destination == slot.destination &&
+                           in.sequenceId == slot.sequenceId && in.channel == slot.channel;
     if (!continues) {
       slot = AisPayloadRecord{};
       return CollectResult::Broken;

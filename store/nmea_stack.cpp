@@ -2,6 +2,7 @@
 
 namespace store {
 
-NmeaStack::NmeaStack() = default;
+NmeaStack::NmeaStack(LocalClock* clock)
+    : ais(clock != nullptr ? *clock : systemClock_), library(nullptr, &ais) {}
 
 }  // namespace store

@@ -4,15 +4,24 @@
 // received line to its library; tests create their own.
 
 #include "nmea/sentence_library.h"
+#include "store/ais_chain.h"
+#include "store/local_clock.h"
 
 namespace store {
 
 class NmeaStack {
  public:
-  NmeaStack();
+  // The AIS target table is stamped by `clock`, or by the machine's clock
+  // when none is given; a given clock must outlive the stack.
+  explicit NmeaStack(LocalClock* clock = nullptr);
   NmeaStack(const NmeaStack&) = delete;
   NmeaStack& operator=(const NmeaStack&) = delete;
 
+ private:
+  SystemLocalClock systemClock_;  // before ais, which reads the clock when built
+
+ public:
+  AisChain ais;
   nmea::SentenceLibrary library;
 };
 

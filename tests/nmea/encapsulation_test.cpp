@@ -113,6 +113,20 @@ TEST(Assembly, ContinuationThatDoesNotFitClearsTheSlot) {
   EXPECT_EQ(library.LastFault(), SentenceFault::BrokenFragment);
 }
 
+TEST(Assembly, InterleavedMessagesAreNotSplicedTogether) {
+  SentenceLibrary library;
+  SentenceRecord record{};
+  // Two two-sentence messages, one per channel, their sentences interleaved.
+  EXPECT_FALSE(library.ParseSentence(kPart1, record));
+  EXPECT_FALSE(library.ParseSentence(Sentence("!AIVDM,2,1,4,B,8@2<HV@0BkLfrhhJWM9=SjAk=B@pOwfN,0"), record));
+  EXPECT_FALSE(library.ParseSentence(kPart2, record));
+  EXPECT_EQ(library.LastFault(), SentenceFault::BrokenFragment);
+  // The same sequence id on the other channel is another message too.
+  EXPECT_FALSE(library.ParseSentence(kPart1, record));
+  EXPECT_FALSE(library.ParseSentence(Sentence("!AIVDM,2,2,1,B,88888888880,2"), record));
+  EXPECT_EQ(library.LastFault(), SentenceFault::BrokenFragment);
+}
+
 TEST(Assembly, SecondSentenceWithoutTheFirstFails) {
   SentenceLibrary library;
   SentenceRecord record{};

@@ -1,0 +1,96 @@
+// The AIS path end to end: ParseSentence on every !AIVDM line of the test
+// corpus, through de-armouring, the decoder and the target table, in
+// sentences and decoded messages per second. The target lookup is a linear
+// scan over the stations in use, and the corpus holds more stations than the
+// table, so from the first pass on the table is full and evicts.
+//
+// ParseCorpus/2249 starts with 2249 other stations, all heard in the same
+// second. Last-heard moments count whole seconds, so within that second each
+// new station evicts the one that came just before it, and nearly every
+// message scans the full table twice (lookup and eviction): the worst case.
+// TargetUpdate times the lookup alone, for a station at the end of the table.
+
+#include <benchmark/benchmark.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "cli/line_reader.h"
+#include "store/nmea_stack.h"
+
+namespace {
+
+const std::vector<std::string>& CorpusLines() {
+  static const std::vector<std::string> lines = [] {
+    std::vector<std::string> out;
+    std::vector<std::filesystem::path> files;
+    for (const auto& entry :
+         std::filesystem::recursive_directory_iterator(std::string(AISFW_TEST_DATA) + "/corpus/ais")) {
+      const std::string name = entry.path().filename().string();
+      if (entry.is_regular_file() && name.find(".json") == std::string::npos &&
+          name.find(".md") == std::string::npos && name[0] != '.') {
+        files.push_back(entry.path());
+      }
+    }
+    std::sort(files.begin(), files.end());
+    for (const auto& path : files) {
+      std::ifstream in(path, std::ios::binary);
+      for (std::string line; cli::ReadNmeaLine(in, line);) {
+        if (line.rfind("!AIVDM", 0) == 0) out.push_back(line);
+      }
+    }
+    return out;
+  }();
+  return lines;
+}
+
+// Fills the table with `stations` stations that the corpus does not hold.
+void Prefill(store::NmeaStack& stack, int stations) {
+  store::AisDecodedRecord record;
+  record.PutU8(0, 1);
+  for (int i = 0; i < stations; ++i) {
+    record.PutU32(2, 100000000u + static_cast<std::uint32_t>(i));
+    stack.ais.Targets().Update(record, 0, 0, false);
+  }
+}
+
+void ParseCorpus(benchmark::State& state) {
+  const std::vector<std::string>& lines = CorpusLines();
+  store::NmeaStack stack;
+  nmea::SentenceRecord record{};
+  Prefill(stack, static_cast<int>(state.range(0)));
+  std::int64_t decoded = 0;
+  for (auto _ : state) {
+    for (const std::string& line : lines) {
+      decoded += stack.library.ParseSentence(line, record) ? 1 : 0;
+    }
+  }
+  const auto sentences = static_cast<std::int64_t>(state.iterations() * lines.size());
+  state.SetItemsProcessed(sentences);
+  state.counters["sentences/s"] = benchmark::Counter(static_cast<double>(sentences), benchmark::Counter::kIsRate);
+  state.counters["messages/s"] = benchmark::Counter(static_cast<double>(decoded), benchmark::Counter::kIsRate);
+  state.counters["stations"] = stack.ais.Targets().Count();
+}
+BENCHMARK(ParseCorpus)->Arg(0)->Arg(2249)->Unit(benchmark::kMillisecond);
+
+// One target lookup (and fold-in) of a station at the end of a table of
+// `range(0)` stations: the worst case of the linear scan.
+void TargetUpdate(benchmark::State& state) {
+  store::NmeaStack stack;
+  const int stations = static_cast<int>(state.range(0));
+  Prefill(stack, stations);
+  store::AisDecodedRecord record;
+  record.PutU8(0, 1);
+  record.PutU32(2, 100000000u + static_cast<std::uint32_t>(stations - 1));
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(stack.ais.Targets().Update(record, 0, 0, false));
+  }
+  state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(TargetUpdate)->Arg(1)->Arg(100)->Arg(2249);
+
+}  // namespace
+
+BENCHMARK_MAIN();

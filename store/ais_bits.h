@@ -1,0 +1,76 @@
+#pragma once
+// Six-bit de-armouring of AIS payload text and bit-field access.
+//
+// A payload character carries six bits (IEC 61162-1 armouring); the bits are
+// packed into a byte buffer, most significant bit first, from which fields of
+// 1 to 32 bits are read at any bit position.
+
+#include <array>
+#include <cstdint>
+#include <string_view>
+
+#include "nmea/sentence_record.h"
+
+namespace store {
+
+// The de-armoured payload. Bits past `bitCount` read as zero: the buffer is
+// zeroed before each fill. 1016 bits hold the longest message (1008 bits).
+struct AisBitBuffer {
+  std::array<std::uint8_t, 127> bits{};
+  std::uint16_t bitCount = 0;
+};
+inline constexpr std::uint16_t kAisBitCapacity = 127 * 8;
+
+// The six-bit value 0..63 of a payload character, or -1 when the character
+// is no payload character. `0`..`W` give 0..39, the grave accent..`w` 40..63.
+constexpr int AisSixBitValue(char character) {
+  const int c = static_cast<unsigned char>(character);
+  if (c < '0' || c > 'w') return -1;
+  if (c >= 'X' && c <= '_') return -1;
+  const int sum = (c + 40) % 256;
+  return sum > 128 ? (sum + 32) % 64 : (sum + 40) % 64;
+}
+
+// Converts the payload text and fill bits of an assembled message into bits.
+// Works in whole bytes: fill bits 0 take groups of four characters only,
+// fill bits 2 and 4 take three or two further characters and keep 16 or 8 of
+// their bits. False for an invalid character or any other fill-bit count;
+// the buffer is then partly filled and must not be decoded.
+bool AisDearmour(const nmea::AisPayloadRecord& payload, AisBitBuffer& buffer);
+
+// The unsigned value of `width` (1..32) bits starting at bit `firstBit`,
+// most significant bit first. Bits beyond the buffer read as zero.
+inline std::uint32_t AisReadBits(const AisBitBuffer& buffer, std::uint16_t firstBit,
+                                 std::uint16_t width) {
+  if (width == 0 || width > 32) return 0;
+  const unsigned shift = firstBit % 8u;
+  const std::size_t first = firstBit / 8u;
+  const std::size_t count = (width + shift - 1) / 8 + 1;  // 1..5 bytes
+
+  std::uint8_t scratch[5] = {};
+  for (std::size_t i = 0; i < count && first + i < buffer.bits.size(); ++i) {
+    scratch[i] = buffer.bits[first + i];
+  }
+  std::uint32_t word = static_cast<std::uint32_t>(scratch[0]) << 24 |
+                       static_cast<std::uint32_t>(scratch[1]) << 16 |
+                       static_cast<std::uint32_t>(scratch[2]) << 8 | scratch[3];
+  word <<= shift;
+  if (count == 5) word |= static_cast<std::uint32_t>(scratch[4]) >> (8 - shift);
+  return word >> ((32u - width) % 32u);
+}
+
+// `value` read as a two's-complement number of `width` bits.
+float AisSignExtend(std::uint32_t value, std::uint16_t width);
+
+// The six-bit ASCII of ITU-R M.1371: 0 is '@', 1..26 'A'..'Z', 32 a space.
+constexpr char AisSixBitChar(std::uint32_t value) {
+  return static_cast<char>(value < 32 ? value + 64 : value);
+}
+
+// Removes the '@' padding at the end of a NUL-terminated text, in place.
+void AisTrimTrailingAt(char* text);
+
+// The same as a view on a text of at most `size` bytes, without changing it.
+std::string_view AisTrimmedText(const char* text, std::size_t size);
+
+}  // namespace store

@@ -1,0 +1,118 @@
+#pragma once
+// The table-driven AIS message decoder: one interpreter of the layouts that
+// turns the bits of a complete message into a byte-packed record of values.
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <string_view>
+
+#include "store/ais_bits.h"
+#include "store/ais_layouts.h"
+
+namespace store {
+
+// The decoded message: byte 0 the message id, then one value per decoded
+// field at the record offsets of its layout, little-endian and unaligned.
+// Values are read and written through the accessors, never through casts.
+class AisDecodedRecord {
+ public:
+  static constexpr std::size_t kSize = 140;
+
+  void Clear() { bytes_.fill(0); }
+
+  std::uint8_t U8(std::size_t at) const { return bytes_[at]; }
+  std::uint16_t U16(std::size_t at) const { return static_cast<std::uint16_t>(Read(at, 2)); }
+  std::uint32_t U32(std::size_t at) const { return Read(at, 4); }
+  float F32(std::size_t at) const {
+    const std::uint32_t raw = U32(at);
+    float value;
+    std::memcpy(&value, &raw, sizeof value);
+    return value;
+  }
+  // The text stored at `at`, up to its NUL or the end of the record.
+  std::string_view Text(std::size_t at) const {
+    const char* text = reinterpret_cast<const char*>(&bytes_[at]);
+    return {text, strnlen(text, kSize - at)};
+  }
+
+  void PutU8(std::size_t at, std::uint32_t v) { bytes_[at] = static_cast<std::uint8_t>(v); }
+  void PutU16(std::size_t at, std::uint32_t v) { Write(at, v, 2); }
+  void PutU32(std::size_t at, std::uint32_t v) { Write(at, v, 4); }
+  void PutF32(std::size_t at, float v) {
+    std::uint32_t raw;
+    std::memcpy(&raw, &v, sizeof raw);
+    Write(at, raw, 4);
+  }
+
+  const std::array<std::uint8_t, kSize>& Bytes() const { return bytes_; }
+  std::array<std::uint8_t, kSize>& Bytes() { return bytes_; }
+
+ private:
+  std::uint32_t Read(std::size_t at, std::size_t n) const {
+    std::uint32_t v = 0;
+    for (std::size_t i = 0; i < n; ++i) v |= static_cast<std::uint32_t>(bytes_[at + i]) << (8 * i);
+    return v;
+  }
+  void Write(std::size_t at, std::uint32_t v, std::size_t n) {
+    for (std::size_t i = 0; i < n; ++i) bytes_[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
+  }
+
+  std::array<std::uint8_t, kSize> bytes_{};
+};
+
+// Values the decoder writes beside the layout walk.
+inline constexpr std::size_t kAisAddressedDest1At = 37;   // message 22, addressed
+inline constexpr std::size_t kAisAddressedDest2At = 41;
+inline constexpr std::size_t kAisAddressedBinaryCountAt = 136;  // message 6
+inline constexpr std::size_t kAisBroadcastBinaryCountAt = 130;  // message 8
+
+// Ids 1 to 26 and 63.
+constexpr bool AisIsKnownMessageId(std::uint32_t id) { return (id >= 1 && id <= 26) || id == 63; }
+
+// Decodes the message in `bits` into `record` (which the caller clears).
+// False when the message is refused: an unknown id, a message 63 other than
+// sub-id 99 with subtype 1 to 4, or a layout holding an undefined kind. A
+// message shorter than its layout is no failure: the fields that do not fit
+// stay zero. A text running to the end of the message is cut at the end of
+// the record.
+bool AisDecodeMessage(const AisBitBuffer& bits, AisDecodedRecord& record,
+                      const AisLayoutTable& table = kAisLayouts);
+
+// Where the walk of a message's layout starts: the layout the decoder picks
+// for the message held in `record` (its selectors are stored there), and the
+// first field, bit and record byte of the walk. An empty layout for an
+// unknown message.
+struct AisLayoutChoice {
+  const AisMessageLayout* layout = nullptr;
+  std::size_t firstField = 0;
+  std::uint16_t firstBit = 0;
+  std::size_t firstByte = 0;
+};
+AisLayoutChoice AisChooseLayout(const AisDecodedRecord& record,
+                                const AisLayoutTable& table = kAisLayouts);
+
+// Every layout's values fit in the record, also a binary field running to
+// the end of the longest message. (A text to the end is cut instead.)
+constexpr bool AisLayoutsFitRecord(const AisLayoutTable& table) {
+  for (const AisMessageLayout& layout : table) {
+    std::size_t bit = 0;
+    std::size_t at = 0;
+    for (const AisFieldDescriptor& field : layout.Fields()) {
+      std::size_t bytes = AisRecordBytes(field.kind, field.width);
+      if (field.kind == AisFieldKind::Binary && field.width == 0) {
+        bytes = (kAisBitCapacity - bit) / 8;
+      }
+      bit += field.width;
+      at += bytes;
+      if (at > AisDecodedRecord::kSize) return false;
+    }
+  }
+  // The binary of message 6 and 8 ends before the byte counts behind it.
+  return 13 + (kAisBitCapacity - 72) / 8 <= kAisAddressedBinaryCountAt &&
+         7 + (kAisBitCapacity - 40) / 8 <= kAisBroadcastBinaryCountAt;
+}
+static_assert(AisLayoutsFitRecord(kAisLayouts));
+
+}  // namespace store

@@ -1,0 +1,129 @@
+#include "store/ais_describe.h"
+
+#include <algorithm>
+
+namespace store {
+namespace {
+
+std::int64_t Whole(std::uint32_t v) { return static_cast<std::int64_t>(v); }
+
+// Mirrors the decoder's walk: each field the message held, with its value.
+void DescribeFields(const AisDecodedRecord& record, std::uint16_t bitCount,
+                    const AisLayoutChoice& choice, std::vector<AisNamedValue>& out) {
+  const std::span<const AisFieldDescriptor> fields = choice.layout->Fields();
+  for (std::size_t i = 0; i < choice.firstField; ++i) {
+    out.push_back({fields[i].name, Whole(record.U8(i))});
+  }
+  std::uint32_t p = choice.firstBit;
+  std::size_t at = choice.firstByte;
+  for (std::size_t i = choice.firstField; i < fields.size(); ++i) {
+    const AisFieldDescriptor& field = fields[i];
+    if (p + field.width > bitCount) break;
+    std::size_t bytes = AisRecordBytes(field.kind, field.width);
+    if (bytes != 0 && at + bytes > AisDecodedRecord::kSize) break;
+    std::uint32_t advance = field.width;
+    AisValue value;
+    switch (field.kind) {
+      case AisFieldKind::UInt8:
+      case AisFieldKind::TimeStamp:
+        value = Whole(record.U8(at));
+        break;
+      case AisFieldKind::UInt16:
+      case AisFieldKind::UInt16Code:
+      case AisFieldKind::Heading:
+        value = Whole(record.U16(at));
+        break;
+      case AisFieldKind::UInt32:
+      case AisFieldKind::Identifier:
+      case AisFieldKind::Eta:
+      case AisFieldKind::RadioStatus:
+      case AisFieldKind::Dimensions:
+        value = Whole(record.U32(at));
+        break;
+      case AisFieldKind::Text:
+        value = AisTrimmedText(record.Text(at).data(), bytes);
+        break;
+      case AisFieldKind::TextToEnd: {
+        const std::size_t characters =
+            std::min<std::size_t>((bitCount - p) / 6u, AisDecodedRecord::kSize - at - 1);
+        value = AisTrimmedText(record.Text(at).data(), characters);
+        advance = static_cast<std::uint32_t>(characters * 6);
+        bytes = characters + 1;
+        break;
+      }
+      case AisFieldKind::Binary: {
+        const std::uint32_t width = field.width == 0 ? bitCount - p : field.width;
+        const std::size_t count = std::min<std::size_t>((width + 7) / 8, AisDecodedRecord::kSize - at);
+        value = std::span<const std::uint8_t>(record.Bytes().data() + at, count);
+        advance = width;
+        break;
+      }
+      default:  // the float kinds
+        value = record.F32(at);
+        break;
+    }
+    out.push_back({field.name, value});
+    p += advance;
+    at += bytes;
+  }
+}
+
+}  // namespace
+
+std::vector<AisNamedValue> AisDescribeRecord(const AisDecodedRecord& record,
+                                             std::uint16_t bitCount) {
+  std::vector<AisNamedValue> out;
+  const AisLayoutChoice choice = AisChooseLayout(record);
+  if (choice.layout == nullptr || choice.layout->fieldCount == 0) return out;
+  DescribeFields(record, bitCount, choice, out);
+
+  const std::uint8_t id = record.U8(0);
+  if (id == 22 && record.U8(29) == 1) {
+    out.push_back({"dest_mmsi1", Whole(record.U32(kAisAddressedDest1At))});
+    out.push_back({"dest_mmsi2", Whole(record.U32(kAisAddressedDest2At))});
+  }
+  if (id == 6) out.push_back({"data_bytes", Whole(record.U16(kAisAddressedBinaryCountAt))});
+  if (id == 8) out.push_back({"data_bytes", Whole(record.U16(kAisBroadcastBinaryCountAt))});
+  return out;
+}
+
+std::vector<AisNamedValue> AisDescribeTarget(const AisTarget& t, int index) {
+  auto flag = [&t](unsigned bit) { return Whole(t.flags >> bit & 1u); };
+  return {
+      {"index", Whole(static_cast<std::uint32_t>(index))},
+      {"type", Whole(t.type)},
+      {"mmsi", Whole(t.mmsi)},
+      {"status", Whole(AisNavStatus(t))},
+      {"epfd", Whole(AisEpfd(t))},
+      {"accuracy", flag(0)},
+      {"raim", flag(1)},
+      {"dte", flag(2)},
+      {"lon", t.lon},
+      {"lat", t.lat},
+      {"speed", t.speed},
+      {"course", t.course},
+      {"heading", t.heading},
+      {"turn", t.rateOfTurn},
+      {"shipname", AisTargetText(t.name)},
+      {"callsign", AisTargetText(t.callsign)},
+      {"shiptype", Whole(t.shipType)},
+      {"to_bow", Whole(t.toBow)},
+      {"to_stern", Whole(t.toStern)},
+      {"to_port", Whole(t.toPort)},
+      {"to_starboard", Whole(t.toStarboard)},
+      {"imo", Whole(t.imo)},
+      {"eta_month", Whole(t.etaMonth)},
+      {"eta_day", Whole(t.etaDay)},
+      {"eta_hour", Whole(t.etaHour)},
+      {"eta_minute", Whole(t.etaMinute)},
+      {"ais_version", Whole(t.aisVersion)},
+      {"draught", t.draught},
+      {"destination", AisTargetText(t.destination)},
+      {"vendorid", AisTargetText(t.vendorId)},
+      {"alt", t.altitude},
+      {"vdm_count", Whole(t.vdmCount)},
+      {"vdo_count", Whole(t.vdoCount)},
+  };
+}
+
+}  // namespace store

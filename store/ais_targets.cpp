@@ -1,0 +1,416 @@
+#include "store/ais_targets.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+
+namespace store {
+namespace {
+
+// The layouts of the messages the table folds in; field offsets are looked
+// up in them by name at compile time.
+namespace message {
+constexpr const AisMessageLayout& kPos = kAisLayouts[0];
+constexpr const AisMessageLayout& kBase = kAisLayouts[3];
+constexpr const AisMessageLayout& kStatic = kAisLayouts[4];
+constexpr const AisMessageLayout& kSar = kAisLayouts[8];
+constexpr const AisMessageLayout& kClassB = kAisLayouts[17];
+constexpr const AisMessageLayout& kClassBExt = kAisLayouts[18];
+constexpr const AisMessageLayout& kGroup = kAisLayouts[22];
+constexpr const AisMessageLayout& kPartA = kAisLayouts[kSlotStaticPartA];
+constexpr const AisMessageLayout& kPartB = kAisLayouts[kSlotStaticPartB];
+
+constexpr std::size_t kMmsi = AisRecordOffset(kPos, "mmsi");
+static_assert(kMmsi == 2);
+constexpr std::size_t kPartNumber = AisRecordOffset(kPartA, "partno");
+static_assert(kPartNumber == AisRecordOffset(kPartB, "partno"));
+}  // namespace message
+
+// Forces an offset to be worked out by the compiler.
+template <std::size_t Offset>
+constexpr std::size_t At = Offset;
+
+constexpr int kDaysBeforeMonth[12] = {0, 31, 59, 90, 120, 151, 181, 212, 243, 273, 304, 334};
+
+constexpr bool IsSartMmsi(std::uint32_t mmsi) { return mmsi >= 970000000 && mmsi < 971000000; }
+
+AisStamp StampOf(const LocalDateTime& t) {
+  return {t.year, t.month, t.day, t.hour, t.minute, t.second, t.hundredths};
+}
+
+void SetBit(std::uint8_t& byte, unsigned bit, std::uint32_t on) {
+  byte = static_cast<std::uint8_t>(on & 1u ? byte | 1u << bit : byte & ~(1u << bit));
+}
+
+// Copies a text with its NUL, then drops the '@' padding.
+template <std::size_t N>
+void CopyText(char (&to)[N], const AisDecodedRecord& record, std::size_t offset, bool trim = true) {
+  const std::string_view text = record.Text(offset);
+  const std::size_t n = std::min(text.size(), N - 1);
+  std::memcpy(to, text.data(), n);
+  to[n] = '\0';
+  if (trim) AisTrimTrailingAt(to);
+}
+
+// The 30-bit dimensions: A bits 21-29, B bits 12-20, C bits 6-11, D bits 0-5.
+void SplitDimensions(AisTarget& t, std::uint32_t d) {
+  t.toBow = static_cast<std::uint16_t>(d >> 21 & 0x1FF);
+  t.toStern = static_cast<std::uint16_t>(d >> 12 & 0x1FF);
+  t.toPort = static_cast<std::uint8_t>(d >> 6 & 0x3F);
+  t.toStarboard = static_cast<std::uint8_t>(d & 0x3F);
+}
+
+// The 20-bit ETA: month bits 16-19, day 11-15, hour 6-10, minute 0-5.
+void SplitEta(AisTarget& t, std::uint32_t eta) {
+  t.etaMonth = static_cast<std::uint8_t>(eta >> 16 & 0x0F);
+  t.etaDay = static_cast<std::uint8_t>(eta >> 11 & 0x1F);
+  t.etaHour = static_cast<std::uint8_t>(eta >> 6 & 0x1F);
+  t.etaMinute = static_cast<std::uint8_t>(eta & 0x3F);
+}
+
+void SetNavStatus(AisTarget& t, std::uint32_t status) {
+  t.status = static_cast<std::uint8_t>((t.status & 0x0F) | (status & 0x0F) << 4);
+}
+void SetEpfd(AisTarget& t, std::uint32_t epfd) {
+  t.status = static_cast<std::uint8_t>((t.status & 0xF0) | (epfd & 0x0F));
+}
+
+template <std::size_t N>
+void CopyRecord(std::array<std::uint8_t, N>& to, const AisDecodedRecord& record) {
+  std::memcpy(to.data(), record.Bytes().data(), N);
+}
+
+// Speed, position and course of the position reports (messages 1-3, 9, 18,
+// 19), at the offsets of the fields of the same name in each layout.
+struct Motion {
+  std::size_t speed, accuracy, lon, lat, course, raim;
+};
+
+constexpr Motion MotionOf(const AisMessageLayout& l) {
+  return {AisRecordOffset(l, "speed"), AisRecordOffset(l, "accuracy"), AisRecordOffset(l, "lon"),
+          AisRecordOffset(l, "lat"),   AisRecordOffset(l, "course"),   AisRecordOffset(l, "raim")};
+}
+
+void FoldMotion(AisTarget& t, const AisDecodedRecord& r, const Motion& m) {
+  t.speed = r.F32(m.speed);
+  SetBit(t.flags, 0, r.U8(m.accuracy));
+  t.lon = r.F32(m.lon);
+  t.lat = r.F32(m.lat);
+  t.course = r.F32(m.course);
+  SetBit(t.flags, 1, r.U8(m.raim));
+}
+
+}  // namespace
+
+// The largest count any stamp gives still fits the 32 bits the eviction
+// scan keeps of it.
+static_assert(((99 * 365 + 334 + 255) * 24 + 255) * 3600LL + 255 * 60 + 255 <= UINT32_MAX);
+
+std::int64_t AisSecondsCount(const AisStamp& s) {
+  const int daysBefore = s.month >= 1 && s.month <= 12 ? kDaysBeforeMonth[s.month - 1] : 0;
+  const std::int64_t days = (s.year % 100) * 365 + daysBefore + s.day;
+  return ((days * 24 + s.hour) * 60 + s.minute) * 60 + s.second;
+}
+
+AisTargetTable::AisTargetTable(LocalClock& clock)
+    : clock_(clock),
+      entries_(std::make_unique<AisTarget[]>(kCapacity)),
+      mmsis_(std::make_unique<std::uint32_t[]>(kCapacity)),
+      heard_(std::make_unique<std::uint32_t[]>(kCapacity)) {
+  Init();
+}
+
+void AisTargetTable::Init() {
+  const std::uint32_t created = clock_.Seconds();
+  count_ = 1;
+  for (int i = 0; i < kCapacity; ++i) {
+    AisTarget& t = entries_[static_cast<std::size_t>(i)];
+    std::memset(&t, 0, sizeof t);
+    t.lon = 181.0f;
+    t.lat = 91.0f;
+    t.type = static_cast<std::uint8_t>(AisTargetType::Unknown);
+    t.created = created;
+    t.reservedByte = 25;
+    mmsis_[static_cast<std::size_t>(i)] = 0;
+    heard_[static_cast<std::size_t>(i)] = 0;
+  }
+  latest_ = AisLatestMessages{};
+  AisDecodedRecord corners;
+  constexpr const AisMessageLayout& group = message::kGroup;
+  corners.PutF32(At<AisRecordOffset(group, "ne_lon")>, 181.0f);
+  corners.PutF32(At<AisRecordOffset(group, "ne_lat")>, 91.0f);
+  corners.PutF32(At<AisRecordOffset(group, "sw_lon")>, 181.0f);
+  corners.PutF32(At<AisRecordOffset(group, "sw_lat")>, 91.0f);
+  CopyRecord(latest_.message23.bytes, corners);
+  lastIndex_ = -1;
+  lastKind_ = -1;
+}
+
+void AisTargetTable::Reset(int index) {
+  AisTarget& t = entries_[static_cast<std::size_t>(index)];
+  std::memset(&t, 0, sizeof t);
+  t.lon = 181.0f;
+  t.lat = 91.0f;
+  t.type = static_cast<std::uint8_t>(AisTargetType::Unknown);
+  t.reserved[0] = t.reserved[1] = -1.0f;
+  t.course = 361.0f;
+  t.heading = 511.0f;
+  t.flags = 1u << 2;  // DTE 1: no terminal
+  SetMmsi(index, 0);
+  heard_[static_cast<std::size_t>(index)] = 0;
+}
+
+void AisTargetTable::SetMmsi(int index, std::uint32_t mmsi) {
+  entries_[static_cast<std::size_t>(index)].mmsi = mmsi;
+  mmsis_[static_cast<std::size_t>(index)] = mmsi;
+}
+
+// The scans work on a block of entries at a time without branching, which
+// the compiler turns into vector instructions: once the table has filled,
+// every message of a new station scans all 2250 entries twice.
+constexpr int kBlock = 16;
+
+// The first index from `from` on whose key is `value`, or -1.
+int FirstIndexOf(const std::uint32_t* keys, int from, int count, std::uint32_t value) {
+  int i = from;
+  for (; i + kBlock <= count; i += kBlock) {
+    std::uint32_t hit = 0;
+    for (int j = 0; j < kBlock; ++j) hit |= static_cast<std::uint32_t>(keys[i + j] == value);
+    if (hit != 0) break;
+  }
+  for (; i < count; ++i) {
+    if (keys[i] == value) return i;
+  }
+  return -1;
+}
+
+int AisTargetTable::Find(std::uint32_t mmsi) const {
+  return FirstIndexOf(mmsis_.get(), 0, count_, mmsi);
+}
+
+// The entry heard longest ago, never the own station; the lowest index
+// among equals.
+int AisTargetTable::Evict() {
+  const std::uint32_t* heard = heard_.get();
+  std::uint32_t oldest = UINT32_MAX;
+  int i = 1;
+  for (; i + kBlock <= count_; i += kBlock) {
+    std::uint32_t block = UINT32_MAX;
+    for (int j = 0; j < kBlock; ++j) block = std::min(block, heard[i + j]);
+    oldest = std::min(oldest, block);
+  }
+  for (; i < count_; ++i) oldest = std::min(oldest, heard[i]);
+  const int index = FirstIndexOf(heard, 1, count_, oldest);
+  Reset(index);
+  return index;
+}
+
+void AisTargetTable::CountMessage(int index, bool vdo) {
+  if (index < 0 || index >= count_) return;
+  AisTarget& t = entries_[static_cast<std::size_t>(index)];
+  if (vdo) {
+    ++t.vdoCount;
+  } else {
+    ++t.vdmCount;
+  }
+}
+
+int AisTargetTable::Update(const AisDecodedRecord& record, int channelIndex, std::int32_t extra,
+                           bool ownStation) {
+  const std::uint32_t id = record.U8(0);
+  if (id < 1 || id > 25) return -1;
+  const std::uint32_t mmsi = record.U32(message::kMmsi);
+
+  int index;
+  bool isNew = false;
+  if (ownStation) {
+    index = 0;
+    if (count_ < 1) {
+      count_ = 1;
+      isNew = true;
+    }
+    // A later VDO with another MMSI still updates entry 0 and keeps the first.
+    if (mmsis_[0] == 0) {
+      SetMmsi(0, mmsi);
+      isNew = true;
+    }
+  } else {
+    index = Find(mmsi);
+    if (index < 0) {
+      index = count_ < kCapacity ? count_++ : Evict();
+      SetMmsi(index, mmsi);
+      isNew = true;
+    }
+  }
+
+  AisTarget& t = entries_[static_cast<std::size_t>(index)];
+  const AisStamp now = StampOf(clock_.LocalNow());
+  if (isNew) {
+    t.vdmCount = 0;
+    t.vdoCount = 0;
+    t.firstHeard = now;
+  }
+  t.lastHeard = now;
+  heard_[static_cast<std::size_t>(index)] = static_cast<std::uint32_t>(AisSecondsCount(now));
+  lastIndex_ = index;
+  lastKind_ = static_cast<int>(id == 24 ? 24 + record.U8(message::kPartNumber) : id);
+
+  Fold(t, record, channelIndex, extra);
+  return index;
+}
+
+void AisTargetTable::Fold(AisTarget& t, const AisDecodedRecord& r, int channelIndex,
+                          std::int32_t extra) {
+  auto setType = [&t](AisTargetType type) { t.type = static_cast<std::uint8_t>(type); };
+  switch (r.U8(0)) {
+    case 1:
+    case 2:
+    case 3: {
+      constexpr const AisMessageLayout& l = message::kPos;
+      // An AIS-SART is known by its MMSI and, from its second report on, by
+      // the status (14 or 15) its previous report left in the entry.
+      const std::uint8_t previous = AisNavStatus(t);
+      setType((previous == 14 || previous == 15) && IsSartMmsi(t.mmsi) ? AisTargetType::Sart
+                                                                        : AisTargetType::ClassA);
+      SetNavStatus(t, r.U8(At<AisRecordOffset(l, "status")>));
+      t.rateOfTurn = r.F32(At<AisRecordOffset(l, "turn")>);
+      {
+        constexpr Motion m = MotionOf(l);
+        FoldMotion(t, r, m);
+      }
+      t.heading = r.U16(At<AisRecordOffset(l, "heading")>);
+      break;
+    }
+    case 4: {
+      constexpr const AisMessageLayout& l = message::kBase;
+      setType(AisTargetType::BaseStation);
+      SetBit(t.flags, 0, r.U8(At<AisRecordOffset(l, "accuracy")>));
+      t.lon = r.F32(At<AisRecordOffset(l, "lon")>);
+      t.lat = r.F32(At<AisRecordOffset(l, "lat")>);
+      SetEpfd(t, r.U8(At<AisRecordOffset(l, "epfd")>));
+      SetBit(t.flags, 1, r.U8(At<AisRecordOffset(l, "raim")>));
+      break;
+    }
+    case 5: {
+      constexpr const AisMessageLayout& l = message::kStatic;
+      setType(AisTargetType::ClassA);
+      t.aisVersion = r.U8(At<AisRecordOffset(l, "ais_version")>) & 0x03;
+      t.imo = r.U32(At<AisRecordOffset(l, "imo")>);
+      CopyText(t.callsign, r, At<AisRecordOffset(l, "callsign")>);
+      CopyText(t.name, r, At<AisRecordOffset(l, "shipname")>);
+      t.shipType = r.U8(At<AisRecordOffset(l, "shiptype")>);
+      SplitDimensions(t, r.U32(At<AisRecordOffset(l, "dimensions")>));
+      SetEpfd(t, r.U8(At<AisRecordOffset(l, "epfd")>));
+      SplitEta(t, r.U32(At<AisRecordOffset(l, "eta")>));
+      t.draught = r.F32(At<AisRecordOffset(l, "draught")>);
+      CopyText(t.destination, r, At<AisRecordOffset(l, "destination")>);
+      SetBit(t.flags, 2, r.U8(At<AisRecordOffset(l, "dte")>));
+      break;
+    }
+    case 6:
+      CopyRecord(latest_.message6, r);
+      break;
+    case 9: {
+      constexpr const AisMessageLayout& l = message::kSar;
+      setType(AisTargetType::SarAircraft);
+      t.altitude = r.U16(At<AisRecordOffset(l, "alt")>);
+      {
+        constexpr Motion m = MotionOf(l);
+        FoldMotion(t, r, m);
+      }
+      SetBit(t.flags, 2, r.U8(At<AisRecordOffset(l, "dte")>));
+      break;
+    }
+    case 12:
+      CopyRecord(latest_.message12.bytes, r);
+      latest_.message12.fresh = 1;
+      break;
+    case 14:
+      CopyRecord(latest_.message14.bytes, r);
+      latest_.message14.fresh = 1;
+      break;
+    case 15:
+      CopyRecord(latest_.message15.bytes, r);
+      latest_.message15.fresh = 1;
+      latest_.message15.channel = channelIndex;
+      latest_.message15.extra = extra;
+      break;
+    case 20:
+      setType(AisTargetType::BaseStation);
+      CopyRecord(latest_.message20.bytes, r);
+      latest_.message20.fresh = 1;
+      latest_.message20.channel = channelIndex;
+      latest_.message20.extra = extra;
+      break;
+    case 16:
+    case 17:
+      setType(AisTargetType::BaseStation);
+      break;
+    case 18: {
+      constexpr const AisMessageLayout& l = message::kClassB;
+      setType(AisTargetType::ClassB);
+      {
+        constexpr Motion m = MotionOf(l);
+        FoldMotion(t, r, m);
+      }
+      t.heading = r.U16(At<AisRecordOffset(l, "heading")>);
+      SetBit(t.classBFlags, 0, r.U8(At<AisRecordOffset(l, "assigned")>));
+      SetBit(t.classBFlags, 1, r.U8(At<AisRecordOffset(l, "cs")>));
+      SetBit(t.classBFlags, 2, r.U8(At<AisRecordOffset(l, "display")>));
+      SetBit(t.classBFlags, 3, r.U8(At<AisRecordOffset(l, "dsc")>));
+      SetBit(t.classBFlags, 4, r.U8(At<AisRecordOffset(l, "band")>));
+      SetBit(t.classBFlags, 5, r.U8(At<AisRecordOffset(l, "msg22")>));
+      break;
+    }
+    case 19: {
+      constexpr const AisMessageLayout& l = message::kClassBExt;
+      setType(AisTargetType::ClassB);
+      {
+        constexpr Motion m = MotionOf(l);
+        FoldMotion(t, r, m);
+      }
+      t.heading = r.U16(At<AisRecordOffset(l, "heading")>);
+      CopyText(t.name, r, At<AisRecordOffset(l, "shipname")>);
+      t.shipType = r.U8(At<AisRecordOffset(l, "shiptype")>);
+      SplitDimensions(t, r.U32(At<AisRecordOffset(l, "dimensions")>));
+      SetEpfd(t, r.U8(At<AisRecordOffset(l, "epfd")>));
+      SetBit(t.flags, 2, r.U8(At<AisRecordOffset(l, "dte")>));
+      break;
+    }
+    case 21:
+      CopyRecord(latest_.message21, r);
+      setType(AisTargetType::AidToNavigation);
+      break;
+    case 22:
+      setType(AisTargetType::BaseStation);
+      CopyRecord(latest_.message22.bytes, r);
+      latest_.message22.fresh = 1;
+      break;
+    case 23:
+      setType(AisTargetType::BaseStation);
+      CopyRecord(latest_.message23.bytes, r);
+      latest_.message23.fresh = 1;
+      break;
+    case 24: {
+      setType(AisTargetType::ClassB);
+      const std::uint8_t part = r.U8(message::kPartNumber);
+      if (part == 0) {
+        CopyText(t.name, r, At<AisRecordOffset(message::kPartA, "shipname")>);
+      } else if (part == 1) {
+        // Part numbers 2 and 3 are reserved and decoded with the part A
+        // layout: read as part B they would fill the entry with pieces of
+        // their text, so they change nothing here.
+        constexpr const AisMessageLayout& l = message::kPartB;
+        t.shipType = r.U8(At<AisRecordOffset(l, "shiptype")>);
+        CopyText(t.vendorId, r, At<AisRecordOffset(l, "vendorid")>, false);
+        CopyText(t.callsign, r, At<AisRecordOffset(l, "callsign")>);
+        SplitDimensions(t, r.U32(At<AisRecordOffset(l, "dimensions")>));
+      }
+      break;
+    }
+    default:  // 7, 8, 10, 11, 13, 25: the times only
+      break;
+  }
+}
+
+}  // namespace store
