@@ -42,9 +42,12 @@ bench: build
 fuzz: setup
 	@CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 	  -DAISFW_SANITIZE=ON -DAISFW_FUZZ=ON -DAISFW_BENCH=OFF >/dev/null
-	@cmake --build $(FUZZ_BUILD) -j $(JOBS) --target parse_sentence_fuzz validate_image_fuzz
+	@cmake --build $(FUZZ_BUILD) -j $(JOBS) --target parse_sentence_fuzz validate_image_fuzz \
+	  receive_lines_fuzz transponder_fuzz
 	@cd $(FUZZ_BUILD) && ./fuzz/parse_sentence_fuzz -max_total_time=$(FUZZ_SECONDS) -max_len=200
 	@cd $(FUZZ_BUILD) && ./fuzz/validate_image_fuzz -max_total_time=$(FUZZ_SECONDS) -max_len=3000
+	@cd $(FUZZ_BUILD) && ./fuzz/receive_lines_fuzz -max_total_time=$(FUZZ_SECONDS) -max_len=12000
+	@cd $(FUZZ_BUILD) && ./fuzz/transponder_fuzz -max_total_time=$(FUZZ_SECONDS) -max_len=3000
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)
