@@ -119,6 +119,13 @@ void ToDate(const char* field, std::uint16_t& year, std::uint8_t& month, std::ui
   day = static_cast<std::uint8_t>(v / 10000);
 }
 
+void CopyCut(char* out, std::size_t capacity, const char* text) {
+  if (capacity == 0) return;
+  std::size_t i = 0;
+  for (; i + 1 < capacity && text[i] != '\0'; ++i) out[i] = text[i];
+  out[i] = '\0';
+}
+
 bool ParseHexByte(const char* text, std::uint8_t& out) {
   unsigned value = 0;
   for (const char* p = text; *p != '\0'; ++p) {

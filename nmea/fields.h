@@ -6,6 +6,7 @@
 // field arrives as a single space, and each returned field is NUL-terminated
 // where its delimiter stood.
 
+#include <cstddef>
 #include <cstdint>
 
 namespace nmea {
@@ -51,6 +52,10 @@ void ToDate(const char* field, std::uint16_t& year, std::uint8_t& month, std::ui
 
 // True for a field holding the empty-field marker (or nothing at all).
 inline bool IsEmptyField(const char* field) { return field == nullptr || field[0] == ' ' || field[0] == '\0'; }
+
+// Copies at most capacity - 1 characters of `text` and a NUL: text fields
+// are cut at their capacity, never written past it.
+void CopyCut(char* out, std::size_t capacity, const char* text);
 
 // Upper-case hexadecimal text to one byte; false on any other character.
 bool ParseHexByte(const char* text, std::uint8_t& out);

@@ -59,11 +59,4 @@ Position FieldReader::Position() {
   return {ToLatitude(latitude, north), ToLongitude(longitude, east)};
 }
 
-void CopyCut(char* out, std::size_t capacity, const char* text) {
-  if (capacity == 0) return;
-  std::size_t i = 0;
-  for (; i + 1 < capacity && text[i] != '\0'; ++i) out[i] = text[i];
-  out[i] = '\0';
-}
-
 }  // namespace nmea

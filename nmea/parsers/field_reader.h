@@ -71,7 +71,4 @@ class FieldReader {
   ParseStatus status_ = ParseStatus::Accepted;
 };
 
-// Copies at most capacity - 1 characters of `text` and a NUL.
-void CopyCut(char* out, std::size_t capacity, const char* text);
-
 }  // namespace nmea
