@@ -31,14 +31,15 @@ bool ComposeALR(std::span<char> out, const SentenceRecord& record) {
 }
 
 // $AIACA,seq,NE corner (4),SW corner (4),zone,chA,bwA,chB,bwB,mode,power,source,in use,time
-// The corners carry their minutes to two decimals.
+// The corners carry their minutes to two decimals. No source (0, or the
+// space an empty field is read as) is written empty.
 bool ComposeACA(std::span<char> out, const SentenceRecord& record) {
   const AcaBody& b = record.body.aca;
   return PrintSentence(out, "$%s%s,%d,%s,%s,%d,%04d,%d,%04d,%d,%d,%d,%s,%d,%s", record.talker,
                        record.formatter, b.sequenceNumber, PositionText(b.northEast, 2).c_str(),
                        PositionText(b.southWest, 2).c_str(), b.transitionZone, b.channelA,
                        b.bandwidthA, b.channelB, b.bandwidthB, b.txRxMode, b.powerLevel,
-                       FieldIf(b.source != '\0', "%c", b.source).c_str(), b.inUse,
+                       FieldIf(b.source != '\0' && b.source != ' ', "%c", b.source).c_str(), b.inUse,
                        TimeText(b.inUseChanged).c_str());
 }
 
