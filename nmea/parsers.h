@@ -16,7 +16,6 @@ enum class ParseStatus : std::uint8_t {
   Range,       // a value outside its accepted range
   Length,      // a field of the wrong length (payloads, VTG references)
   NotHex,      // a field that must be hexadecimal is not
-  NotBuilt,    // no parser for this formatter yet
 };
 
 using SentenceParser = ParseStatus (*)(char* sentence, SentenceRecord& record);
