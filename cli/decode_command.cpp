@@ -28,7 +28,11 @@ void DecodeLines(std::istream& in, std::ostream& out) {
   while (ReadNmeaLine(in, line)) {
     ++number;
     const bool accepted = stack->library.ParseSentence(line, record);
-    out << LineJson(number, accepted, stack->library.LastFault(), record).dump() << '\n';
+    // Received text may hold any byte: invalid UTF-8 becomes U+FFFD
+    // instead of stopping the run.
+    out << LineJson(number, accepted, stack->library.LastFault(), record)
+               .dump(-1, ' ', false, Json::error_handler_t::replace)
+        << '\n';
   }
   out.flush();
 }

@@ -44,7 +44,10 @@ Json Time(const nmea::UtcTime& time) {
 
 Json Date(const nmea::Date& date) {
   if (date.year == 0) return nullptr;
-  return fmt::format("{:04}-{:02}-{:02}", date.year, date.month, date.day);
+  const unsigned year = date.year;
+  const unsigned month = date.month;
+  const unsigned day = date.day;
+  return fmt::format("{:04}-{:02}-{:02}", year, month, day);
 }
 
 // A character field: null when empty (a space, 0 or the 0x80 sentinel).
@@ -58,6 +61,13 @@ Json Text(const char* text, std::size_t capacity) {
   const std::size_t length = strnlen(text, capacity);
   if (length == 0 || (length == 1 && text[0] == ' ')) return nullptr;
   return std::string(text, length);
+}
+
+// Body fields are packed: they reach fmt and nlohmann (which take their
+// arguments by reference) only as copies, through by-value helpers.
+template <typename T>
+Json Number(T value) {
+  return value;
 }
 
 template <typename T>
@@ -156,19 +166,19 @@ Json Gnss(std::string_view f, const SentenceBody& b) {
     j["bias_deviation"] = Real(b.gbs.biasDeviation);
   } else if (f == "GSA") {
     j["mode"] = Char(b.gsa.mode);
-    j["fix_type"] = b.gsa.fixType;
+    j["fix_type"] = Number(b.gsa.fixType);
     Json ids = Json::array();
-    for (const std::int8_t id : b.gsa.satellites) {
-      if (id != kEmptyI8) ids.push_back(id);
+    for (int i = 0; i < 12; ++i) {
+      if (b.gsa.satellites[i] != kEmptyI8) ids.push_back(Number(b.gsa.satellites[i]));
     }
     j["satellites"] = ids;
     j["pdop"] = Real(b.gsa.pdop);
     j["hdop"] = Real(b.gsa.hdop);
     j["vdop"] = Real(b.gsa.vdop);
   } else if (f == "GSV") {
-    j["total"] = b.gsv.total;
-    j["number"] = b.gsv.number;
-    j["in_view"] = b.gsv.inView;
+    j["total"] = Number(b.gsv.total);
+    j["number"] = Number(b.gsv.number);
+    j["in_view"] = Number(b.gsv.inView);
     Json satellites = Json::array();
     for (int i = 0; i < b.gsv.count && i < 4; ++i) {
       Json s;
@@ -183,7 +193,7 @@ Json Gnss(std::string_view f, const SentenceBody& b) {
     j["time"] = Time(b.grs.time);
     j["residual_mode"] = Char(b.grs.residualMode);
     Json residuals = Json::array();
-    for (const float r : b.grs.residuals) residuals.push_back(Real(r));
+    for (int i = 0; i < 12; ++i) residuals.push_back(Real(b.grs.residuals[i]));
     j["residuals"] = residuals;
   } else if (f == "GST") {
     j["time"] = Time(b.gst.time);
@@ -232,8 +242,8 @@ Json Navigation(std::string_view f, const SentenceBody& b) {
 
 Json Encapsulation(std::string_view f, const nmea::EncapsulationBody& b) {
   Json j = Json::object();
-  j["total"] = b.total;
-  j["number"] = b.number;
+  j["total"] = Number(b.total);
+  j["number"] = Number(b.number);
   j["sequence_id"] = Optional<std::int8_t>(b.sequenceId, kEmptyI8);
   if (f == "VDM" || f == "VDO") {
     j["channel"] = Char(b.channel);  // the character received
@@ -242,8 +252,8 @@ Json Encapsulation(std::string_view f, const nmea::EncapsulationBody& b) {
   }
   j["payload"] = Text(b.payload, sizeof b.payload);
   j["fill_bits"] = Optional<std::int8_t>(b.fillBits, kEmptyI8);
-  if (f == "ABM" || f == "BBM") j["message_id"] = b.messageId;
-  if (f == "ABM") j["destination"] = b.destination;
+  if (f == "ABM" || f == "BBM") j["message_id"] = Number(b.messageId);
+  if (f == "ABM") j["destination"] = Number(b.destination);
   return j;
 }
 
@@ -251,38 +261,38 @@ Json AisStation(std::string_view f, const SentenceBody& b) {
   if (f == "VDM" || f == "VDO" || f == "ABM" || f == "BBM") return Encapsulation(f, b.encapsulation);
   Json j = Json::object();
   if (f == "ABK") {
-    j["mmsi"] = b.abk.mmsi;
+    j["mmsi"] = Number(b.abk.mmsi);
     j["channel"] = b.abk.channel == kEmptyI8 ? Json(nullptr)
                                              : Json(std::string(1, static_cast<char>('A' + b.abk.channel)));
-    j["message_id"] = b.abk.messageId;
-    j["sequence_number"] = b.abk.sequenceNumber;
-    j["acknowledgement_type"] = b.abk.acknowledgementType;
+    j["message_id"] = Number(b.abk.messageId);
+    j["sequence_number"] = Number(b.abk.sequenceNumber);
+    j["acknowledgement_type"] = Number(b.abk.acknowledgementType);
   } else if (f == "ACA") {
-    j["sequence_number"] = b.aca.sequenceNumber;
+    j["sequence_number"] = Number(b.aca.sequenceNumber);
     AddPosition(j, b.aca.northEast, "northeast_lat", "northeast_lon");
     AddPosition(j, b.aca.southWest, "southwest_lat", "southwest_lon");
-    j["transition_zone"] = b.aca.transitionZone;
-    j["channel_a"] = b.aca.channelA;
-    j["bandwidth_a"] = b.aca.bandwidthA;
-    j["channel_b"] = b.aca.channelB;
-    j["bandwidth_b"] = b.aca.bandwidthB;
-    j["tx_rx_mode"] = b.aca.txRxMode;
-    j["power_level"] = b.aca.powerLevel;
+    j["transition_zone"] = Number(b.aca.transitionZone);
+    j["channel_a"] = Number(b.aca.channelA);
+    j["bandwidth_a"] = Number(b.aca.bandwidthA);
+    j["channel_b"] = Number(b.aca.channelB);
+    j["bandwidth_b"] = Number(b.aca.bandwidthB);
+    j["tx_rx_mode"] = Number(b.aca.txRxMode);
+    j["power_level"] = Number(b.aca.powerLevel);
     j["source"] = Char(b.aca.source);
-    j["in_use"] = b.aca.inUse;
+    j["in_use"] = Number(b.aca.inUse);
     j["in_use_changed"] = Time(b.aca.inUseChanged);
   } else if (f == "ACK") {
     j["alarm_id"] = Optional<std::uint16_t>(b.ack.alarmId, 1000);
   } else if (f == "ACS") {
-    j["sequence_number"] = b.acs.sequenceNumber;
-    j["mmsi"] = b.acs.mmsi;
+    j["sequence_number"] = Number(b.acs.sequenceNumber);
+    j["mmsi"] = Number(b.acs.mmsi);
     j["time"] = Time(b.acs.time);
-    j["day"] = b.acs.day;
-    j["month"] = b.acs.month;
-    j["year"] = b.acs.year;
+    j["day"] = Number(b.acs.day);
+    j["month"] = Number(b.acs.month);
+    j["year"] = Number(b.acs.year);
   } else if (f == "ALR") {
     j["time"] = Time(b.alr.time);
-    j["alarm_id"] = b.alr.alarmId;
+    j["alarm_id"] = Number(b.alr.alarmId);
     j["condition"] = Char(b.alr.condition);
     j["acknowledgement"] = Char(b.alr.acknowledgement);
     j["text"] = Text(b.alr.text, sizeof b.alr.text);
@@ -304,7 +314,7 @@ Json AisStation(std::string_view f, const SentenceBody& b) {
     j["eta_day"] = Optional<std::uint8_t>(b.vsd.etaDay, 32);
     j["eta_month"] = Optional<std::uint8_t>(b.vsd.etaMonth, 13);
     j["navigational_status"] = Optional<std::uint8_t>(b.vsd.navigationalStatus, nmea::kEmptyByte);
-    j["regional_flags"] = b.vsd.regionalFlags;
+    j["regional_flags"] = Number(b.vsd.regionalFlags);
   } else if (f == "TXT") {
     j["total"] = Optional<std::int8_t>(b.txt.total, kEmptyI8);
     j["number"] = Optional<std::int8_t>(b.txt.number, kEmptyI8);
@@ -339,7 +349,7 @@ Json Maker(std::string_view f, const SentenceBody& b) {
     }
   } else if (f == "BTH") {
     Json values = Json::array();
-    for (const std::int16_t v : b.bth.values) values.push_back(Optional<std::int16_t>(v, 256));
+    for (int i = 0; i < 6; ++i) values.push_back(Optional<std::int16_t>(b.bth.values[i], 256));
     j["values"] = values;
     j["text"] = Text(b.bth.text, sizeof b.bth.text);
   } else if (f == "DBG") {
@@ -358,7 +368,7 @@ Json Maker(std::string_view f, const SentenceBody& b) {
     j["identifier"] = Hex(b.mob.identifier, sizeof b.mob.identifier);
     j["number"] = Optional<std::uint8_t>(b.mob.number, 255);
     j["code"] = Optional<std::uint8_t>(b.mob.code, 255);
-    j["optional"] = b.mob.hasOptional != 0 ? Json(fmt::format("{:02X}", b.mob.optional)) : Json(nullptr);
+    j["optional"] = b.mob.hasOptional != 0 ? Json(fmt::format("{:02X}", unsigned{b.mob.optional})) : Json(nullptr);
     const std::size_t length = b.mob.dataLength <= sizeof b.mob.data ? b.mob.dataLength : 0;
     j["data"] = length == 0 ? Json(nullptr) : Json(Hex(b.mob.data, length));
   }
@@ -371,10 +381,10 @@ Json Queries(std::string_view f, const SentenceBody& b) {
     j["requested"] = Text(b.query.requested, sizeof b.query.requested);
   } else if (f == "AIQ") {
     j["requested"] = Text(b.aiq.requested, sizeof b.aiq.requested);
-    j["number"] = b.aiq.number;
+    j["number"] = Number(b.aiq.number);
   } else if (f == "Smg") {
     j["text"] = Text(b.smg.text, sizeof b.smg.text);
-    j["number"] = b.smg.number;
+    j["number"] = Number(b.smg.number);
   }
   return j;
 }

@@ -101,11 +101,12 @@ TEST(DecodeCommand, AwkwardLinesAreReportedAndPassedOver) {
         << "\n"                                                              // 9 empty
         << "!AIVDM,2,1,1,A,55?MbV02;H;s<HtKR20EHE:0@T4@Dn2222222216L961O5Gf0NSQEp6ClRp8,0*1C\n"  // 10
         << "$AIGPQ,GGA*23\r\n"                                               // 11 query
-        << "$GPHDT,,T*1B";                                                   // 12 no line end
+        << "$GPTXT,01,01,02,caf\xe9*C0\r\n"                                  // 12 not UTF-8
+        << "$GPHDT,,T*1B";                                                   // 13 no line end
   }
   const Output run = Aisfw("decode " + path);
   EXPECT_EQ(run.exitCode, 0);
-  ASSERT_EQ(run.objects.size(), 12u) << run.out;
+  ASSERT_EQ(run.objects.size(), 13u) << run.out;
 
   const json& dbg = run.objects[0];
   EXPECT_EQ(dbg["ok"], true);
@@ -141,8 +142,10 @@ TEST(DecodeCommand, AwkwardLinesAreReportedAndPassedOver) {
   EXPECT_EQ(run.objects[10]["category"], 88);
   EXPECT_EQ(run.objects[10]["fields"]["requested"], "GGA");
 
-  EXPECT_EQ(run.objects[11]["ok"], true) << "a last line without its end is read";
-  EXPECT_TRUE(run.objects[11]["fields"]["heading"].is_null());
+  EXPECT_EQ(run.objects[11]["fields"]["text"], "caf\xef\xbf\xbd") << "the stray byte is replaced";
+
+  EXPECT_EQ(run.objects[12]["ok"], true) << "a last line without its end is read";
+  EXPECT_TRUE(run.objects[12]["fields"]["heading"].is_null());
 }
 
 TEST(DecodeCommand, ReadsStandardInput) {

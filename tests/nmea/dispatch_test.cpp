@@ -71,8 +71,8 @@ TEST(AddressSplit, MakerSentenceIsSeenByItsParserWithoutThePrefix) {
   // The parser ends each field in place, so only the rewritten head reads
   // as text; the fields themselves arrive in the body.
   EXPECT_EQ(std::string(buffer + 6, 5), "$PDBG");
-  EXPECT_EQ(record.body.dbg.codes[0], 700);
-  EXPECT_EQ(record.body.dbg.values[0], 1);
+  EXPECT_EQ(+record.body.dbg.codes[0], 700);  // + copies the packed field
+  EXPECT_EQ(+record.body.dbg.values[0], 1);
 }
 
 TEST(Tables, EveryListedFormatterHasItsHandler) {

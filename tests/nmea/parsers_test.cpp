@@ -15,16 +15,19 @@
 namespace nmea {
 namespace {
 
+// Record fields are packed and EXPECT_EQ takes references: a unary + hands
+// it a copy (and prints one-byte numbers as numbers).
+
 using testing_support::Sentence;
 
 constexpr auto kEmptyI8 = static_cast<std::int8_t>(kEmptyByte);
 constexpr auto kEmptyI32 = static_cast<std::int32_t>(kEmptyU32);
 
 void ExpectTime(const UtcTime& t, int hour, int minute, int second, int hundredths) {
-  EXPECT_EQ(t.hour, hour);
-  EXPECT_EQ(t.minute, minute);
-  EXPECT_EQ(t.second, second);
-  EXPECT_EQ(t.hundredths, hundredths);
+  EXPECT_EQ(+t.hour, hour);
+  EXPECT_EQ(+t.minute, minute);
+  EXPECT_EQ(+t.second, second);
+  EXPECT_EQ(+t.hundredths, hundredths);
 }
 
 void ExpectPosition(const Position& p, float latitude, float longitude) {
@@ -74,25 +77,25 @@ INSTANTIATE_TEST_SUITE_P(
                    const GgaBody& b = r.body.gga;
                    ExpectTime(b.time, 12, 35, 19, 0);
                    ExpectPosition(b.position, 48.1173f, 11.5166667f);
-                   EXPECT_EQ(b.quality, 1);
-                   EXPECT_EQ(b.satellites, 8);
+                   EXPECT_EQ(+b.quality, 1);
+                   EXPECT_EQ(+b.satellites, 8);
                    EXPECT_FLOAT_EQ(b.hdop, 0.9f);
                    EXPECT_FLOAT_EQ(b.altitude, 545.4f);
                    EXPECT_EQ(b.altitudeUnit, 'M');
                    EXPECT_FLOAT_EQ(b.geoidSeparation, 46.9f);
                    EXPECT_EQ(b.separationUnit, 'M');
                    EXPECT_FLOAT_EQ(b.differentialAge, kEmptyReal);
-                   EXPECT_EQ(b.differentialStation, -1);
+                   EXPECT_EQ(+b.differentialStation, -1);
                  }},
         // Satellites and HDOP empty: their sentinels, not a rejection.
         Accepted{"GgaEmptySatellitesAndHdop", "$GPGGA,123519,4807.038,S,01131.000,W,1,,,545.4,M,46.9,M,2.5,1023",
                  [](const SentenceRecord& r) {
                    const GgaBody& b = r.body.gga;
                    ExpectPosition(b.position, -48.1173f, -11.5166667f);
-                   EXPECT_EQ(b.satellites, kEmptyI8);
+                   EXPECT_EQ(+b.satellites, kEmptyI8);
                    EXPECT_FLOAT_EQ(b.hdop, kEmptyReal);
                    EXPECT_FLOAT_EQ(b.differentialAge, 2.5f);
-                   EXPECT_EQ(b.differentialStation, 1023);
+                   EXPECT_EQ(+b.differentialStation, 1023);
                  }},
         // Every empty field of the group reaches the parser as a space.
         Accepted{"GllNoPosition", "$GPGLL,,,,,225444.5,V,N",
@@ -133,9 +136,9 @@ INSTANTIATE_TEST_SUITE_P(
                    ExpectPosition(b.position, 49.2741667f, -123.1853333f);
                    EXPECT_FLOAT_EQ(b.speed, 0.5f);
                    EXPECT_FLOAT_EQ(b.course, 54.7f);
-                   EXPECT_EQ(b.date.year, 2094);
-                   EXPECT_EQ(b.date.month, 11);
-                   EXPECT_EQ(b.date.day, 19);
+                   EXPECT_EQ(+b.date.year, 2094);
+                   EXPECT_EQ(+b.date.month, 11);
+                   EXPECT_EQ(+b.date.day, 19);
                    EXPECT_FLOAT_EQ(b.variation, 20.3f);
                    EXPECT_EQ(b.variationDirection, 'E');
                    EXPECT_EQ(b.mode, 'A');
@@ -143,10 +146,10 @@ INSTANTIATE_TEST_SUITE_P(
         Accepted{"RmcEmpty", "$GPRMC,,V,,,,,,,,,,N",
                  [](const SentenceRecord& r) {
                    const RmcBody& b = r.body.rmc;
-                   EXPECT_EQ(b.time.hour, 24);
+                   EXPECT_EQ(+b.time.hour, 24);
                    ExpectPosition(b.position, 91.0f, 181.0f);
                    EXPECT_FLOAT_EQ(b.speed, kEmptyReal);
-                   EXPECT_EQ(b.date.year, 0);
+                   EXPECT_EQ(+b.date.year, 0);
                    EXPECT_EQ(static_cast<unsigned char>(b.variationDirection), kEmptyByte);
                  }},
         Accepted{"VTG", "$GPVTG,054.7,T,,M,005.5,N,010.2,K,A",
@@ -166,20 +169,20 @@ INSTANTIATE_TEST_SUITE_P(
                  [](const SentenceRecord& r) {
                    const ZdaBody& b = r.body.zda;
                    ExpectTime(b.time, 20, 15, 30, 0);
-                   EXPECT_EQ(b.day, 4);
-                   EXPECT_EQ(b.month, 7);
-                   EXPECT_EQ(b.year, 2002);
-                   EXPECT_EQ(b.zoneHours, -13);
-                   EXPECT_EQ(b.zoneMinutes, 45);
+                   EXPECT_EQ(+b.day, 4);
+                   EXPECT_EQ(+b.month, 7);
+                   EXPECT_EQ(+b.year, 2002);
+                   EXPECT_EQ(+b.zoneHours, -13);
+                   EXPECT_EQ(+b.zoneMinutes, 45);
                  }},
         Accepted{"ZdaEmpty", "$GPZDA,,,,,,",
                  [](const SentenceRecord& r) {
                    const ZdaBody& b = r.body.zda;
-                   EXPECT_EQ(b.day, kEmptyI8);
-                   EXPECT_EQ(b.month, kEmptyI8);
-                   EXPECT_EQ(b.year, 65535);
-                   EXPECT_EQ(b.zoneHours, kEmptyI8);
-                   EXPECT_EQ(b.zoneMinutes, kEmptyI8);
+                   EXPECT_EQ(+b.day, kEmptyI8);
+                   EXPECT_EQ(+b.month, kEmptyI8);
+                   EXPECT_EQ(+b.year, 65535);
+                   EXPECT_EQ(+b.zoneHours, kEmptyI8);
+                   EXPECT_EQ(+b.zoneMinutes, kEmptyI8);
                  }},
         Accepted{"DTM", "$GPDTM,W84,A,0.5,S,1.25,W,2.0,W84",
                  [](const SentenceRecord& r) {
@@ -198,24 +201,24 @@ INSTANTIATE_TEST_SUITE_P(
                    EXPECT_FLOAT_EQ(b.latitudeError, -0.031f);
                    EXPECT_FLOAT_EQ(b.longitudeError, -0.186f);
                    EXPECT_FLOAT_EQ(b.altitudeError, 0.219f);
-                   EXPECT_EQ(b.failedSatellite, 19);
+                   EXPECT_EQ(+b.failedSatellite, 19);
                    EXPECT_FLOAT_EQ(b.missedProbability, 0.0f);
                    EXPECT_FLOAT_EQ(b.bias, -0.354f);
                    EXPECT_FLOAT_EQ(b.biasDeviation, 6.972f);
                  }},
         Accepted{"GbsEmpty", "$GPGBS,015509.00,,,,,,,",
                  [](const SentenceRecord& r) {
-                   EXPECT_EQ(r.body.gbs.failedSatellite, 0xFF);
+                   EXPECT_EQ(+r.body.gbs.failedSatellite, 0xFF);
                    EXPECT_FLOAT_EQ(r.body.gbs.biasDeviation, kEmptyReal);
                  }},
         Accepted{"GSA", "$GPGSA,A,3,04,05,,09,12,,,24,,,,,2.5,1.3,2.1",
                  [](const SentenceRecord& r) {
                    const GsaBody& b = r.body.gsa;
                    EXPECT_EQ(b.mode, 'A');
-                   EXPECT_EQ(b.fixType, 3);
+                   EXPECT_EQ(+b.fixType, 3);
                    const std::int8_t ids[12] = {4, 5, kEmptyI8, 9, 12, kEmptyI8, kEmptyI8, 24,
                                                 kEmptyI8, kEmptyI8, kEmptyI8, kEmptyI8};
-                   for (int i = 0; i < 12; ++i) EXPECT_EQ(b.satellites[i], ids[i]) << i;
+                   for (int i = 0; i < 12; ++i) EXPECT_EQ(+b.satellites[i], ids[i]) << i;
                    EXPECT_FLOAT_EQ(b.pdop, 2.5f);
                    EXPECT_FLOAT_EQ(b.hdop, 1.3f);
                    EXPECT_FLOAT_EQ(b.vdop, 2.1f);
@@ -224,31 +227,31 @@ INSTANTIATE_TEST_SUITE_P(
         Accepted{"GsvTwoSatellites", "$GPGSV,3,3,10,03,03,111,00,04,,,",
                  [](const SentenceRecord& r) {
                    const GsvBody& b = r.body.gsv;
-                   EXPECT_EQ(b.total, 3);
-                   EXPECT_EQ(b.number, 3);
-                   EXPECT_EQ(b.inView, 10);
-                   EXPECT_EQ(b.count, 2);
-                   EXPECT_EQ(b.ids[0], 3);
-                   EXPECT_EQ(b.elevations[0], 3);
-                   EXPECT_EQ(b.azimuths[0], 111);
-                   EXPECT_EQ(b.snr[0], 0);
-                   EXPECT_EQ(b.ids[1], 4);
-                   EXPECT_EQ(b.elevations[1], kEmptyI8);
-                   EXPECT_EQ(b.azimuths[1], 65535);
-                   EXPECT_EQ(b.snr[1], kEmptyI8);
+                   EXPECT_EQ(+b.total, 3);
+                   EXPECT_EQ(+b.number, 3);
+                   EXPECT_EQ(+b.inView, 10);
+                   EXPECT_EQ(+b.count, 2);
+                   EXPECT_EQ(+b.ids[0], 3);
+                   EXPECT_EQ(+b.elevations[0], 3);
+                   EXPECT_EQ(+b.azimuths[0], 111);
+                   EXPECT_EQ(+b.snr[0], 0);
+                   EXPECT_EQ(+b.ids[1], 4);
+                   EXPECT_EQ(+b.elevations[1], kEmptyI8);
+                   EXPECT_EQ(+b.azimuths[1], 65535);
+                   EXPECT_EQ(+b.snr[1], kEmptyI8);
                    for (int i = 2; i < 4; ++i) {
-                     EXPECT_EQ(b.ids[i], kEmptyI8);
-                     EXPECT_EQ(b.elevations[i], kEmptyI8);
-                     EXPECT_EQ(b.azimuths[i], 65535);
-                     EXPECT_EQ(b.snr[i], kEmptyI8);
+                     EXPECT_EQ(+b.ids[i], kEmptyI8);
+                     EXPECT_EQ(+b.elevations[i], kEmptyI8);
+                     EXPECT_EQ(+b.azimuths[i], 65535);
+                     EXPECT_EQ(+b.snr[i], kEmptyI8);
                    }
                  }},
         Accepted{"GsvFourSatellites", "$GPGSV,3,1,11,03,03,111,00,04,15,270,00,06,01,010,00,13,06,292,99",
                  [](const SentenceRecord& r) {
-                   EXPECT_EQ(r.body.gsv.count, 4);
-                   EXPECT_EQ(r.body.gsv.ids[3], 13);
-                   EXPECT_EQ(r.body.gsv.azimuths[3], 292);
-                   EXPECT_EQ(r.body.gsv.snr[3], 99);
+                   EXPECT_EQ(+r.body.gsv.count, 4);
+                   EXPECT_EQ(+r.body.gsv.ids[3], 13);
+                   EXPECT_EQ(+r.body.gsv.azimuths[3], 292);
+                   EXPECT_EQ(+r.body.gsv.snr[3], 99);
                  }},
         Accepted{"GRS", "$GPGRS,024603.00,1,-1.8,-2.7,0.3,,,,,,,,,",
                  [](const SentenceRecord& r) {
@@ -315,48 +318,48 @@ INSTANTIATE_TEST_SUITE_P(
         Accepted{"ABK", "$AIABK,211378120,B,6,1,0",
                  [](const SentenceRecord& r) {
                    const AbkBody& b = r.body.abk;
-                   EXPECT_EQ(b.mmsi, 211378120u);
-                   EXPECT_EQ(b.channel, 1);
-                   EXPECT_EQ(b.messageId, 6);
-                   EXPECT_EQ(b.sequenceNumber, 1);
-                   EXPECT_EQ(b.acknowledgementType, 0);
+                   EXPECT_EQ(+b.mmsi, 211378120u);
+                   EXPECT_EQ(+b.channel, 1);
+                   EXPECT_EQ(+b.messageId, 6);
+                   EXPECT_EQ(+b.sequenceNumber, 1);
+                   EXPECT_EQ(+b.acknowledgementType, 0);
                  }},
         Accepted{"ACA", "$AIACA,1,5940.00,N,01030.00,E,5900.00,S,00945.00,W,2,2087,0,2088,1,0,1,I,1,123456.00",
                  [](const SentenceRecord& r) {
                    const AcaBody& b = r.body.aca;
-                   EXPECT_EQ(b.sequenceNumber, 1);
+                   EXPECT_EQ(+b.sequenceNumber, 1);
                    ExpectPosition(b.northEast, 59.6666667f, 10.5f);
                    ExpectPosition(b.southWest, -59.0f, -9.75f);
-                   EXPECT_EQ(b.transitionZone, 2);
-                   EXPECT_EQ(b.channelA, 2087);
-                   EXPECT_EQ(b.bandwidthA, 0);
-                   EXPECT_EQ(b.channelB, 2088);
-                   EXPECT_EQ(b.bandwidthB, 1);
-                   EXPECT_EQ(b.txRxMode, 0);
-                   EXPECT_EQ(b.powerLevel, 1);
+                   EXPECT_EQ(+b.transitionZone, 2);
+                   EXPECT_EQ(+b.channelA, 2087);
+                   EXPECT_EQ(+b.bandwidthA, 0);
+                   EXPECT_EQ(+b.channelB, 2088);
+                   EXPECT_EQ(+b.bandwidthB, 1);
+                   EXPECT_EQ(+b.txRxMode, 0);
+                   EXPECT_EQ(+b.powerLevel, 1);
                    EXPECT_EQ(b.source, 'I');
-                   EXPECT_EQ(b.inUse, 1);
+                   EXPECT_EQ(+b.inUse, 1);
                    ExpectTime(b.inUseChanged, 12, 34, 56, 0);
                  }},
         Accepted{"ACK", "$AIACK,007",
-                 [](const SentenceRecord& r) { EXPECT_EQ(r.body.ack.alarmId, 7); }},
+                 [](const SentenceRecord& r) { EXPECT_EQ(+r.body.ack.alarmId, 7); }},
         Accepted{"AckEmpty", "$AIACK,",
-                 [](const SentenceRecord& r) { EXPECT_EQ(r.body.ack.alarmId, 1000); }},
+                 [](const SentenceRecord& r) { EXPECT_EQ(+r.body.ack.alarmId, 1000); }},
         Accepted{"ACS", "$AIACS,3,002190047,235959.50,10,12,2025",
                  [](const SentenceRecord& r) {
                    const AcsBody& b = r.body.acs;
-                   EXPECT_EQ(b.sequenceNumber, 3);
-                   EXPECT_EQ(b.mmsi, 2190047u);
+                   EXPECT_EQ(+b.sequenceNumber, 3);
+                   EXPECT_EQ(+b.mmsi, 2190047u);
                    ExpectTime(b.time, 23, 59, 59, 50);
-                   EXPECT_EQ(b.day, 10);
-                   EXPECT_EQ(b.month, 12);
-                   EXPECT_EQ(b.year, 2025);
+                   EXPECT_EQ(+b.day, 10);
+                   EXPECT_EQ(+b.month, 12);
+                   EXPECT_EQ(+b.year, 2025);
                  }},
         Accepted{"ALR", "$AIALR,123456.00,006,A,V,AIS: general failure",
                  [](const SentenceRecord& r) {
                    const AlrBody& b = r.body.alr;
                    ExpectTime(b.time, 12, 34, 56, 0);
-                   EXPECT_EQ(b.alarmId, 6);
+                   EXPECT_EQ(+b.alarmId, 6);
                    EXPECT_EQ(b.condition, 'A');
                    EXPECT_EQ(b.acknowledgement, 'V');
                    EXPECT_STREQ(b.text, "AIS: general failure");
@@ -368,11 +371,11 @@ INSTANTIATE_TEST_SUITE_P(
                    const SsdBody& b = r.body.ssd;
                    EXPECT_STREQ(b.callSign, "DK2036");
                    EXPECT_STREQ(b.name, "NORDIC STAR");
-                   EXPECT_EQ(b.referenceA, 100);
-                   EXPECT_EQ(b.referenceB, 20);
-                   EXPECT_EQ(b.referenceC, 5);
-                   EXPECT_EQ(b.referenceD, 5);
-                   EXPECT_EQ(b.dte, 0);
+                   EXPECT_EQ(+b.referenceA, 100);
+                   EXPECT_EQ(+b.referenceB, 20);
+                   EXPECT_EQ(+b.referenceC, 5);
+                   EXPECT_EQ(+b.referenceD, 5);
+                   EXPECT_EQ(+b.dte, 0);
                    EXPECT_STREQ(b.source, "AI");
                  }},
         // Texts longer than their room are cut, never written past it.
@@ -381,75 +384,75 @@ INSTANTIATE_TEST_SUITE_P(
                    const SsdBody& b = r.body.ssd;
                    EXPECT_STREQ(b.callSign, "CALLSIG");
                    EXPECT_STREQ(b.name, "A NAME OF MORE THAN ");
-                   EXPECT_EQ(b.referenceA, 512);
-                   EXPECT_EQ(b.referenceB, 512);
-                   EXPECT_EQ(b.referenceC, 64);
-                   EXPECT_EQ(b.referenceD, 64);
-                   EXPECT_EQ(b.dte, 2);
+                   EXPECT_EQ(+b.referenceA, 512);
+                   EXPECT_EQ(+b.referenceB, 512);
+                   EXPECT_EQ(+b.referenceC, 64);
+                   EXPECT_EQ(+b.referenceD, 64);
+                   EXPECT_EQ(+b.dte, 2);
                    EXPECT_STREQ(b.source, " ");
                  }},
         Accepted{"VSD", "$AIVSD,326,7.2,12,GOTEBORG,123000.00,15,06,5,1",
                  [](const SentenceRecord& r) {
                    const VsdBody& b = r.body.vsd;
-                   EXPECT_EQ(b.shipType, 70) << "modulo 256";
+                   EXPECT_EQ(+b.shipType, 70) << "modulo 256";
                    EXPECT_FLOAT_EQ(b.draught, 7.2f);
-                   EXPECT_EQ(b.persons, 12);
+                   EXPECT_EQ(+b.persons, 12);
                    EXPECT_STREQ(b.destination, "GOTEBORG");
                    ExpectTime(b.eta, 12, 30, 0, 0);
-                   EXPECT_EQ(b.etaDay, 15);
-                   EXPECT_EQ(b.etaMonth, 6);
-                   EXPECT_EQ(b.navigationalStatus, 5);
-                   EXPECT_EQ(b.regionalFlags, 1);
+                   EXPECT_EQ(+b.etaDay, 15);
+                   EXPECT_EQ(+b.etaMonth, 6);
+                   EXPECT_EQ(+b.navigationalStatus, 5);
+                   EXPECT_EQ(+b.regionalFlags, 1);
                  }},
         Accepted{"VsdEmpty", "$AIVSD,,,,,,,,,",
                  [](const SentenceRecord& r) {
                    const VsdBody& b = r.body.vsd;
-                   EXPECT_EQ(b.shipType, 256);
+                   EXPECT_EQ(+b.shipType, 256);
                    EXPECT_FLOAT_EQ(b.draught, kEmptyReal);
-                   EXPECT_EQ(b.persons, 8192);
+                   EXPECT_EQ(+b.persons, 8192);
                    EXPECT_STREQ(b.destination, "");
-                   EXPECT_EQ(b.etaDay, 32);
-                   EXPECT_EQ(b.etaMonth, 13);
-                   EXPECT_EQ(b.navigationalStatus, kEmptyByte);
+                   EXPECT_EQ(+b.etaDay, 32);
+                   EXPECT_EQ(+b.etaMonth, 13);
+                   EXPECT_EQ(+b.navigationalStatus, kEmptyByte);
                  }},
         Accepted{"TXT", "$GPTXT,01,01,02,ANTARIS ATR0620 HW 00000040",
                  [](const SentenceRecord& r) {
-                   EXPECT_EQ(r.body.txt.total, 1);
-                   EXPECT_EQ(r.body.txt.number, 1);
-                   EXPECT_EQ(r.body.txt.identifier, 2);
+                   EXPECT_EQ(+r.body.txt.total, 1);
+                   EXPECT_EQ(+r.body.txt.number, 1);
+                   EXPECT_EQ(+r.body.txt.identifier, 2);
                    EXPECT_STREQ(r.body.txt.text, "ANTARIS ATR0620 HW 00000040");
                  }},
         Accepted{"TxtCutTo61", "$GPTXT,,,," + std::string(70, 'x'),
                  [](const SentenceRecord& r) {
-                   EXPECT_EQ(r.body.txt.total, kEmptyI8);
+                   EXPECT_EQ(+r.body.txt.total, kEmptyI8);
                    EXPECT_EQ(std::string(r.body.txt.text), std::string(61, 'x'));
                  }},
         Accepted{"VDM", "!AIVDM,1,1,,B,13aEOK?P00PD2wVMdLDRhgvL289?,0",
                  [](const SentenceRecord& r) {
                    const EncapsulationBody& b = r.body.encapsulation;
-                   EXPECT_EQ(b.total, 1);
-                   EXPECT_EQ(b.number, 1);
-                   EXPECT_EQ(b.sequenceId, kEmptyI8);
+                   EXPECT_EQ(+b.total, 1);
+                   EXPECT_EQ(+b.number, 1);
+                   EXPECT_EQ(+b.sequenceId, kEmptyI8);
                    EXPECT_EQ(b.channel, 'B');
                    EXPECT_STREQ(b.payload, "13aEOK?P00PD2wVMdLDRhgvL289?");
-                   EXPECT_EQ(b.fillBits, 0);
+                   EXPECT_EQ(+b.fillBits, 0);
                  }},
         Accepted{"VDO", "!AIVDO,1,1,3,,B3aC,2",
                  [](const SentenceRecord& r) {
-                   EXPECT_EQ(r.body.encapsulation.sequenceId, 3);
+                   EXPECT_EQ(+r.body.encapsulation.sequenceId, 3);
                    EXPECT_EQ(static_cast<unsigned char>(r.body.encapsulation.channel), kEmptyByte);
-                   EXPECT_EQ(r.body.encapsulation.fillBits, 2);
+                   EXPECT_EQ(+r.body.encapsulation.fillBits, 2);
                  }},
         Accepted{"ABM", "!AIABM,1,1,0,211378120,2,6,1@0,0",
                  [](const SentenceRecord& r) {
-                   EXPECT_EQ(r.body.encapsulation.channel, 2);
-                   EXPECT_EQ(r.body.encapsulation.destination, 211378120u);
+                   EXPECT_EQ(+r.body.encapsulation.channel, 2);
+                   EXPECT_EQ(+r.body.encapsulation.destination, 211378120u);
                  },
                  SentenceFault::Addressed},
         Accepted{"BBM", "!AIBBM,1,1,,2,8,1@0,0",
                  [](const SentenceRecord& r) {
-                   EXPECT_EQ(r.body.encapsulation.channel, 2);
-                   EXPECT_EQ(r.body.encapsulation.messageId, 8);
+                   EXPECT_EQ(+r.body.encapsulation.channel, 2);
+                   EXPECT_EQ(+r.body.encapsulation.messageId, 8);
                    EXPECT_STREQ(r.body.encapsulation.payload, "1@0");
                  },
                  SentenceFault::Addressed},
@@ -465,7 +468,7 @@ INSTANTIATE_TEST_SUITE_P(
                  [](const SentenceRecord& r) {
                    EXPECT_STREQ(r.formatter, "AIQ");
                    EXPECT_STREQ(r.body.aiq.requested, "Smg");
-                   EXPECT_EQ(r.body.aiq.number, 3);
+                   EXPECT_EQ(+r.body.aiq.number, 3);
                  }},
         Accepted{"Smg", "$AISmg,SOME TEXT,7",
                  [](const SentenceRecord& r) {
@@ -475,42 +478,42 @@ INSTANTIATE_TEST_SUITE_P(
         // --- maker sentences ---
         Accepted{"MID", "$PZLX,A,MID,123456789,",
                  [](const SentenceRecord& r) {
-                   EXPECT_EQ(r.body.mid.identifiers[0], 123456789u);
-                   EXPECT_EQ(r.body.mid.identifiers[1], 999999999u);
+                   EXPECT_EQ(+r.body.mid.identifiers[0], 123456789u);
+                   EXPECT_EQ(+r.body.mid.identifiers[1], 999999999u);
                  }},
         Accepted{"BDY", "$PZLX,A,BDY,123456789,FIRST,,0,",
                  [](const SentenceRecord& r) {
                    const BdyBody& b = r.body.bdy;
-                   EXPECT_EQ(b.identifier, 123456789u);
+                   EXPECT_EQ(+b.identifier, 123456789u);
                    EXPECT_STREQ(b.text1, "FIRST");
                    EXPECT_STREQ(b.text2, "");
-                   EXPECT_EQ(b.flag1, 0);
-                   EXPECT_EQ(b.flag2, 9);
+                   EXPECT_EQ(+b.flag1, 0);
+                   EXPECT_EQ(+b.flag2, 9);
                  }},
         // The device's probe answer: empty fields give their sentinels, an
         // empty letter a space.
         Accepted{"TST", "$PTST,,,,,00016",
                  [](const SentenceRecord& r) {
                    const TstBody& b = r.body.tst;
-                   EXPECT_EQ(r.makerLetter, 0);
-                   EXPECT_EQ(b.number, 99999u);
-                   EXPECT_EQ(b.twoDigit, 99);
+                   EXPECT_EQ(+r.makerLetter, 0);
+                   EXPECT_EQ(+b.number, 99999u);
+                   EXPECT_EQ(+b.twoDigit, 99);
                    EXPECT_EQ(b.lowerLetter, ' ');
                    EXPECT_EQ(b.upperLetter, ' ');
-                   EXPECT_EQ(b.value, 16);
+                   EXPECT_EQ(+b.value, 16);
                  }},
         Accepted{"FRQ", "$PZLX,A,FRQ,123456789,5,,",
                  [](const SentenceRecord& r) {
                    const FrqBody& b = r.body.frq;
-                   EXPECT_EQ(b.identifiers[0], 123456789u);
-                   EXPECT_EQ(b.identifiers[1], 999999999u);
-                   EXPECT_EQ(b.levels[0], 5);
-                   EXPECT_EQ(b.levels[1], kEmptyByte);
+                   EXPECT_EQ(+b.identifiers[0], 123456789u);
+                   EXPECT_EQ(+b.identifiers[1], 999999999u);
+                   EXPECT_EQ(+b.levels[0], 5);
+                   EXPECT_EQ(+b.levels[1], kEmptyByte);
                  }},
         Accepted{"BTH", "$PZLX,A,BTH,001,002,-03,,005,255,TEXT",
                  [](const SentenceRecord& r) {
                    const std::int16_t values[6] = {1, 2, -3, 256, 5, 255};
-                   for (int i = 0; i < 6; ++i) EXPECT_EQ(r.body.bth.values[i], values[i]) << i;
+                   for (int i = 0; i < 6; ++i) EXPECT_EQ(+r.body.bth.values[i], values[i]) << i;
                    EXPECT_STREQ(r.body.bth.text, "TEXT");
                  }},
         // Only the first pair present: the other three keep their sentinels.
@@ -518,37 +521,37 @@ INSTANTIATE_TEST_SUITE_P(
                  [](const SentenceRecord& r) {
                    EXPECT_EQ(r.makerLetter, 'R');
                    const DbgBody& b = r.body.dbg;
-                   EXPECT_EQ(b.codes[0], 104);
-                   EXPECT_EQ(b.values[0], 17);
+                   EXPECT_EQ(+b.codes[0], 104);
+                   EXPECT_EQ(+b.values[0], 17);
                    for (int i = 1; i < 4; ++i) {
-                     EXPECT_EQ(b.codes[i], 999);
-                     EXPECT_EQ(b.values[i], kEmptyI32);
+                     EXPECT_EQ(+b.codes[i], 999);
+                     EXPECT_EQ(+b.values[i], kEmptyI32);
                    }
                  }},
         Accepted{"DbgReplyValues", "$PZLX,R,DBG,003,-8889,104,2147483647,,-2147483648,,",
                  [](const SentenceRecord& r) {
-                   EXPECT_EQ(r.body.dbg.codes[0], 3);
-                   EXPECT_EQ(r.body.dbg.values[0], -8889);
-                   EXPECT_EQ(r.body.dbg.values[1], 2147483647);
-                   EXPECT_EQ(r.body.dbg.codes[2], 999);
+                   EXPECT_EQ(+r.body.dbg.codes[0], 3);
+                   EXPECT_EQ(+r.body.dbg.values[0], -8889);
+                   EXPECT_EQ(+r.body.dbg.values[1], 2147483647);
+                   EXPECT_EQ(+r.body.dbg.codes[2], 999);
                  }},
         Accepted{"TPS", "$PZLX,R,TPS,040,0001ABCD",
                  [](const SentenceRecord& r) {
-                   EXPECT_EQ(r.body.tps.code, 40);
+                   EXPECT_EQ(+r.body.tps.code, 40);
                    EXPECT_STREQ(r.body.tps.text, "0001ABCD");
                  }},
         Accepted{"MOB", "$PZLX,A,MOB,0A1B2C,3,FF,1E,0102030405",
                  [](const SentenceRecord& r) {
                    const MobBody& b = r.body.mob;
-                   EXPECT_EQ(b.identifier[0], 0x0A);
-                   EXPECT_EQ(b.identifier[1], 0x1B);
-                   EXPECT_EQ(b.identifier[2], 0x2C);
-                   EXPECT_EQ(b.number, 3);
-                   EXPECT_EQ(b.code, 0xFF);
-                   EXPECT_EQ(b.optional, 0x1E);
-                   EXPECT_EQ(b.hasOptional, 1);
-                   ASSERT_EQ(b.dataLength, 5);
-                   for (int i = 0; i < 5; ++i) EXPECT_EQ(b.data[i], i + 1);
+                   EXPECT_EQ(+b.identifier[0], 0x0A);
+                   EXPECT_EQ(+b.identifier[1], 0x1B);
+                   EXPECT_EQ(+b.identifier[2], 0x2C);
+                   EXPECT_EQ(+b.number, 3);
+                   EXPECT_EQ(+b.code, 0xFF);
+                   EXPECT_EQ(+b.optional, 0x1E);
+                   EXPECT_EQ(+b.hasOptional, 1);
+                   ASSERT_EQ(+b.dataLength, 5);
+                   for (int i = 0; i < 5; ++i) EXPECT_EQ(+b.data[i], i + 1);
                  }},
         // Unusable data leaves no bytes but keeps the sentence; an identifier
         // of another length reads as zeros.
@@ -556,10 +559,10 @@ INSTANTIATE_TEST_SUITE_P(
                  [](const SentenceRecord& r) {
                    const MobBody& b = r.body.mob;
                    EXPECT_EQ(b.identifier[0] | b.identifier[1] | b.identifier[2], 0);
-                   EXPECT_EQ(b.number, 255);
-                   EXPECT_EQ(b.code, 255);
-                   EXPECT_EQ(b.hasOptional, 0);
-                   EXPECT_EQ(b.dataLength, 0);
+                   EXPECT_EQ(+b.number, 255);
+                   EXPECT_EQ(+b.code, 255);
+                   EXPECT_EQ(+b.hasOptional, 0);
+                   EXPECT_EQ(+b.dataLength, 0);
                  }}),
     [](const testing::TestParamInfo<Accepted>& row) { return std::string(row.param.name); });
 

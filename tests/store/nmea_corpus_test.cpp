@@ -24,6 +24,9 @@
 namespace store {
 namespace {
 
+// Record fields are packed and EXPECT_EQ takes references: a unary + hands
+// it a copy (and prints one-byte numbers as numbers).
+
 using nmea::SentenceFault;
 using nmea::SentenceRecord;
 
@@ -129,9 +132,9 @@ INSTANTIATE_TEST_SUITE_P(
         ValueCase{"GST", "polarx2.log", 1,
                   [](const SentenceRecord& r, const SentenceStore&) {
                     const nmea::GstBody& b = r.body.gst;
-                    EXPECT_EQ(b.time.hour, 11);
-                    EXPECT_EQ(b.time.minute, 22);
-                    EXPECT_EQ(b.time.second, 57);
+                    EXPECT_EQ(+b.time.hour, 11);
+                    EXPECT_EQ(+b.time.minute, 22);
+                    EXPECT_EQ(+b.time.second, 57);
                     EXPECT_FLOAT_EQ(b.rms, 0.387f);
                     EXPECT_FLOAT_EQ(b.semiMajor, 317.719f);
                     EXPECT_FLOAT_EQ(b.semiMinor, 3.872f);
@@ -146,7 +149,7 @@ INSTANTIATE_TEST_SUITE_P(
                     EXPECT_FLOAT_EQ(r.body.gbs.latitudeError, 123.204f);
                     EXPECT_FLOAT_EQ(r.body.gbs.longitudeError, 0.49f);
                     EXPECT_FLOAT_EQ(r.body.gbs.altitudeError, 75.521f);
-                    EXPECT_EQ(r.body.gbs.failedSatellite, 23);
+                    EXPECT_EQ(+r.body.gbs.failedSatellite, 23);
                     EXPECT_FLOAT_EQ(r.body.gbs.biasDeviation, 0.0f);
                   }},
         // $GPGGA,112257.00,3844.24011,N,00908.43828,W,1,03,10.5,,,,,,*72
@@ -155,12 +158,12 @@ INSTANTIATE_TEST_SUITE_P(
                     const nmea::GgaBody& b = r.body.gga;
                     EXPECT_NEAR(b.position.latitude, 38.7373352, 1e-5);
                     EXPECT_NEAR(b.position.longitude, -9.1406380, 1e-5);
-                    EXPECT_EQ(b.quality, 1);
-                    EXPECT_EQ(b.satellites, 3);
+                    EXPECT_EQ(+b.quality, 1);
+                    EXPECT_EQ(+b.satellites, 3);
                     EXPECT_FLOAT_EQ(b.hdop, 10.5f);
                     EXPECT_FLOAT_EQ(b.altitude, nmea::kEmptyReal);
-                    EXPECT_EQ(b.differentialStation, -1);
-                    EXPECT_EQ(store.Gnss().talker, 1);
+                    EXPECT_EQ(+b.differentialStation, -1);
+                    EXPECT_EQ(+store.Gnss().talker, 1);
                   }},
         // $GPGNS,112257.00,3844.24011,N,00908.43828,W,AN,03,10.5,,,,*57
         ValueCase{"GNS", "polarx2.log", 5,
@@ -177,9 +180,9 @@ INSTANTIATE_TEST_SUITE_P(
                     EXPECT_EQ(b.status, 'A');
                     EXPECT_FLOAT_EQ(b.speed, 0.1f);
                     EXPECT_FLOAT_EQ(b.course, 339.1f);
-                    EXPECT_EQ(b.date.year, 2012);
-                    EXPECT_EQ(b.date.month, 3);
-                    EXPECT_EQ(b.date.day, 22);
+                    EXPECT_EQ(+b.date.year, 2012);
+                    EXPECT_EQ(+b.date.month, 3);
+                    EXPECT_EQ(+b.date.day, 22);
                     EXPECT_FLOAT_EQ(b.variation, 5.6f);
                     EXPECT_EQ(b.variationDirection, 'E');
                   }},
@@ -194,10 +197,10 @@ INSTANTIATE_TEST_SUITE_P(
         // $GPZDA,112257.00,22,03,2012,,*66
         ValueCase{"ZDA", "polarx2.log", 8,
                   [](const SentenceRecord& r, const SentenceStore&) {
-                    EXPECT_EQ(r.body.zda.day, 22);
-                    EXPECT_EQ(r.body.zda.month, 3);
-                    EXPECT_EQ(r.body.zda.year, 2012);
-                    EXPECT_EQ(r.body.zda.zoneHours, kEmptyI8);
+                    EXPECT_EQ(+r.body.zda.day, 22);
+                    EXPECT_EQ(+r.body.zda.month, 3);
+                    EXPECT_EQ(+r.body.zda.year, 2012);
+                    EXPECT_EQ(+r.body.zda.zoneHours, kEmptyI8);
                   }},
         // $GPGRS,112257.00,1,-0.1,-0.3,-0.1,,,,,,,,,*4C
         ValueCase{"GRS", "polarx2.log", 9,
@@ -209,22 +212,22 @@ INSTANTIATE_TEST_SUITE_P(
         // $GPGSA,A,2,10,13,23,,,,,,,,,,10.5,10.5,*1F
         ValueCase{"GSA", "polarx2.log", 10,
                   [](const SentenceRecord& r, const SentenceStore&) {
-                    EXPECT_EQ(r.body.gsa.fixType, 2);
-                    EXPECT_EQ(r.body.gsa.satellites[2], 23);
-                    EXPECT_EQ(r.body.gsa.satellites[3], kEmptyI8);
+                    EXPECT_EQ(+r.body.gsa.fixType, 2);
+                    EXPECT_EQ(+r.body.gsa.satellites[2], 23);
+                    EXPECT_EQ(+r.body.gsa.satellites[3], kEmptyI8);
                     EXPECT_FLOAT_EQ(r.body.gsa.hdop, 10.5f);
                     EXPECT_FLOAT_EQ(r.body.gsa.vdop, nmea::kEmptyReal);
                   }},
         // $GPGSV,5,1,17,02,46,305,,04,74,240,,05,14,290,,07,46,134,*74
         ValueCase{"GSV", "polarx2.log", 11,
                   [](const SentenceRecord& r, const SentenceStore&) {
-                    EXPECT_EQ(r.body.gsv.total, 5);
-                    EXPECT_EQ(r.body.gsv.inView, 17);
-                    EXPECT_EQ(r.body.gsv.count, 4);
-                    EXPECT_EQ(r.body.gsv.ids[1], 4);
-                    EXPECT_EQ(r.body.gsv.elevations[1], 74);
-                    EXPECT_EQ(r.body.gsv.azimuths[3], 134);
-                    EXPECT_EQ(r.body.gsv.snr[3], kEmptyI8);
+                    EXPECT_EQ(+r.body.gsv.total, 5);
+                    EXPECT_EQ(+r.body.gsv.inView, 17);
+                    EXPECT_EQ(+r.body.gsv.count, 4);
+                    EXPECT_EQ(+r.body.gsv.ids[1], 4);
+                    EXPECT_EQ(+r.body.gsv.elevations[1], 74);
+                    EXPECT_EQ(+r.body.gsv.azimuths[3], 134);
+                    EXPECT_EQ(+r.body.gsv.snr[3], kEmptyI8);
                   }},
         // $GNGNS,213712.000,4111.59903,N,11156.54809,W,AANN,13,0.93,01482.5,-016.5,,*52
         ValueCase{"GnsFourModeLetters", "ericsson-gru04-02-70sec.log", 2,
@@ -233,7 +236,7 @@ INSTANTIATE_TEST_SUITE_P(
                     EXPECT_EQ(std::string(r.body.gns.satellites, 2), "13");
                     EXPECT_FLOAT_EQ(r.body.gns.altitude, 1482.5f);
                     EXPECT_FLOAT_EQ(r.body.gns.geoidSeparation, -16.5f);
-                    EXPECT_EQ(store.Navigation().talker, 3) << "GNS is kept with heading and speed";
+                    EXPECT_EQ(+store.Navigation().talker, 3) << "GNS is kept with heading and speed";
                   }},
         // !AIVDO,1,1,,,B3aC3LP00063aj7RNpl03wSUwP06,0*43
         ValueCase{"VdoEmptyChannel", "ait250.log", 2,
@@ -264,7 +267,7 @@ INSTANTIATE_TEST_SUITE_P(
         ValueCase{"HdtGn", "skytraq-PX1172RH_DS.log", 15,
                   [](const SentenceRecord& r, const SentenceStore& store) {
                     EXPECT_FLOAT_EQ(r.body.hdt.heading, 244.28f);
-                    EXPECT_EQ(store.Navigation().talker, 3);
+                    EXPECT_EQ(+store.Navigation().talker, 3);
                   }},
         // $APROT,0.013,A*35
         ValueCase{"ROT", "pypilot.log", 4,
@@ -275,7 +278,7 @@ INSTANTIATE_TEST_SUITE_P(
         // $GPTXT,01,01,02,u-blox ag - www.u-blox.com*50
         ValueCase{"TXT", "bt451.log", 1,
                   [](const SentenceRecord& r, const SentenceStore&) {
-                    EXPECT_EQ(r.body.txt.identifier, 2);
+                    EXPECT_EQ(+r.body.txt.identifier, 2);
                     EXPECT_STREQ(r.body.txt.text, "u-blox ag - www.u-blox.com");
                   }},
         // $GPGRS,150119.000,1,-0.33,-2.59,3.03,-0.09,-2.98,7.12,-15.6,17.0,,,,*5A
@@ -291,17 +294,17 @@ INSTANTIATE_TEST_SUITE_P(
                   [](const SentenceRecord& r, const SentenceStore& store) {
                     EXPECT_NEAR(r.body.gga.position.latitude, 44.4352300, 1e-5);
                     EXPECT_NEAR(r.body.gga.position.longitude, -71.6758933, 1e-5);
-                    EXPECT_EQ(r.body.gga.quality, 2);
-                    EXPECT_EQ(r.body.gga.satellites, 10);
+                    EXPECT_EQ(+r.body.gga.quality, 2);
+                    EXPECT_EQ(+r.body.gga.satellites, 10);
                     EXPECT_FLOAT_EQ(r.body.gga.altitude, 267.9f);
                     EXPECT_FLOAT_EQ(r.body.gga.geoidSeparation, nmea::kEmptyReal);
-                    EXPECT_EQ(store.Gnss().talker, 6);
+                    EXPECT_EQ(+store.Gnss().talker, 6);
                   }},
         // $GPRMC,132820.60,A,4134.49821229,N,09345.03351845,W,3.252,92.308,180320,11.5985,E,D*1A
         ValueCase{"RmcEightDecimals", "nmea-fuzzy-cases.log", 2,
                   [](const SentenceRecord& r, const SentenceStore&) {
                     const nmea::RmcBody& b = r.body.rmc;
-                    EXPECT_EQ(b.time.hundredths, 60);
+                    EXPECT_EQ(+b.time.hundredths, 60);
                     EXPECT_NEAR(b.position.latitude, 41.5749702, 1e-5);
                     EXPECT_NEAR(b.position.longitude, -93.7505586, 1e-5);
                     EXPECT_FLOAT_EQ(b.speed, 3.252f);

@@ -20,6 +20,9 @@
 namespace store {
 namespace {
 
+// Record fields are packed and EXPECT_EQ takes references: a unary + hands
+// it a copy (and prints one-byte numbers as numbers).
+
 using nmea::SentenceRecord;
 using nmea::testing_support::Sentence;
 
@@ -46,9 +49,9 @@ TEST(MakerRecord, DbgSetsTheFlagOfEachCodeInRangeAndKeepsTheLetter) {
   const std::int16_t codes[4] = {1, 2, 999, 999};
   const std::int32_t values[4] = {5, 6, kEmptyI32, kEmptyI32};
   for (int i = 0; i < 4; ++i) {
-    EXPECT_EQ(dbg.codes[i], codes[i]) << i;
-    EXPECT_EQ(dbg.values[i], values[i]) << i;
-    EXPECT_EQ(dbg.fresh[i], 1) << "an empty code (999) counts as in range: " << i;
+    EXPECT_EQ(+dbg.codes[i], codes[i]) << i;
+    EXPECT_EQ(+dbg.values[i], values[i]) << i;
+    EXPECT_EQ(+dbg.fresh[i], 1) << "an empty code (999) counts as in range: " << i;
   }
   EXPECT_EQ(dbg.letter, 'C');
 }
@@ -62,14 +65,14 @@ TEST(MakerRecord, OnlyTheUserClearsAFreshFlag) {
 
   // Codes out of range (above 999, below 0) set nothing and clear nothing.
   Receive(stack, "$PZLX,R,DBG,1000,1,-1,2,,,,");
-  EXPECT_EQ(dbg.codes[0], 1000) << "stored as it came";
-  EXPECT_EQ(dbg.codes[1], -1);
-  EXPECT_EQ(dbg.fresh[0], 0);
-  EXPECT_EQ(dbg.fresh[1], 1) << "set by the first sentence, not cleared by the second";
+  EXPECT_EQ(+dbg.codes[0], 1000) << "stored as it came";
+  EXPECT_EQ(+dbg.codes[1], -1);
+  EXPECT_EQ(+dbg.fresh[0], 0);
+  EXPECT_EQ(+dbg.fresh[1], 1) << "set by the first sentence, not cleared by the second";
 
   Receive(stack, "$PDBG,104,18,,,,,,");
-  EXPECT_EQ(dbg.fresh[0], 1);
-  EXPECT_EQ(dbg.letter, 0) << "a plain $PDBG carries no letter";
+  EXPECT_EQ(+dbg.fresh[0], 1);
+  EXPECT_EQ(+dbg.letter, 0) << "a plain $PDBG carries no letter";
 }
 
 struct MakerCase {
@@ -93,79 +96,79 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(
         MakerCase{"MidBothIdentifiers", {"$PZLX,A,MID,123456789,"},
                   [](const MakerRecord& m) {
-                    EXPECT_EQ(m.mid.first, 123456789u);
-                    EXPECT_EQ(m.mid.firstFresh, 1);
-                    EXPECT_EQ(m.mid.second, 999999999u);
-                    EXPECT_EQ(m.mid.secondFresh, 0);
+                    EXPECT_EQ(+m.mid.first, 123456789u);
+                    EXPECT_EQ(+m.mid.firstFresh, 1);
+                    EXPECT_EQ(+m.mid.second, 999999999u);
+                    EXPECT_EQ(+m.mid.secondFresh, 0);
                   }},
         MakerCase{"BdyNumber", {"$PZLX,A,BDY,42,FIRST,SECOND,0,0"},
                   [](const MakerRecord& m) {
-                    EXPECT_EQ(m.bdy.number, 42u);
+                    EXPECT_EQ(+m.bdy.number, 42u);
                     EXPECT_STREQ(m.bdy.text1, "FIRST");
                     EXPECT_STREQ(m.bdy.text2, "SECOND");
-                    EXPECT_EQ(m.bdy.fresh, 1);
+                    EXPECT_EQ(+m.bdy.fresh, 1);
                   }},
         MakerCase{"BdyNoNumberButByteB", {"$PZLX,A,BDY,,,,0,1"},
-                  [](const MakerRecord& m) { EXPECT_EQ(m.bdy.fresh, 1); }},
+                  [](const MakerRecord& m) { EXPECT_EQ(+m.bdy.fresh, 1); }},
         MakerCase{"BdyNeither", {"$PZLX,A,BDY,,,,1,0"},
-                  [](const MakerRecord& m) { EXPECT_EQ(m.bdy.fresh, 0); }},
+                  [](const MakerRecord& m) { EXPECT_EQ(+m.bdy.fresh, 0); }},
         // Number 99999, value 65535 and letter @ are "nothing arrived".
         MakerCase{"TstNothingInRange", {"$PTST,99999,,,@,65535"},
                   [](const MakerRecord& m) {
-                    EXPECT_EQ(m.tst.number1Fresh, 0);
-                    EXPECT_EQ(m.tst.letterFresh, 0);
-                    EXPECT_EQ(m.tst.valueFresh, 0);
+                    EXPECT_EQ(+m.tst.number1Fresh, 0);
+                    EXPECT_EQ(+m.tst.letterFresh, 0);
+                    EXPECT_EQ(+m.tst.valueFresh, 0);
                     EXPECT_EQ(m.tst.letter, '@');
                   }},
         MakerCase{"TstFlagsOutliveEmptyFields", {"$PTST,12345,07,c,Q,00016", "$PTST,,,,,"},
                   [](const MakerRecord& m) {
-                    EXPECT_EQ(m.tst.number1, 99999u) << "values follow the last sentence";
-                    EXPECT_EQ(m.tst.number2, 99);
+                    EXPECT_EQ(+m.tst.number1, 99999u) << "values follow the last sentence";
+                    EXPECT_EQ(+m.tst.number2, 99);
                     EXPECT_EQ(m.tst.character, ' ');
-                    EXPECT_EQ(m.tst.value, 65535);
-                    EXPECT_EQ(m.tst.number1Fresh, 1) << "flags stay set";
-                    EXPECT_EQ(m.tst.letterFresh, 1);
-                    EXPECT_EQ(m.tst.valueFresh, 1);
+                    EXPECT_EQ(+m.tst.value, 65535);
+                    EXPECT_EQ(+m.tst.number1Fresh, 1) << "flags stay set";
+                    EXPECT_EQ(+m.tst.letterFresh, 1);
+                    EXPECT_EQ(+m.tst.valueFresh, 1);
                   }},
         MakerCase{"FrqEachPairOnItsOwn", {"$PZLX,A,FRQ,123456789,10,123456789,11"},
                   [](const MakerRecord& m) {
-                    EXPECT_EQ(m.frq.fresh[0], 1);
-                    EXPECT_EQ(m.frq.fresh[1], 0) << "level above 10";
-                    EXPECT_EQ(m.frq.bytes[1], 11);
+                    EXPECT_EQ(+m.frq.fresh[0], 1);
+                    EXPECT_EQ(+m.frq.fresh[1], 0) << "level above 10";
+                    EXPECT_EQ(+m.frq.bytes[1], 11);
                   }},
         MakerCase{"BthValueAbove255AndEmptyText", {"$PZLX,A,BTH,001,002,256,004,005,006,"},
                   [](const MakerRecord& m) {
-                    EXPECT_EQ(m.bth.values[2], 256);
-                    EXPECT_EQ(m.bth.fresh, 0);
-                    EXPECT_EQ(m.bth.textFresh, 0);
+                    EXPECT_EQ(+m.bth.values[2], 256);
+                    EXPECT_EQ(+m.bth.fresh, 0);
+                    EXPECT_EQ(+m.bth.textFresh, 0);
                   }},
         // The record keeps 24 characters of a longer text.
         MakerCase{"BthInRangeWithText", {"$PZLX,A,BTH,-01,002,255,004,005,006,ABCDEFGHIJKLMNOPQRSTUVWXYZ"},
                   [](const MakerRecord& m) {
-                    EXPECT_EQ(m.bth.fresh, 1);
-                    EXPECT_EQ(m.bth.textFresh, 1);
+                    EXPECT_EQ(+m.bth.fresh, 1);
+                    EXPECT_EQ(+m.bth.textFresh, 1);
                     EXPECT_STREQ(m.bth.text, "ABCDEFGHIJKLMNOPQRSTUVWX");
                   }},
         MakerCase{"TpsNegativeNumber", {"$PZLX,R,TPS,-8889,"},
                   [](const MakerRecord& m) {
-                    EXPECT_EQ(m.tps.number, -8889);
-                    EXPECT_EQ(m.tps.fresh, 0);
+                    EXPECT_EQ(+m.tps.number, -8889);
+                    EXPECT_EQ(+m.tps.fresh, 0);
                   }},
         MakerCase{"TpsNumber", {"$PZLX,R,TPS,040,0001ABCD"},
                   [](const MakerRecord& m) {
-                    EXPECT_EQ(m.tps.number, 40);
+                    EXPECT_EQ(+m.tps.number, 40);
                     EXPECT_STREQ(m.tps.text, "0001ABCD");
-                    EXPECT_EQ(m.tps.fresh, 1);
+                    EXPECT_EQ(+m.tps.fresh, 1);
                   }},
         // Byte 3 is taken only when byte 4 (its presence) says so.
         MakerCase{"MobOptionalByteOnlyWhenPresent", {"$PZLX,A,MOB,0A1B2C,3,FF,1E,0102", "$PZLX,A,MOB,0A1B2C,4,FE,,"},
                   [](const MakerRecord& m) {
                     EXPECT_EQ(std::string(m.mob.characters, 3), "\x0A\x1B\x2C");
-                    EXPECT_EQ(m.mob.byte1, 4);
-                    EXPECT_EQ(m.mob.byte2, 0xFE);
-                    EXPECT_EQ(m.mob.byte3, 0x1E) << "kept from the first sentence";
-                    EXPECT_EQ(m.mob.byte4, 0);
-                    EXPECT_EQ(m.mob.length, 0);
+                    EXPECT_EQ(+m.mob.byte1, 4);
+                    EXPECT_EQ(+m.mob.byte2, 0xFE);
+                    EXPECT_EQ(+m.mob.byte3, 0x1E) << "kept from the first sentence";
+                    EXPECT_EQ(+m.mob.byte4, 0);
+                    EXPECT_EQ(+m.mob.length, 0);
                   }}),
     [](const testing::TestParamInfo<MakerCase>& row) { return std::string(row.param.name); });
 
@@ -177,14 +180,14 @@ TEST(MakerRecord, MobDataOfTwentyBytesIsNotTaken) {
   record.body.mob.dataLength = 20;
   std::memset(record.body.mob.data, 0xAA, sizeof record.body.mob.data);
   store.StoreDecode(record);
-  EXPECT_EQ(store.Maker().mob.length, 0);
+  EXPECT_EQ(+store.Maker().mob.length, 0);
   for (const std::uint8_t b : store.Maker().mob.data) EXPECT_EQ(b, 0);
 
   record.body.mob.dataLength = 19;
   store.StoreDecode(record);
-  EXPECT_EQ(store.Maker().mob.length, 19);
-  EXPECT_EQ(store.Maker().mob.data[18], 0xAA);
-  EXPECT_EQ(store.Maker().mob.data[19], 0) << "the twentieth byte is room, never data";
+  EXPECT_EQ(+store.Maker().mob.length, 19);
+  EXPECT_EQ(+store.Maker().mob.data[18], 0xAA);
+  EXPECT_EQ(+store.Maker().mob.data[19], 0) << "the twentieth byte is room, never data";
 }
 
 TEST(Queries, FourSlotsThenNothing) {
@@ -196,7 +199,7 @@ TEST(Queries, FourSlotsThenNothing) {
   const char* expected[4] = {"GGA", "RMC", "VTG", "ZDA"};
   for (int i = 0; i < 4; ++i) {
     EXPECT_EQ(std::string(slots[i].formatter, 3), expected[i]);
-    EXPECT_EQ(slots[i].used, 1);
+    EXPECT_EQ(+slots[i].used, 1);
   }
 }
 
@@ -205,15 +208,15 @@ TEST(FamilyRecords, KeepTheLatestBodyAndTheTalker) {
   SentenceRecord record{};
   ASSERT_TRUE(stack.library.ParseSentence(
       Sentence("$GNGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,"), record));
-  EXPECT_EQ(stack.sentences.Gnss().talker, 3);
+  EXPECT_EQ(+stack.sentences.Gnss().talker, 3);
   const nmea::SentenceBody* gga = stack.sentences.Latest("GGA");
   ASSERT_NE(gga, nullptr);
   EXPECT_EQ(std::memcmp(gga, &record.body, sizeof record.body), 0);
 
   ASSERT_TRUE(stack.library.ParseSentence(Sentence("$HEHDT,274.07,T"), record));
-  EXPECT_EQ(stack.sentences.Navigation().talker, 0) << "HE is no listed talker";
+  EXPECT_EQ(+stack.sentences.Navigation().talker, 0) << "HE is no listed talker";
   EXPECT_FLOAT_EQ(stack.sentences.Latest("HDT")->hdt.heading, 274.07f);
-  EXPECT_EQ(stack.sentences.Gnss().talker, 3) << "each family keeps its own talker";
+  EXPECT_EQ(+stack.sentences.Gnss().talker, 3) << "each family keeps its own talker";
 
   EXPECT_EQ(stack.sentences.Latest("DBG"), nullptr) << "maker sentences have their own record";
   EXPECT_EQ(stack.sentences.Latest("VER"), nullptr);
@@ -284,8 +287,8 @@ TEST(UpgradeCommands, DbgGoesOutPlainUntilTheDeviceShowsItsLetter) {
 
   // The device's answers are read back as they came.
   Receive(stack, "$PZLX,R,DBG,104,12,,,,,,");
-  EXPECT_EQ(stack.sentences.Maker().dbg.codes[0], 104);
-  EXPECT_EQ(stack.sentences.Maker().dbg.values[0], 12);
+  EXPECT_EQ(+stack.sentences.Maker().dbg.codes[0], 104);
+  EXPECT_EQ(+stack.sentences.Maker().dbg.values[0], 12);
 }
 
 TEST(UpgradeCommands, TstProbeAndTpsImageSum) {
