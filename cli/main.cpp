@@ -12,6 +12,7 @@ int main(int argc, char** argv) {
   int exitCode = 0;
   cli::AddValidateCommand(app, exitCode);
   cli::AddPackCommand(app, exitCode);
+  cli::AddDecodeCommand(app, exitCode);
 
   CLI11_PARSE(app, argc, argv);
   return exitCode;

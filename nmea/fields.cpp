@@ -53,55 +53,77 @@ char* FieldScanner::NextField(char* sentence, char delimiter) {
 }
 
 char* FieldScanner::ParseLatLon(char* field, float& latitude, float& longitude) {
-  latitude = IsEmptyField(field) ? 91.0f : DegMinToDegrees(ToReal(field), 90.0f);
-  char* hemisphere = NextField(nullptr, ',');
-  if (hemisphere != nullptr && std::strcmp(hemisphere, "S") == 0) latitude = -latitude;
-
-  char* lon = NextField(nullptr, ',');
-  longitude = IsEmptyField(lon) ? 181.0f : DegMinToDegrees(ToReal(lon), 180.0f);
-  hemisphere = NextField(nullptr, ',');
-  if (hemisphere != nullptr && std::strcmp(hemisphere, "W") == 0) longitude = -longitude;
-
+  const char* north = NextField(nullptr, ',');
+  latitude = ToLatitude(field, north);
+  const char* lon = NextField(nullptr, ',');
+  const char* east = NextField(nullptr, ',');
+  longitude = ToLongitude(lon, east);
   return NextField(nullptr, ',');
 }
 
 char* FieldScanner::ParseUtcTime(char* field, std::uint8_t& hour, std::uint8_t& minute,
                                  std::uint8_t& second, std::uint8_t& hundredths) {
-  if (IsEmptyField(field)) {
-    hour = 24;
-    minute = 60;
-    second = 60;
-  } else {
-    const double v = ToReal(field);
-    const std::uint8_t h = WholeByte(v * 0.0001);
-    const std::uint8_t m = WholeByte((v - h * 10000.0) * 0.01);
-    const float s = static_cast<float>(v - h * 10000.0 - m * 100.0);
-    const std::uint8_t whole = WholeByte(s);
-    // Rounded, not raised to the next hundredth: 19.12 is held as
-    // 19.1200008f and must not come out as .13.
-    const double fraction = static_cast<double>(s) - whole;
-    const double cents = std::isfinite(fraction) ? std::round(fraction * 100.0) : 0.0;
-    hour = h;
-    minute = m;
-    second = whole;
-    hundredths = cents >= 99.0 ? 99 : cents <= 0.0 ? 0 : static_cast<std::uint8_t>(cents);
-  }
+  ToUtcTime(field, hour, minute, second, hundredths);
   return NextField(nullptr, ',');
 }
 
 char* FieldScanner::ParseDate(char* field, std::uint16_t& year, std::uint8_t& month,
                               std::uint8_t& day) {
+  ToDate(field, year, month, day);
+  return NextField(nullptr, ',');
+}
+
+float ToLatitude(const char* value, const char* hemisphere) {
+  const float latitude = IsEmptyField(value) ? 91.0f : DegMinToDegrees(ToReal(value), 90.0f);
+  return hemisphere != nullptr && std::strcmp(hemisphere, "S") == 0 ? -latitude : latitude;
+}
+
+float ToLongitude(const char* value, const char* hemisphere) {
+  const float longitude = IsEmptyField(value) ? 181.0f : DegMinToDegrees(ToReal(value), 180.0f);
+  return hemisphere != nullptr && std::strcmp(hemisphere, "W") == 0 ? -longitude : longitude;
+}
+
+void ToUtcTime(const char* field, std::uint8_t& hour, std::uint8_t& minute, std::uint8_t& second,
+               std::uint8_t& hundredths) {
+  if (IsEmptyField(field)) {
+    hour = 24;
+    minute = 60;
+    second = 60;
+    return;
+  }
+  const double v = ToReal(field);
+  const std::uint8_t h = WholeByte(v * 0.0001);
+  const std::uint8_t m = WholeByte((v - h * 10000.0) * 0.01);
+  const float s = static_cast<float>(v - h * 10000.0 - m * 100.0);
+  const std::uint8_t whole = WholeByte(s);
+  // Rounded, not raised to the next hundredth: 19.12 is held as
+  // 19.1200008f and must not come out as .13.
+  const double fraction = static_cast<double>(s) - whole;
+  const double cents = std::isfinite(fraction) ? std::round(fraction * 100.0) : 0.0;
+  hour = h;
+  minute = m;
+  second = whole;
+  hundredths = cents >= 99.0 ? 99 : cents <= 0.0 ? 0 : static_cast<std::uint8_t>(cents);
+}
+
+void ToDate(const char* field, std::uint16_t& year, std::uint8_t& month, std::uint8_t& day) {
   if (IsEmptyField(field)) {
     year = 0;
     month = 0;
     day = 0;
-  } else {
-    const long v = ToInteger(field);
-    year = static_cast<std::uint16_t>(v % 100 + 2000);
-    month = static_cast<std::uint8_t>((v / 100) % 100);
-    day = static_cast<std::uint8_t>(v / 10000);
+    return;
   }
-  return NextField(nullptr, ',');
+  const long v = ToInteger(field);
+  year = static_cast<std::uint16_t>(v % 100 + 2000);
+  month = static_cast<std::uint8_t>((v / 100) % 100);
+  day = static_cast<std::uint8_t>(v / 10000);
+}
+
+void CopyCut(char* out, std::size_t capacity, const char* text) {
+  if (capacity == 0) return;
+  std::size_t i = 0;
+  for (; i + 1 < capacity && text[i] != '\0'; ++i) out[i] = text[i];
+  out[i] = '\0';
 }
 
 bool ParseHexByte(const char* text, std::uint8_t& out) {

@@ -6,6 +6,7 @@
 // field arrives as a single space, and each returned field is NUL-terminated
 // where its delimiter stood.
 
+#include <cstddef>
 #include <cstdint>
 
 namespace nmea {
@@ -40,8 +41,21 @@ class FieldScanner {
   char* position_ = nullptr;
 };
 
+// The group conversions of one field each, without moving any scan: for
+// readers that fetch the fields themselves (the parsers' FieldReader).
+// A hemisphere of exactly "S" (or "W") negates the angle.
+float ToLatitude(const char* value, const char* hemisphere);
+float ToLongitude(const char* value, const char* hemisphere);
+void ToUtcTime(const char* field, std::uint8_t& hour, std::uint8_t& minute,
+               std::uint8_t& second, std::uint8_t& hundredths);
+void ToDate(const char* field, std::uint16_t& year, std::uint8_t& month, std::uint8_t& day);
+
 // True for a field holding the empty-field marker (or nothing at all).
 inline bool IsEmptyField(const char* field) { return field == nullptr || field[0] == ' ' || field[0] == '\0'; }
+
+// Copies at most capacity - 1 characters of `text` and a NUL: text fields
+// are cut at their capacity, never written past it.
+void CopyCut(char* out, std::size_t capacity, const char* text);
 
 // Upper-case hexadecimal text to one byte; false on any other character.
 bool ParseHexByte(const char* text, std::uint8_t& out);

@@ -14,9 +14,8 @@ enum class ParseStatus : std::uint8_t {
   Accepted,
   FieldCount,  // more or fewer fields than the formatter has
   Range,       // a value outside its accepted range
-  Length,      // a field of the wrong length (payloads, VTG references)
+  Length,      // a field of the wrong length (payloads, VTG references, MOB bytes)
   NotHex,      // a field that must be hexadecimal is not
-  NotBuilt,    // no parser for this formatter yet
 };
 
 using SentenceParser = ParseStatus (*)(char* sentence, SentenceRecord& record);

@@ -22,7 +22,6 @@ SentenceFault FaultOf(ParseStatus status) {
     case ParseStatus::Range: return SentenceFault::Range;
     case ParseStatus::Length: return SentenceFault::Length;
     case ParseStatus::NotHex: return SentenceFault::NotHex;
-    case ParseStatus::NotBuilt: return SentenceFault::NotBuilt;
   }
   return SentenceFault::Range;
 }
@@ -53,7 +52,6 @@ const char* FaultName(SentenceFault fault) {
     case SentenceFault::Range: return "range";
     case SentenceFault::Length: return "length";
     case SentenceFault::NotHex: return "not hexadecimal";
-    case SentenceFault::NotBuilt: return "no parser yet";
     case SentenceFault::Fragment: return "fragment";
     case SentenceFault::BrokenFragment: return "broken fragment";
     case SentenceFault::RingBlocked: return "fragment ring blocked";

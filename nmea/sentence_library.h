@@ -25,7 +25,6 @@ enum class SentenceFault : std::uint8_t {
   Range,             // a value out of range
   Length,            // a field of the wrong length
   NotHex,            // a hexadecimal field that is not
-  NotBuilt,          // the formatter's parser is not there yet
   Fragment,          // part of a message that is not complete yet
   BrokenFragment,    // a continuation that does not fit the message collected
   RingBlocked,       // the ring's current slot holds an unreleased message

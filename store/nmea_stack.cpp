@@ -3,6 +3,6 @@
 namespace store {
 
 NmeaStack::NmeaStack(LocalClock* clock)
-    : ais(clock != nullptr ? *clock : systemClock_), library(nullptr, &ais) {}
+    : ais(clock != nullptr ? *clock : systemClock_), library(&sentences, &ais) {}
 
 }  // namespace store

@@ -6,6 +6,7 @@
 #include "nmea/sentence_library.h"
 #include "store/ais_chain.h"
 #include "store/local_clock.h"
+#include "store/sentence_store.h"
 
 namespace store {
 
@@ -21,6 +22,7 @@ class NmeaStack {
   SystemLocalClock systemClock_;  // before ais, which reads the clock when built
 
  public:
+  SentenceStore sentences;
   AisChain ais;
   nmea::SentenceLibrary library;
 };

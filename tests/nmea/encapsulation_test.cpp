@@ -67,7 +67,7 @@ TEST(EncapsulationParser, AbmStoresItsFields) {
   library.ParseSentence(Sentence("!AIABM,1,1,3,211378120,2,12,1@0,2"), record);
   const EncapsulationBody& body = record.body.encapsulation;
   EXPECT_EQ(body.sequenceId, 3);
-  EXPECT_EQ(body.destination, 211378120u);
+  EXPECT_EQ(+body.destination, 211378120u);
   EXPECT_EQ(body.channel, 2) << "the ABM channel is a number";
   EXPECT_EQ(body.messageId, 12);
   EXPECT_STREQ(body.payload, "1@0");
@@ -198,7 +198,7 @@ TEST(Assembly, CompletedAbmKeepsDestinationAndMessageId) {
   EXPECT_FALSE(library.ParseSentence(Sentence("!AIABM,2,2,1,211378120,1,12,BBBB,4"), record));
   EXPECT_EQ(library.LastFault(), SentenceFault::Addressed);
   const auto& slot = library.Encapsulation().Ring(EncapsulationKind::ABM).slots[0];
-  EXPECT_EQ(slot.destination, 211378120u);
+  EXPECT_EQ(+slot.destination, 211378120u);
   EXPECT_EQ(slot.messageId, 12);
   EXPECT_STREQ(slot.payload, "AAAABBBB");
   EXPECT_EQ(slot.fillBits, 4);

@@ -1,0 +1,34 @@
+#pragma once
+// One parsed NMEA line as a JSON object, for `aisfw decode`.
+//
+//   {"line": N, "ok": true, "talker": "GP", "formatter": "GGA", "maker": null,
+//    "category": 1, "fields": {...}}
+//   {"line": N, "ok": false, "reason": "checksum"}
+//
+// Fields are named in snake_case after their meaning; positions are `lat`
+// and `lon` in degrees, times "hh:mm:ss.cc", and a value that the sentence
+// left empty (its sentinel) is null. Keys keep this order.
+
+#include <cstddef>
+
+#include <nlohmann/json.hpp>
+
+#include "nmea/sentence_library.h"
+#include "nmea/sentence_record.h"
+
+namespace cli {
+
+using Json = nlohmann::ordered_json;
+
+// The object of one input line. `accepted` and `fault` are what
+// ParseSentence returned and LastFault said; `record` is the parse record.
+// A '!' sentence that was parsed but does not complete a VDM or VDO message
+// (a first fragment, an ABM or BBM) still counts as ok; its "message" key
+// says "fragment" or "addressed" instead of "complete".
+Json LineJson(std::size_t lineNumber, bool accepted, nmea::SentenceFault fault,
+              const nmea::SentenceRecord& record);
+
+// The "fields" object of a parsed record, by formatter.
+Json FieldsJson(const nmea::SentenceRecord& record);
+
+}  // namespace cli

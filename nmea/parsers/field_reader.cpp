@@ -1,0 +1,62 @@
+#include "nmea/parsers/field_reader.h"
+
+namespace nmea {
+
+FieldReader::FieldReader(char* sentence, int fieldCount) : remaining_(fieldCount) {
+  scan_.NextField(sentence, ',');
+}
+
+const char* FieldReader::Next() {
+  const char delimiter = remaining_ == 1 ? '*' : ',';
+  if (remaining_ > 0) --remaining_;
+  const char* field = scan_.NextField(nullptr, delimiter);
+  if (field == nullptr) Reject(ParseStatus::FieldCount);
+  return field;
+}
+
+float FieldReader::Real(float empty, double low, double high) {
+  const char* field = Next();
+  if (IsEmptyField(field)) return empty;
+  const double value = ToReal(field);
+  if (value < low || value > high) Reject(ParseStatus::Range);
+  return static_cast<float>(value);
+}
+
+char FieldReader::Char(char empty) {
+  const char* field = Next();
+  return IsEmptyField(field) ? empty : field[0];
+}
+
+void FieldReader::TextAsReceived(char* out, std::size_t capacity) {
+  const char* field = Next();
+  CopyCut(out, capacity, field == nullptr ? " " : field);
+}
+
+void FieldReader::Text(char* out, std::size_t capacity) {
+  const char* field = Next();
+  CopyCut(out, capacity, IsEmptyField(field) ? "" : field);
+}
+
+UtcTime FieldReader::Time(UtcTime previous) {
+  UtcTime time = previous;
+  ToUtcTime(Next(), time.hour, time.minute, time.second, time.hundredths);
+  return time;
+}
+
+Date FieldReader::Date() {
+  std::uint16_t year = 0;
+  std::uint8_t month = 0;
+  std::uint8_t day = 0;
+  ToDate(Next(), year, month, day);
+  return {year, month, day};
+}
+
+Position FieldReader::Position() {
+  const char* latitude = Next();
+  const char* north = Next();
+  const char* longitude = Next();
+  const char* east = Next();
+  return {ToLatitude(latitude, north), ToLongitude(longitude, east)};
+}
+
+}  // namespace nmea

@@ -1,0 +1,74 @@
+#pragma once
+// Reads the data fields of one expanded sentence in order, for the parsers.
+//
+// The reader knows how many fields the sentence has, so it fetches the last
+// one up to '*' and every other one up to ',' by itself: a group (position,
+// time) may end a sentence without losing the field after it.
+//
+// Reads return values (the bodies are packed, so no reference can point into
+// them). A value outside its accepted range, or a field that is not there
+// at all (text after the checksum can hide one), is remembered; Status()
+// gives the first such fault, which is what the parser returns.
+
+#include <climits>
+#include <cmath>
+#include <cstddef>
+#include <cstdint>
+
+#include "nmea/fields.h"
+#include "nmea/parsers.h"
+
+namespace nmea {
+
+class FieldReader {
+ public:
+  // Starts the scan on `sentence` and skips its address field. The
+  // `fieldCount`-th data field is the last one.
+  FieldReader(char* sentence, int fieldCount);
+
+  // The next field as the scanner returns it (" " when empty), or nullptr
+  // when it is missing.
+  const char* Next();
+
+  // The next field as a number, or `empty` when the field is empty. A value
+  // that is there must lie in [low, high], else the sentence is out of
+  // range; the check is made on the value read, before it is narrowed to T.
+  template <typename T>
+  T Integer(long empty, long low = LONG_MIN, long high = LONG_MAX) {
+    const char* field = Next();
+    if (IsEmptyField(field)) return static_cast<T>(empty);
+    const long value = ToInteger(field);
+    if (value < low || value > high) Reject(ParseStatus::Range);
+    return static_cast<T>(value);
+  }
+
+  float Real(float empty, double low = -HUGE_VAL, double high = HUGE_VAL);
+
+  // The first character of the next field; `empty` when the field is empty.
+  char Char(char empty = ' ');
+
+  // The next field copied as text, cut to capacity - 1 characters. An empty
+  // field gives a single space with TextAsReceived, an empty text with Text.
+  void TextAsReceived(char* out, std::size_t capacity);
+  void Text(char* out, std::size_t capacity);
+
+  // Groups: one field for a time or a date, four for a position. An empty
+  // time keeps the hundredths of `previous`.
+  UtcTime Time(UtcTime previous);
+  nmea::Date Date();
+  nmea::Position Position();
+
+  // Records a fault found by the parser itself; the first one counts.
+  void Reject(ParseStatus why) {
+    if (status_ == ParseStatus::Accepted) status_ = why;
+  }
+  ParseStatus Status() const { return status_; }
+  bool Rejected() const { return status_ != ParseStatus::Accepted; }
+
+ private:
+  FieldScanner scan_;
+  int remaining_;
+  ParseStatus status_ = ParseStatus::Accepted;
+};
+
+}  // namespace nmea

@@ -1,0 +1,167 @@
+// aisfw decode end to end: the built program on real logs, on a file of
+// awkward lines, on standard input, and on a file it cannot read.
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <nlohmann/json.hpp>
+
+namespace {
+
+using nlohmann::json;
+
+struct Output {
+  int exitCode = -1;
+  std::vector<json> objects;  // one per stdout line
+  std::string out;
+};
+
+// Runs `aisfw <arguments>` through the shell; stderr is dropped.
+Output Aisfw(const std::string& arguments) {
+  const std::string command = std::string(AISFW_PROGRAM_DIR) + "/aisfw " + arguments + " 2>/dev/null";
+  Output run;
+  FILE* pipe = popen(command.c_str(), "r");
+  if (pipe == nullptr) return run;
+  char buffer[4096];
+  std::size_t n;
+  while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) run.out.append(buffer, n);
+  const int status = pclose(pipe);
+  run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  std::istringstream lines(run.out);
+  std::string line;
+  while (std::getline(lines, line)) run.objects.push_back(json::parse(line));
+  return run;
+}
+
+std::string CorpusLog(const std::string& name) {
+  return std::string(AISFW_TEST_DATA) + "/corpus/nmea/" + name;
+}
+
+std::size_t LineCount(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::size_t lines = 0;
+  std::string line;
+  while (std::getline(in, line)) ++lines;
+  return lines;
+}
+
+TEST(DecodeCommand, EveryCorpusLogOneObjectPerLine) {
+  for (const auto& entry : std::filesystem::directory_iterator(CorpusLog(""))) {
+    if (entry.path().extension() != ".log") continue;
+    const Output run = Aisfw("decode " + entry.path().string());
+    EXPECT_EQ(run.exitCode, 0) << entry.path();
+    ASSERT_EQ(run.objects.size(), LineCount(entry.path().string())) << entry.path();
+    for (std::size_t i = 0; i < run.objects.size(); ++i) {
+      ASSERT_EQ(run.objects[i]["line"], i + 1) << entry.path();
+    }
+  }
+}
+
+TEST(DecodeCommand, ReadsALogAsTheLibraryDoes) {
+  // $GPGGA,112257.00,3844.24011,N,00908.43828,W,1,03,10.5,,,,,,*72 is line 3.
+  const Output run = Aisfw("decode " + CorpusLog("polarx2.log"));
+  ASSERT_EQ(run.objects.size(), 75u);
+  const json& gga = run.objects[2];
+  EXPECT_EQ(gga["ok"], true);
+  EXPECT_EQ(gga["talker"], "GP");
+  EXPECT_EQ(gga["formatter"], "GGA");
+  EXPECT_TRUE(gga["maker"].is_null());
+  EXPECT_EQ(gga["category"], 1);
+  const json& f = gga["fields"];
+  EXPECT_EQ(f["time"], "11:22:57.00");
+  EXPECT_NEAR(f["lat"].get<double>(), 38.7373352, 1e-5);
+  EXPECT_NEAR(f["lon"].get<double>(), -9.140638, 1e-5);
+  EXPECT_EQ(f["satellites"], 3);
+  EXPECT_EQ(f["hdop"], 10.5);
+  EXPECT_TRUE(f["altitude"].is_null()) << "a sentinel prints as null";
+  EXPECT_TRUE(f["differential_station"].is_null());
+}
+
+// A file of the lines a log really holds: both line ends, a last line with
+// none, and every kind of refusal. Nothing stops the run.
+TEST(DecodeCommand, AwkwardLinesAreReportedAndPassedOver) {
+  const std::string path = testing::TempDir() + "aisfw_decode_lines.nmea";
+  {
+    std::ofstream out(path, std::ios::binary);
+    out << "$PZLX,R,DBG,104,17,,,,,,*3E\r\n"                                 // 1 maker sentence
+        << "$GPGLL,4916.45,N,12311.12,W,225444,A,A*5C\n"                     // 2 LF only
+        << "$GPGLL,4916.45,N,12311.12,W,225444,A,A*5D\r\n"                   // 3 checksum
+        << "$SDHDG,101.1,,,7.1,W*20\r\n"                                     // 4 unknown formatter
+        << "$GPHDT,274.07*7B\r\n"                                            // 5 field count
+        << "$GPZDA,201530.00,04,07,2002,-14,00*48\n"                         // 6 range
+        << "$GPTXT," + std::string(100, 'x') + "*00\n"                       // 7 too long
+        << "just some text\n"                                                // 8 not NMEA
+        << "\n"                                                              // 9 empty
+        << "!AIVDM,2,1,1,A,55?MbV02;H;s<HtKR20EHE:0@T4@Dn2222222216L961O5Gf0NSQEp6ClRp8,0*1C\n"  // 10
+        << "$AIGPQ,GGA*23\r\n"                                               // 11 query
+        << "$GPTXT,01,01,02,caf\xe9*C0\r\n"                                  // 12 not UTF-8
+        << "$GPHDT,,T*1B";                                                   // 13 no line end
+  }
+  const Output run = Aisfw("decode " + path);
+  EXPECT_EQ(run.exitCode, 0);
+  ASSERT_EQ(run.objects.size(), 13u) << run.out;
+
+  const json& dbg = run.objects[0];
+  EXPECT_EQ(dbg["ok"], true);
+  EXPECT_EQ(dbg["talker"], "P");
+  EXPECT_EQ(dbg["formatter"], "DBG");
+  EXPECT_EQ(dbg["maker"], "R");
+  EXPECT_EQ(dbg["category"], 6);
+  EXPECT_EQ(dbg["fields"]["pairs"][0], (json{{"code", 104}, {"value", 17}}));
+  EXPECT_EQ(dbg["fields"]["pairs"][1], (json{{"code", nullptr}, {"value", nullptr}}));
+
+  EXPECT_EQ(run.objects[1]["ok"], true);
+  EXPECT_EQ(run.objects[1]["fields"]["time"], "22:54:44.00");
+  EXPECT_NEAR(run.objects[1]["fields"]["lon"].get<double>(), -123.1853333, 1e-5);
+
+  const char* reasons[] = {"checksum", "unknown formatter", "field count", "range", "too long",
+                           "checksum", "checksum"};
+  for (int i = 0; i < 7; ++i) {
+    const json& line = run.objects[2 + i];
+    EXPECT_EQ(line["ok"], false) << line;
+    EXPECT_EQ(line["reason"], reasons[i]) << line;
+    EXPECT_FALSE(line.contains("fields")) << line;
+  }
+  EXPECT_EQ(run.objects[3]["formatter"], "HDG") << "the formatter is named once it is known";
+  EXPECT_FALSE(run.objects[2].contains("formatter")) << "nothing is known of a line that fails its checksum";
+
+  const json& fragment = run.objects[9];
+  EXPECT_EQ(fragment["ok"], true);
+  EXPECT_EQ(fragment["message"], "fragment");
+  EXPECT_EQ(fragment["fields"]["number"], 1);
+  EXPECT_EQ(fragment["fields"]["channel"], "A");
+
+  EXPECT_EQ(run.objects[10]["formatter"], "Q");
+  EXPECT_EQ(run.objects[10]["category"], 88);
+  EXPECT_EQ(run.objects[10]["fields"]["requested"], "GGA");
+
+  EXPECT_EQ(run.objects[11]["fields"]["text"], "caf\xef\xbf\xbd") << "the stray byte is replaced";
+
+  EXPECT_EQ(run.objects[12]["ok"], true) << "a last line without its end is read";
+  EXPECT_TRUE(run.objects[12]["fields"]["heading"].is_null());
+}
+
+TEST(DecodeCommand, ReadsStandardInput) {
+  const std::string log = CorpusLog("saab-r4.log");
+  const Output fromFile = Aisfw("decode " + log);
+  const Output fromStdin = Aisfw("decode < " + log);
+  const Output fromDash = Aisfw("decode - < " + log);
+  EXPECT_EQ(fromStdin.exitCode, 0);
+  EXPECT_EQ(fromStdin.out, fromFile.out);
+  EXPECT_EQ(fromDash.out, fromFile.out);
+}
+
+TEST(DecodeCommand, AFileThatCannotBeReadFails) {
+  const Output run = Aisfw("decode " + testing::TempDir() + "no_such_file.nmea");
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_TRUE(run.out.empty());
+}
+
+}  // namespace
