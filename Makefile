@@ -44,7 +44,12 @@ fuzz: setup
 	  -DAISFW_SANITIZE=ON -DAISFW_FUZZ=ON -DAISFW_BENCH=OFF >/dev/null
 	@cmake --build $(FUZZ_BUILD) -j $(JOBS) --target parse_sentence_fuzz validate_image_fuzz \
 	  receive_lines_fuzz transponder_fuzz
-	@cd $(FUZZ_BUILD) && ./fuzz/parse_sentence_fuzz -max_total_time=$(FUZZ_SECONDS) -max_len=200
+	@rm -rf $(FUZZ_BUILD)/seeds && mkdir -p $(FUZZ_BUILD)/seeds/sentences
+	@cat tests/data/corpus/nmea/*.log tests/data/corpus/ais/*/*[^n] 2>/dev/null | grep -a '^[!$$]' \
+	  | awk 'NR % 7 == 0' | head -3000 | sed 's/\r*$$/\r/' \
+	  | split -l 1 -a 4 - $(FUZZ_BUILD)/seeds/sentences/line-
+	@cd $(FUZZ_BUILD) && ./fuzz/parse_sentence_fuzz -max_total_time=$(FUZZ_SECONDS) -max_len=200 \
+	  seeds/sentences
 	@cd $(FUZZ_BUILD) && ./fuzz/validate_image_fuzz -max_total_time=$(FUZZ_SECONDS) -max_len=3000
 	@cd $(FUZZ_BUILD) && ./fuzz/receive_lines_fuzz -max_total_time=$(FUZZ_SECONDS) -max_len=12000
 	@cd $(FUZZ_BUILD) && ./fuzz/transponder_fuzz -max_total_time=$(FUZZ_SECONDS) -max_len=3000

@@ -11,6 +11,12 @@ if(AISFW_SANITIZE)
   target_link_options(aisfw_options INTERFACE -fsanitize=address,undefined)
 endif()
 
+# A fuzzing build instruments every library for coverage, not just the
+# harnesses, or libFuzzer sees nothing of the code under test.
+if(AISFW_FUZZ)
+  target_compile_options(aisfw_options INTERFACE -fsanitize=fuzzer-no-link)
+endif()
+
 # aisfw_add_test(NAME SOURCES... LIBS ...): one GoogleTest executable, each of
 # its cases registered with CTest.
 function(aisfw_add_test name)
