@@ -1,5 +1,6 @@
 #include "nmea/classification.h"
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 
@@ -33,13 +34,33 @@ constexpr std::array<CategoryRow, 54> kCategories = {{
     {"MPR", CategoryOther}, {"TSP", CategoryOther}, {"VER", CategoryOther},
 }};
 
+constexpr std::uint32_t Packed(const char* f) {
+  return static_cast<std::uint32_t>(static_cast<unsigned char>(f[0])) << 16 |
+         static_cast<std::uint32_t>(static_cast<unsigned char>(f[1])) << 8 |
+         static_cast<unsigned char>(f[2]);
+}
+
+// The table sorted by formatter for lookup: every sentence is classified, and
+// a walk in table order costs dozens of comparisons. A formatter appears
+// once, so the first match in table order is the only one.
+struct PackedRow {
+  std::uint32_t key;
+  std::uint8_t category;
+};
+
+constexpr std::array<PackedRow, kCategories.size()> SortedRows() {
+  std::array<PackedRow, kCategories.size()> rows{};
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    rows[i] = {Packed(kCategories[i].formatter), kCategories[i].category};
+  }
+  std::sort(rows.begin(), rows.end(), [](PackedRow a, PackedRow b) { return a.key < b.key; });
+  return rows;
+}
+constexpr auto kSorted = SortedRows();
+
 constexpr bool FormattersUnique() {
-  for (std::size_t i = 0; i < kCategories.size(); ++i) {
-    for (std::size_t j = i + 1; j < kCategories.size(); ++j) {
-      const auto& a = kCategories[i].formatter;
-      const auto& b = kCategories[j].formatter;
-      if (a[0] == b[0] && a[1] == b[1] && a[2] == b[2]) return false;
-    }
+  for (std::size_t i = 1; i < kSorted.size(); ++i) {
+    if (kSorted[i - 1].key == kSorted[i].key) return false;
   }
   return true;
 }
@@ -49,10 +70,14 @@ static_assert(FormattersUnique());
 
 std::uint8_t ClassifyFormatter(const char* formatter) {
   if (formatter[0] == 'Q') return CategoryQuery;
-  for (const CategoryRow& row : kCategories) {
-    if (std::strcmp(formatter, row.formatter) == 0) return row.category;
+  // Only a whole three-character formatter can equal a table row.
+  if (formatter[0] == '\0' || formatter[1] == '\0' || formatter[2] == '\0' || formatter[3] != '\0') {
+    return CategoryNone;
   }
-  return CategoryNone;
+  const std::uint32_t key = Packed(formatter);
+  const auto it = std::lower_bound(kSorted.begin(), kSorted.end(), key,
+                                   [](PackedRow row, std::uint32_t k) { return row.key < k; });
+  return it != kSorted.end() && it->key == key ? it->category : std::uint8_t{CategoryNone};
 }
 
 std::uint8_t ClassifyFormatter(const SentenceRecord& record) {
