@@ -116,7 +116,8 @@ AisTargetTable::AisTargetTable(LocalClock& clock)
     : clock_(clock),
       entries_(std::make_unique<AisTarget[]>(kCapacity)),
       mmsis_(std::make_unique<std::uint32_t[]>(kCapacity)),
-      heard_(std::make_unique<std::uint32_t[]>(kCapacity)) {
+      heard_(std::make_unique<std::uint32_t[]>(kCapacity)),
+      index_(std::make_unique<AisMmsiIndex>()) {
   Init();
 }
 
@@ -134,6 +135,7 @@ void AisTargetTable::Init() {
     mmsis_[static_cast<std::size_t>(i)] = 0;
     heard_[static_cast<std::size_t>(i)] = 0;
   }
+  index_->Clear();
   latest_ = AisLatestMessages{};
   AisDecodedRecord corners;
   constexpr const AisMessageLayout& group = message::kGroup;
@@ -161,8 +163,12 @@ void AisTargetTable::Reset(int index) {
 }
 
 void AisTargetTable::SetMmsi(int index, std::uint32_t mmsi) {
+  const bool indexed = index >= 1 && index < count_;
+  std::uint32_t& held = mmsis_[static_cast<std::size_t>(index)];
+  if (indexed && held != 0) index_->Erase(held, index, mmsis_.get());
   entries_[static_cast<std::size_t>(index)].mmsi = mmsi;
-  mmsis_[static_cast<std::size_t>(index)] = mmsi;
+  held = mmsi;
+  if (indexed && mmsi != 0) index_->Insert(mmsi, index);
 }
 
 // The scans work on a block of entries at a time without branching, which
@@ -184,8 +190,12 @@ int FirstIndexOf(const std::uint32_t* keys, int from, int count, std::uint32_t v
   return -1;
 }
 
+// The first entry holding the MMSI. Entries from 1 on hold distinct MMSIs,
+// as a station gets an entry only when none holds its MMSI yet; MMSI 0 (a
+// free or reset entry) is not indexed and is looked for by a scan.
 int AisTargetTable::Find(std::uint32_t mmsi) const {
-  return FirstIndexOf(mmsis_.get(), 0, count_, mmsi);
+  if (mmsis_[0] == mmsi || mmsi == 0) return FirstIndexOf(mmsis_.get(), 0, count_, mmsi);
+  return index_->Find(mmsi, mmsis_.get());
 }
 
 // The entry heard longest ago, never the own station; the lowest index

@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "store/ais_decoder.h"
+#include "store/ais_mmsi_index.h"
 #include "store/local_clock.h"
 
 namespace store {
@@ -153,6 +154,9 @@ class AisTargetTable {
   std::unique_ptr<AisTarget[]> entries_;
   std::unique_ptr<std::uint32_t[]> mmsis_;
   std::unique_ptr<std::uint32_t[]> heard_;  // AisSecondsCount of lastHeard
+  // Entries 1 to count - 1 by MMSI (MMSI 0 excepted); entry 0 is looked at
+  // first and on its own, since the own station may share a heard MMSI.
+  std::unique_ptr<AisMmsiIndex> index_;
   int count_ = 1;
   int lastIndex_ = -1;
   int lastKind_ = -1;
