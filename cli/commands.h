@@ -9,5 +9,6 @@ namespace cli {
 void AddValidateCommand(CLI::App& app, int& exitCode);
 void AddPackCommand(CLI::App& app, int& exitCode);
 void AddDecodeCommand(CLI::App& app, int& exitCode);
+void AddTargetsCommand(CLI::App& app, int& exitCode);
 
 }  // namespace cli

@@ -1,15 +1,11 @@
 // aisfw decode [FILE]: one JSON object per NMEA line, from a file or from
 // standard input.
 
-#include <cerrno>
-#include <cstring>
-#include <fstream>
 #include <iostream>
 #include <memory>
 #include <string>
 
-#include <fmt/core.h>
-
+#include "cli/ais_json.h"
 #include "cli/commands.h"
 #include "cli/line_reader.h"
 #include "cli/sentence_json.h"
@@ -28,11 +24,13 @@ void DecodeLines(std::istream& in, std::ostream& out) {
   while (ReadNmeaLine(in, line)) {
     ++number;
     const bool accepted = stack->library.ParseSentence(line, record);
+    Json object = LineJson(number, accepted, stack->library.LastFault(), record);
+    if (accepted && stack->ais.HasDecoded()) {
+      object["ais"] = AisValuesJson(stack->ais.DescribeLastDecoded());
+    }
     // Received text may hold any byte: invalid UTF-8 becomes U+FFFD
     // instead of stopping the run.
-    out << LineJson(number, accepted, stack->library.LastFault(), record)
-               .dump(-1, ' ', false, Json::error_handler_t::replace)
-        << '\n';
+    out << object.dump(-1, ' ', false, Json::error_handler_t::replace) << '\n';
   }
   out.flush();
 }
@@ -45,21 +43,7 @@ void AddDecodeCommand(CLI::App& app, int& exitCode) {
   auto file = std::make_shared<std::string>();
   cmd->add_option("FILE", *file, "NMEA log to read; standard input when absent or -");
   cmd->callback([file, &exitCode] {
-    if (file->empty() || *file == "-") {
-      DecodeLines(std::cin, std::cout);
-      return;
-    }
-    std::ifstream in(*file, std::ios::binary);
-    if (!in) {
-      fmt::print(stderr, "aisfw decode: cannot read {}: {}\n", *file, std::strerror(errno));
-      exitCode = 1;
-      return;
-    }
-    DecodeLines(in, std::cout);
-    if (in.bad()) {
-      fmt::print(stderr, "aisfw decode: error while reading {}\n", *file);
-      exitCode = 1;
-    }
+    exitCode = ReadInput(*file, "decode", [](std::istream& in) { DecodeLines(in, std::cout); });
   });
 }
 

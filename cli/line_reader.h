@@ -3,6 +3,7 @@
 // LF or CR LF, and the last line may have no end at all; the sentence library
 // wants CR LF, so every line comes back ending in exactly that.
 
+#include <functional>
 #include <istream>
 #include <string>
 
@@ -16,5 +17,11 @@ inline bool ReadNmeaLine(std::istream& in, std::string& line) {
   line += "\r\n";
   return true;
 }
+
+// Runs `read` on FILE, or on standard input when FILE is empty or "-". A
+// file that cannot be opened, or a read error, is reported on standard error
+// in the name of `command` and gives exit code 1.
+int ReadInput(const std::string& file, const char* command,
+              const std::function<void(std::istream&)>& read);
 
 }  // namespace cli

@@ -2,7 +2,6 @@
 // awkward lines, on standard input, and on a file it cannot read.
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <cstdio>
 #include <filesystem>
@@ -13,32 +12,10 @@
 
 #include <nlohmann/json.hpp>
 
+#include "run_aisfw.h"
+
 namespace {
 
-using nlohmann::json;
-
-struct Output {
-  int exitCode = -1;
-  std::vector<json> objects;  // one per stdout line
-  std::string out;
-};
-
-// Runs `aisfw <arguments>` through the shell; stderr is dropped.
-Output Aisfw(const std::string& arguments) {
-  const std::string command = std::string(AISFW_PROGRAM_DIR) + "/aisfw " + arguments + " 2>/dev/null";
-  Output run;
-  FILE* pipe = popen(command.c_str(), "r");
-  if (pipe == nullptr) return run;
-  char buffer[4096];
-  std::size_t n;
-  while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) run.out.append(buffer, n);
-  const int status = pclose(pipe);
-  run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  std::istringstream lines(run.out);
-  std::string line;
-  while (std::getline(lines, line)) run.objects.push_back(json::parse(line));
-  return run;
-}
 
 std::string CorpusLog(const std::string& name) {
   return std::string(AISFW_TEST_DATA) + "/corpus/nmea/" + name;
