@@ -39,7 +39,7 @@ seconds() {
   start=$(date +%s%N)
   "$@" < "$work/input" > /dev/null 2>&1
   end=$(date +%s%N)
-  echo "scale=4; ($end - $start) / 1000000000" | bc
+  awk -v s="$start" -v e="$end" 'BEGIN { printf "%.4f\n", (e - s) / 1e9 }'
 }
 
 median() { sort -n | awk '{ a[NR] = $1 } END { print a[int((NR + 1) / 2)] }'; }
@@ -54,6 +54,8 @@ peer=$(median < "$work/peer")
 ours=$(median < "$work/ours")
 
 echo "input: $lines VDM/VDO sentences (corpus x $repeat), median of $runs runs each"
-printf '  gpsdecode -j           %7.3f s  %10.0f sentences/s\n' "$peer" "$(echo "$lines / $peer" | bc)"
-printf '  aisfw targets --json   %7.3f s  %10.0f sentences/s\n' "$ours" "$(echo "$lines / $ours" | bc)"
-printf 'ratio (aisfw / gpsdecode throughput): %.2f\n' "$(echo "scale=4; $peer / $ours" | bc)"
+awk -v n="$lines" -v p="$peer" -v o="$ours" 'BEGIN {
+  printf "  gpsdecode -j           %7.3f s  %10.0f sentences/s\n", p, n / p
+  printf "  aisfw targets --json   %7.3f s  %10.0f sentences/s\n", o, n / o
+  printf "ratio (aisfw / gpsdecode throughput): %.2f\n", p / o
+}'
