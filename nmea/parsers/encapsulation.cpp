@@ -1,78 +1,52 @@
-// Encapsulation sentences: the six-bit payloads of AIS messages.
+// Encapsulation sentences: the six-bit payloads of AIS messages, collected
+// into messages by the encapsulation assembly after parsing.
 //
 //   !AIVDM,2,1,3,B,55P5TL01VIaAL@7WKO@mBplU@<PDhh000000001S;AJ::4A80?4i@E53,0*3E
-//          | | | |  |                                                       |
-//          1 2 3 4  5: payload                                              6: fill bits
-//   1 total sentences, 2 sentence number, 3 sequential message id, 4 channel
+//          1 2 3 4 5                                                       6
+//   1 total sentences, 2 sentence number, 3 sequential message id, 4 channel,
+//   5 payload, 6 fill bits
 
 #include <cstring>
 
-#include "nmea/fields.h"
 #include "nmea/parsers.h"
+#include "nmea/parsers/field_reader.h"
 
 namespace nmea {
 namespace {
 
-constexpr std::int8_t kEmptyI8 = static_cast<std::int8_t>(kEmptyByte);
+constexpr long kEmpty = kEmptyByte;
 
-bool InRange(long v, long low, long high) { return v >= low && v <= high; }
-
-// An optional small number: stored as the empty-byte marker when empty.
-struct OptionalNumber {
-  bool empty;
-  long value;
-  std::int8_t Stored() const { return empty ? kEmptyI8 : static_cast<std::int8_t>(value); }
-  bool In(long low, long high) const { return !empty && InRange(value, low, high); }
-};
-
-OptionalNumber ReadOptional(const char* field) {
-  if (IsEmptyField(field)) return {true, 0};
-  return {false, ToInteger(field)};
-}
-
-// Total, sentence number and sequential message id, each range-checked.
-struct CountRules {
-  long lowest;  // of total and sentence number
-  long highestSequence;
-  bool sequenceRequired;  // an empty sequence id rejects
-};
-
-ParseStatus ReadCounts(FieldScanner& scan, EncapsulationBody& body, const CountRules& rules,
-                       OptionalNumber& sequence) {
-  long v = ToInteger(scan.NextField(nullptr, ','));
-  body.total = static_cast<std::int8_t>(v);
-  if (!InRange(v, rules.lowest, 9)) return ParseStatus::Range;
-
-  v = ToInteger(scan.NextField(nullptr, ','));
-  body.number = static_cast<std::int8_t>(v);
-  if (!InRange(v, rules.lowest, 9)) return ParseStatus::Range;
-
-  sequence = ReadOptional(scan.NextField(nullptr, ','));
-  body.sequenceId = sequence.Stored();
-  if (sequence.empty ? rules.sequenceRequired : !sequence.In(0, rules.highestSequence)) {
-    return ParseStatus::Range;
+// A small number whose empty field is out of range too: the sentinel is
+// stored and the sentence refused.
+std::int8_t Required(FieldReader& in, long low, long high) {
+  const char* field = in.Next();
+  if (IsEmptyField(field)) {
+    in.Reject(ParseStatus::Range);
+    return static_cast<std::int8_t>(kEmpty);
   }
-  return ParseStatus::Accepted;
+  const long value = ToInteger(field);
+  if (value < low || value > high) in.Reject(ParseStatus::Range);
+  return static_cast<std::int8_t>(value);
 }
 
 // The payload and the fill bits, the last two fields of every encapsulation
 // sentence. A payload may be one character longer (63) once a sequential
 // message id of 1 to 9 is given.
-ParseStatus ReadPayloadAndFillBits(FieldScanner& scan, EncapsulationBody& body,
-                                   const OptionalNumber& sequence) {
-  const char* payload = scan.NextField(nullptr, ',');
-  if (payload == nullptr) return ParseStatus::FieldCount;
-  const std::size_t limit = sequence.In(1, 9) ? 63 : 62;
-  const std::size_t length = std::strlen(payload);
-  if (length > limit) return ParseStatus::Length;
-  std::memcpy(body.payload, payload, length + 1);
-
-  const OptionalNumber fillBits = ReadOptional(scan.NextField(nullptr, '*'));
-  body.fillBits = fillBits.Stored();
-  return fillBits.In(0, 5) ? ParseStatus::Accepted : ParseStatus::Range;
+void ReadPayloadAndFillBits(FieldReader& in, EncapsulationBody& body) {
+  const bool longPayload = body.sequenceId >= 1 && body.sequenceId <= 9;
+  const char* payload = in.Next();
+  if (payload != nullptr) {
+    const std::size_t length = std::strlen(payload);
+    if (length > (longPayload ? 63u : 62u)) {
+      in.Reject(ParseStatus::Length);
+    } else {
+      std::memcpy(body.payload, payload, length + 1);
+    }
+  }
+  body.fillBits = Required(in, 0, 5);
 }
 
-// VDM and VDO: total, number, sequence id, channel, payload, fill bits.
+// VDM and VDO differ only in whose messages they carry.
 ParseStatus ParseVdmLike(char* sentence, SentenceRecord& record) {
   if (!HasFieldCount(sentence, 6)) return ParseStatus::FieldCount;
   EncapsulationBody& body = record.body.encapsulation;
@@ -80,16 +54,13 @@ ParseStatus ParseVdmLike(char* sentence, SentenceRecord& record) {
   std::memset(body.payload, 0, sizeof body.payload);
   body.channel = 0;
 
-  FieldScanner scan;
-  scan.NextField(sentence, ',');
-  OptionalNumber sequence;
-  if (const ParseStatus s = ReadCounts(scan, body, {0, 9, false}, sequence);
-      s != ParseStatus::Accepted) {
-    return s;
-  }
-  const char* channel = scan.NextField(nullptr, ',');
-  body.channel = IsEmptyField(channel) ? static_cast<char>(kEmptyByte) : channel[0];
-  return ReadPayloadAndFillBits(scan, body, sequence);
+  FieldReader in(sentence, 6);
+  body.total = in.Integer<std::int8_t>(0, 0, 9);
+  body.number = in.Integer<std::int8_t>(0, 0, 9);
+  body.sequenceId = in.Integer<std::int8_t>(kEmpty, 0, 9);
+  body.channel = in.Char(static_cast<char>(kEmptyByte));
+  ReadPayloadAndFillBits(in, body);
+  return in.Status();
 }
 
 }  // namespace
@@ -111,25 +82,16 @@ ParseStatus ParseABM(char* sentence, SentenceRecord& record) {
   EncapsulationBody& body = record.body.encapsulation;
   body = EncapsulationBody{};
 
-  FieldScanner scan;
-  scan.NextField(sentence, ',');
-  OptionalNumber sequence;
-  if (const ParseStatus s = ReadCounts(scan, body, {1, 3, true}, sequence);
-      s != ParseStatus::Accepted) {
-    return s;
-  }
-  long v = ToInteger(scan.NextField(nullptr, ','));
-  body.destination = static_cast<std::uint32_t>(v);
-  if (!InRange(v, 0, 999999999)) return ParseStatus::Range;
-
-  const OptionalNumber channel = ReadOptional(scan.NextField(nullptr, ','));
-  body.channel = static_cast<char>(channel.Stored());
-  if (!channel.In(0, 3)) return ParseStatus::Range;
-
-  v = ToInteger(scan.NextField(nullptr, ','));
-  body.messageId = static_cast<std::int8_t>(v);
-  if (v != 6 && v != 12) return ParseStatus::Range;
-  return ReadPayloadAndFillBits(scan, body, sequence);
+  FieldReader in(sentence, 8);
+  body.total = in.Integer<std::int8_t>(0, 1, 9);
+  body.number = in.Integer<std::int8_t>(0, 1, 9);
+  body.sequenceId = Required(in, 0, 3);
+  body.destination = in.Integer<std::uint32_t>(0, 0, 999999999);
+  body.channel = static_cast<char>(Required(in, 0, 3));
+  body.messageId = in.Integer<std::int8_t>(0, 6, 12);
+  if (body.messageId != 6 && body.messageId != 12) in.Reject(ParseStatus::Range);
+  ReadPayloadAndFillBits(in, body);
+  return in.Status();
 }
 
 // !AIBBM,1,1,,2,8,<payload>,0
@@ -140,16 +102,14 @@ ParseStatus ParseBBM(char* sentence, SentenceRecord& record) {
   EncapsulationBody& body = record.body.encapsulation;
   body = EncapsulationBody{};
 
-  FieldScanner scan;
-  scan.NextField(sentence, ',');
-  OptionalNumber sequence;
-  if (const ParseStatus s = ReadCounts(scan, body, {0, 9, false}, sequence);
-      s != ParseStatus::Accepted) {
-    return s;
-  }
-  body.channel = static_cast<char>(ToInteger(scan.NextField(nullptr, ',')));
-  body.messageId = static_cast<std::int8_t>(ToInteger(scan.NextField(nullptr, ',')));
-  return ReadPayloadAndFillBits(scan, body, sequence);
+  FieldReader in(sentence, 7);
+  body.total = in.Integer<std::int8_t>(0, 0, 9);
+  body.number = in.Integer<std::int8_t>(0, 0, 9);
+  body.sequenceId = in.Integer<std::int8_t>(kEmpty, 0, 9);
+  body.channel = in.Integer<char>(0);
+  body.messageId = in.Integer<std::int8_t>(0);
+  ReadPayloadAndFillBits(in, body);
+  return in.Status();
 }
 
 }  // namespace nmea
