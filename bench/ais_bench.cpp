@@ -13,12 +13,11 @@
 #include <benchmark/benchmark.h>
 
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
-#include "cli/line_reader.h"
 #include "store/nmea_stack.h"
+#include "tests/corpus_lines.h"
 
 namespace {
 
@@ -27,7 +26,7 @@ const std::vector<std::string>& CorpusLines() {
     std::vector<std::string> out;
     std::vector<std::filesystem::path> files;
     for (const auto& entry :
-         std::filesystem::recursive_directory_iterator(std::string(AISFW_TEST_DATA) + "/corpus/ais")) {
+         std::filesystem::recursive_directory_iterator(corpus::Path("ais"))) {
       const std::string name = entry.path().filename().string();
       if (entry.is_regular_file() && name.find(".json") == std::string::npos &&
           name.find(".md") == std::string::npos && name[0] != '.') {
@@ -36,8 +35,7 @@ const std::vector<std::string>& CorpusLines() {
     }
     std::sort(files.begin(), files.end());
     for (const auto& path : files) {
-      std::ifstream in(path, std::ios::binary);
-      for (std::string line; cli::ReadNmeaLine(in, line);) {
+      for (const std::string& line : corpus::FileLines(path)) {
         if (line.rfind("!AIVDM", 0) == 0) out.push_back(line);
       }
     }

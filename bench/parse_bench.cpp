@@ -5,28 +5,14 @@
 #include <benchmark/benchmark.h>
 
 #include <array>
-#include <filesystem>
-#include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "cli/line_reader.h"
 #include "store/nmea_stack.h"
+#include "tests/corpus_lines.h"
 
 namespace {
-
-std::vector<std::string> CorpusLines() {
-  std::vector<std::string> lines;
-  for (const auto& entry :
-       std::filesystem::directory_iterator(std::string(AISFW_TEST_DATA) + "/corpus/nmea")) {
-    if (entry.path().extension() != ".log") continue;
-    std::ifstream in(entry.path(), std::ios::binary);
-    std::string line;
-    while (cli::ReadNmeaLine(in, line)) lines.push_back(line);
-  }
-  return lines;
-}
 
 void SentencesPerSecond(benchmark::State& state, std::size_t perIteration) {
   state.counters["sentences_per_second"] = benchmark::Counter(
@@ -35,7 +21,7 @@ void SentencesPerSecond(benchmark::State& state, std::size_t perIteration) {
 
 // Every line of the logs, accepted or not, as `aisfw decode` feeds them.
 void ParseCorpus(benchmark::State& state) {
-  const std::vector<std::string> lines = CorpusLines();
+  const std::vector<std::string> lines = corpus::ReceiverLogLines();
   const auto stack = std::make_unique<store::NmeaStack>();
   nmea::SentenceRecord record{};
   for (auto _ : state) {
@@ -52,7 +38,7 @@ void ParseAcceptedLines(benchmark::State& state) {
   const auto stack = std::make_unique<store::NmeaStack>();
   nmea::SentenceRecord record{};
   std::vector<std::string> lines;
-  for (const std::string& line : CorpusLines()) {
+  for (const std::string& line : corpus::ReceiverLogLines()) {
     if (stack->library.ParseSentence(line, record)) lines.push_back(line);
   }
   for (auto _ : state) {

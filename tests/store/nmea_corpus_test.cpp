@@ -10,7 +10,6 @@
 #include <gtest/gtest.h>
 
 #include <cctype>
-#include <fstream>
 #include <functional>
 #include <map>
 #include <memory>
@@ -18,8 +17,8 @@
 #include <string>
 #include <vector>
 
-#include "cli/line_reader.h"
 #include "store/nmea_stack.h"
+#include "tests/corpus_lines.h"
 
 namespace store {
 namespace {
@@ -31,11 +30,7 @@ using nmea::SentenceFault;
 using nmea::SentenceRecord;
 
 std::vector<std::string> ReadLog(const std::string& name) {
-  std::ifstream in(std::string(AISFW_TEST_DATA) + "/corpus/nmea/" + name, std::ios::binary);
-  std::vector<std::string> lines;
-  std::string line;
-  while (cli::ReadNmeaLine(in, line)) lines.push_back(line);
-  return lines;
+  return corpus::FileLines(corpus::Path("nmea/" + name));
 }
 
 // A '!' sentence that was taken but does not complete a message (a first

@@ -6,15 +6,13 @@
 
 #include <array>
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <memory>
 #include <new>
 #include <string>
 #include <vector>
 
-#include "cli/line_reader.h"
 #include "store/nmea_stack.h"
+#include "tests/corpus_lines.h"
 
 namespace {
 // The one global here: what operator new is asked for, process-wide.
@@ -32,20 +30,8 @@ void operator delete(void* p, std::size_t) noexcept { std::free(p); }
 namespace store {
 namespace {
 
-std::vector<std::string> CorpusLines() {
-  std::vector<std::string> lines;
-  for (const auto& entry :
-       std::filesystem::directory_iterator(std::string(AISFW_TEST_DATA) + "/corpus/nmea")) {
-    if (entry.path().extension() != ".log") continue;
-    std::ifstream in(entry.path(), std::ios::binary);
-    std::string line;
-    while (cli::ReadNmeaLine(in, line)) lines.push_back(line);
-  }
-  return lines;
-}
-
 TEST(ParseAllocation, NoneWhileParsingOrComposing) {
-  const std::vector<std::string> lines = CorpusLines();
+  const std::vector<std::string> lines = corpus::ReceiverLogLines();
   ASSERT_GT(lines.size(), 9000u);
   const auto stack = std::make_unique<NmeaStack>();
   nmea::SentenceRecord record{};
