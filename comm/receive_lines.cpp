@@ -9,7 +9,8 @@ void ReceiveLineAssembler::OnRxChar(ByteReader& port, std::uint32_t count) {
   char buffer[kReceiveBufferSize];
   std::uint32_t left = count;
   while (left > 0) {
-    const auto want = static_cast<std::int32_t>(std::min<std::uint32_t>(left, kReceiveBufferSize - 1));
+    const auto want =
+        static_cast<std::int32_t>(std::min<std::uint32_t>(left, kReceiveBufferSize - 1));
     const std::int32_t got = port.Read(buffer, want);
     if (got <= 0) return;
     buffer[got] = '\0';
@@ -42,7 +43,7 @@ void ReceiveLineAssembler::CompleteLine() {
   std::memcpy(handover + rxLine_.size(), "\r\n", 3);
   rxLine_.clear();
   consumers_.OnDeviceLine(handover);
-  WatchTextLine(state_, consumers_, handover);
+  consumers_.WatchTextLine(handover);
 }
 
 }  // namespace comm

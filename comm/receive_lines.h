@@ -2,14 +2,14 @@
 // Receive line assembly: the port's OnRxChar handler. Reads the queued
 // bytes, cuts them into lines at LF (CR and NUL dropped), logs every complete
 // line, and hands each line of at most 82 characters, with CR LF put back,
-// first to the device-line consumer and then to the text-line watcher.
+// first to the device-line consumer and then to the text-line watcher. Both
+// consumers belong to the wizard; this layer knows bytes and lines only.
 
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
 
-#include "comm/line_watcher.h"
 #include "comm/thread_comm.h"
 
 namespace comm {
@@ -21,19 +21,21 @@ inline constexpr std::size_t kMaxLineLength = 82;
 inline constexpr std::size_t kReceiveBufferSize = 5000;
 
 // Where the lines go. The wizard core implements it: the receive log pane,
-// the command channel's OnDeviceLine, and the watcher's actions.
-class ReceiveConsumers : public WatcherActions {
+// the command channel's OnDeviceLine, and the text-line watcher.
+class ReceiveConsumers {
  public:
+  virtual ~ReceiveConsumers() = default;
   // One log line per complete line, whatever its length (no CR LF).
   virtual void LogReceivedLine(std::string_view line) = 0;
   // The line with CR LF, NUL-terminated; called before the watcher.
   virtual void OnDeviceLine(const char* line) = 0;
+  // The same line, after OnDeviceLine.
+  virtual void WatchTextLine(const char* line) = 0;
 };
 
 class ReceiveLineAssembler {
  public:
-  ReceiveLineAssembler(LineWatchState& state, ReceiveConsumers& consumers)
-      : state_(state), consumers_(consumers) {}
+  explicit ReceiveLineAssembler(ReceiveConsumers& consumers) : consumers_(consumers) {}
 
   // The OnRxChar handler: reads `count` bytes from `port` and assembles them.
   void OnRxChar(ByteReader& port, std::uint32_t count);
@@ -47,7 +49,6 @@ class ReceiveLineAssembler {
  private:
   void CompleteLine();
 
-  LineWatchState& state_;
   ReceiveConsumers& consumers_;
   std::string rxLine_;
 };

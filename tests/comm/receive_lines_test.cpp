@@ -1,5 +1,4 @@
-// Receive line assembly and the text-line watcher, fed through the same
-// OnRxChar path the port drives.
+// Receive line assembly, fed through the same OnRxChar path the port drives.
 
 #include <gtest/gtest.h>
 
@@ -28,35 +27,35 @@ class ScriptedReader final : public ByteReader {
   bool failNext = false;
 };
 
+// Records what each consumer got, and in which order.
 struct Recorder final : public ReceiveConsumers {
-  void LogReceivedLine(std::string_view line) override { log.emplace_back(line); }
+  void LogReceivedLine(std::string_view line) override {
+    log.emplace_back(line);
+    calls.push_back("log");
+  }
   void OnDeviceLine(const char* line) override {
     handed.emplace_back(line);
-    detectedWhenHanded.push_back(state->DeviceDetected);
+    calls.push_back("device");
   }
-  void ResetInfoCollector() override { ++collectorResets; }
-  void SetProgress(int percent) override { progress.push_back(percent); }
+  void WatchTextLine(const char* line) override {
+    watched.emplace_back(line);
+    calls.push_back("watch");
+  }
 
-  const LineWatchState* state = nullptr;
-  std::vector<std::string> log, handed;
-  std::vector<bool> detectedWhenHanded;
-  int collectorResets = 0;
-  std::vector<int> progress;
+  std::vector<std::string> log, handed, watched, calls;
 };
 
 class LineAssembly : public ::testing::Test {
  protected:
-  void SetUp() override { consumers_.state = &state_; }
   // One notification carrying `bytes`.
   void Arrive(const std::string& bytes) {
     reader_.pending += bytes;
     assembler_.OnRxChar(reader_, static_cast<std::uint32_t>(bytes.size()));
   }
 
-  LineWatchState state_;
   Recorder consumers_;
   ScriptedReader reader_;
-  ReceiveLineAssembler assembler_{state_, consumers_};
+  ReceiveLineAssembler assembler_{consumers_};
 };
 
 TEST_F(LineAssembly, ALineSplitAcrossNotificationsIsHandedOverOnceAtItsLf) {
@@ -104,89 +103,10 @@ TEST_F(LineAssembly, ACountAboveTheBufferIsReadInPieces) {
   EXPECT_EQ(consumers_.handed[399], "$GPTXT,01,01,02,line 399*00\r\n");
 }
 
-TEST_F(LineAssembly, TheDeviceLineConsumerSeesALineBeforeTheWatcher) {
-  state_.WizardStage = 2;
-  Arrive("[END OF STATIC DATA]\r\n");
-  ASSERT_EQ(consumers_.detectedWhenHanded, std::vector<bool>{false});
-  EXPECT_TRUE(state_.DeviceDetected);
-}
-
-// The watcher, line by line.
-class Watcher : public LineAssembly {
- protected:
-  void Line(const char* text) { WatchTextLine(state_, consumers_, text); }
-};
-
-TEST_F(Watcher, StageTwoDetectsTheDeviceAtTheEndOfItsStaticData) {
-  state_.WizardStage = 2;
-  state_.StageTicks = 9;
-  state_.DeviceReady = true;
-  state_.CountdownHits = 2;
-  Line("$GPRMC,120000.00,A*00\r\n");
-  EXPECT_TRUE(state_.SeenGpsSentence);
-  EXPECT_FALSE(state_.DeviceDetected);
-  EXPECT_FALSE(state_.DeviceReady);
-  EXPECT_EQ(state_.CountdownHits, 0);
-
-  Line("[END OF STATIC DATA]\r\n");
-  EXPECT_TRUE(state_.SeenStaticDataEnd);
-  EXPECT_TRUE(state_.DeviceDetected);
-  EXPECT_EQ(state_.DetectedTick, 9);
-  EXPECT_EQ(consumers_.collectorResets, 1);
-  EXPECT_EQ(consumers_.progress, std::vector<int>{100});
-
-  // Detected: further lines change no marker and detect nothing again.
-  state_.StageTicks = 12;
-  Line("!AIVDM,1,1,,A,15M67FC000G?ufbE`FepT@3n00Sa,0*5C\r\n");
-  Line("[END OF STATIC DATA]\r\n");
-  EXPECT_FALSE(state_.SeenAisSentence);
-  EXPECT_EQ(state_.DetectedTick, 9);
-  EXPECT_EQ(consumers_.collectorResets, 1);
-}
-
-TEST_F(Watcher, StageTwoMarkersAreExclusiveInOrder) {
-  state_.WizardStage = 2;
-  Line("!AI [END OF STATIC DATA] $GP\r\n");
-  EXPECT_TRUE(state_.SeenAisSentence);
-  EXPECT_FALSE(state_.SeenGpsSentence);
-  EXPECT_FALSE(state_.DeviceDetected);
-  Line(nullptr);  // no line: nothing
-  EXPECT_FALSE(state_.DeviceDetected);
-}
-
-TEST_F(Watcher, StageOneClearsTheMarkersEvenWithoutALine) {
-  state_ = {.WizardStage = 1, .SeenAisSentence = true, .SeenGpsSentence = true, .SeenStaticDataEnd = true};
-  Line(nullptr);
-  EXPECT_FALSE(state_.SeenAisSentence || state_.SeenGpsSentence || state_.SeenStaticDataEnd);
-}
-
-TEST_F(Watcher, StageFiveTakesTheThirdCountdownLineOrTheWaitLine) {
-  state_.WizardStage = 5;
-  Line("5\r\n");
-  Line("5 \r\n");  // a blank before the line end does not count
-  Line("4\r\n");
-  EXPECT_FALSE(state_.DeviceReady);
-  Line("3\r\n");
-  EXPECT_TRUE(state_.DeviceReady);
-  EXPECT_EQ(state_.CountdownHits, 0);
-
-  state_.DeviceReady = false;
-  Line("wait for firmware upgrade\r\n");
-  EXPECT_TRUE(state_.DeviceReady);
-  EXPECT_EQ(state_.CountdownHits, 0);
-}
-
-TEST_F(Watcher, OtherStagesLookForNothing) {
-  for (int stage : {0, 3, 4, 6, 7}) {
-    state_ = {};
-    state_.WizardStage = stage;
-    Line("[END OF STATIC DATA]\r\n");
-    Line("5\r\n");
-    Line("4\r\n");
-    Line("3\r\n");
-    Line("wait for firmware upgrade\r\n");
-    EXPECT_FALSE(state_.DeviceDetected || state_.DeviceReady || state_.SeenStaticDataEnd) << stage;
-  }
+TEST_F(LineAssembly, EachLineIsLoggedThenHandedToTheDeviceConsumerThenTheWatcher) {
+  Arrive("[END OF STATIC DATA]\r\nlong" + std::string(90, 'x') + "\n");
+  EXPECT_EQ(consumers_.calls, (std::vector<std::string>{"log", "device", "watch", "log"}));
+  EXPECT_EQ(consumers_.watched, std::vector<std::string>{"[END OF STATIC DATA]\r\n"});
 }
 
 }  // namespace

@@ -93,8 +93,7 @@ struct Lines final : comm::ReceiveConsumers {
     if (text.rfind("$PZLX,R,DBG,104,", 0) == 0) replies.push_back(std::stol(text.substr(16)));
     if (text.rfind("$PZLX,R,DBG,003,", 0) == 0) partReply = std::stoi(text.substr(16));
   }
-  void ResetInfoCollector() override {}
-  void SetProgress(int) override {}
+  void WatchTextLine(const char*) override {}
   bool Seen(const std::string& line) const { return std::find(all.begin(), all.end(), line) != all.end(); }
 
   std::vector<std::string> all;
@@ -116,9 +115,8 @@ TEST(SimProgram, UpgradesAKernelOverItsPseudoTerminalAndStopsOnSigint) {
 
   comm::LoopDispatcher loop;
   comm::TComm port(loop);
-  comm::LineWatchState state;
   Lines lines;
-  comm::ReceiveLineAssembler assembler(state, lines);
+  comm::ReceiveLineAssembler assembler(lines);
   port.OnRxChar = [&](comm::TThreadComm& sender, std::uint32_t count) { assembler.OnRxChar(sender, count); };
   port.SetDeviceName(link.string());
   const auto send = [&](const std::string& bytes) {

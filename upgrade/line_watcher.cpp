@@ -1,13 +1,13 @@
-#include "comm/line_watcher.h"
+#include "upgrade/line_watcher.h"
 
 #include <cstring>
 
-namespace comm {
+namespace upgrade {
 namespace {
 
 bool Contains(const char* line, const char* marker) { return std::strstr(line, marker) != nullptr; }
 
-void WatchConnecting(LineWatchState& s, WatcherActions& actions, const char* line) {
+void WatchConnecting(WizardState& s, WatcherActions& actions, const char* line) {
   if (line == nullptr || s.DeviceDetected) return;
   if (Contains(line, "!AI")) {
     s.SeenAisSentence = true;
@@ -26,7 +26,7 @@ void WatchConnecting(LineWatchState& s, WatcherActions& actions, const char* lin
   s.DeviceReady = false;
 }
 
-void WatchTransfer(LineWatchState& s, const char* line) {
+void WatchTransfer(WizardState& s, const char* line) {
   if (line == nullptr) return;
   static constexpr const char* kCountdown[] = {"5\r\n", "4\r\n", "3\r\n", "2\r\n", "1\r\n"};
   for (const char* digit : kCountdown) {
@@ -41,17 +41,17 @@ void WatchTransfer(LineWatchState& s, const char* line) {
 
 }  // namespace
 
-void WatchTextLine(LineWatchState& state, WatcherActions& actions, const char* line) {
+void WatchTextLine(WizardState& state, WatcherActions& actions, const char* line) {
   switch (state.WizardStage) {
-    case 1:
+    case Stage::Starting:
       state.SeenAisSentence = false;
       state.SeenGpsSentence = false;
       state.SeenStaticDataEnd = false;
       break;
-    case 2:
+    case Stage::Connecting:
       WatchConnecting(state, actions, line);
       break;
-    case 5:
+    case Stage::Transfer:
       WatchTransfer(state, line);
       break;
     default:
@@ -59,4 +59,4 @@ void WatchTextLine(LineWatchState& state, WatcherActions& actions, const char* l
   }
 }
 
-}  // namespace comm
+}  // namespace upgrade

@@ -1,6 +1,7 @@
 #pragma once
-// The text-line watcher: looks for the few plain-text markers that drive
-// the connection procedure and the upgrade sequencer, by wizard stage.
+// The text-line watcher: looks at every received line, after the command
+// channel has seen it, for the few plain-text markers that drive the
+// connection procedure and the upgrade sequencer.
 //
 //   stage 1  clear the three sentence markers (the line may be absent)
 //   stage 2  until the device is detected: "!AI", else "$GP", else
@@ -10,23 +11,9 @@
 //            sets DeviceReady; "wait for firmware upgrade" sets it at once
 //   others   nothing
 
-#include <cstdint>
+#include "upgrade/wizard_state.h"
 
-namespace comm {
-
-// The wizard state the watcher reads and writes. The wizard core owns it;
-// the connection procedure and the sequencer share it.
-struct LineWatchState {
-  std::int32_t WizardStage = 0;
-  std::int32_t StageTicks = 0;  // the connection step tick now
-  bool SeenAisSentence = false;
-  bool SeenGpsSentence = false;
-  bool SeenStaticDataEnd = false;
-  bool DeviceDetected = false;
-  std::int32_t DetectedTick = 0;
-  bool DeviceReady = false;
-  std::int32_t CountdownHits = 0;
-};
+namespace upgrade {
 
 // What detection sets off outside the watcher.
 class WatcherActions {
@@ -38,6 +25,6 @@ class WatcherActions {
 };
 
 // One line with its CR LF (NUL-terminated), or nullptr for none.
-void WatchTextLine(LineWatchState& state, WatcherActions& actions, const char* line);
+void WatchTextLine(WizardState& state, WatcherActions& actions, const char* line);
 
-}  // namespace comm
+}  // namespace upgrade
