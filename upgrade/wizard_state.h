@@ -1,0 +1,80 @@
+#pragma once
+// The wizard's state that the connection procedure, the text-line watcher,
+// the upgrade preparation and the sequencer share. The window's core owns one
+// instance; every procedure reads and writes it on the main thread.
+
+#include <cstdint>
+
+namespace upgrade {
+
+// Where the wizard is. The numbers are those the procedures compare.
+enum class Stage : std::int32_t {
+  Idle = 0,
+  Starting = 1,
+  Connecting = 2,
+  FirstReading = 3,   // version page: the device information is read once
+  SecondReading = 4,  // ... and a second time, then identified
+  Transfer = 5,       // a part is transferred (and between the two parts)
+  FinalCheck = 6,     // the device checks the image sum
+};
+
+inline constexpr std::int32_t StageNumber(Stage stage) { return static_cast<std::int32_t>(stage); }
+
+// The device type that an identified device gets.
+inline constexpr std::int32_t kClassADevice = 4;
+
+// What the user is told last; front ends map it to exit codes and tests
+// check that a run ended where it should.
+enum class WizardOutcome : std::uint8_t {
+  None,
+  NoPorts,              // automatic mode found no openable port
+  DetectFailed,         // automatic mode: no device within the scan
+  OpenFailed,           // manual mode: the port did not open
+  ConnectTimeout,       // manual mode: no device within 20 ticks
+  ForceDeclined,        // manual mode: the force-connect question answered Cancel
+  InfoTimeout,          // the device information did not come in time
+  Identification,       // the two readings differ, or no class line
+  MissingImage,         // an image file cannot be opened
+  InvalidImage,         // an image failed validation
+  MissingCatalogue,     // the catalogue cannot be read
+  Declined,             // No on the version page
+  TransmissionErrors,   // too many repeated blocks
+  IncorrectBlockCount,  // the device named an unexpected block
+  SendFailed,           // a write to the port failed
+  ProgrammingFailed,    // the device answered -4444
+  ChecksumError,        // the device answered -4445
+  HungUp,               // the serial line went away
+  Cancelled,            // the user stopped the run
+  Finished,             // both parts programmed
+};
+
+const char* OutcomeName(WizardOutcome outcome);
+
+struct WizardState {
+  Stage WizardStage = Stage::Idle;
+  std::int32_t StageTicks = 0;
+  // Connection
+  bool ConnectFailed = false;
+  std::int32_t VersionShowDelay = 0;
+  // Text-line watcher
+  bool SeenAisSentence = false;
+  bool SeenGpsSentence = false;
+  bool SeenStaticDataEnd = false;
+  bool DeviceDetected = false;
+  std::int32_t DetectedTick = 0;
+  bool DeviceReady = false;
+  std::int32_t CountdownHits = 0;
+  // Identification and preparation
+  bool DeviceIdentified = false;
+  std::int32_t DeviceType = 0;
+  bool PartRequestPending = false;
+  std::int32_t FileCheckState = -1;
+  // Transfer
+  bool UpgradeRunning = false;
+  bool UpgradeFinished = false;
+  std::int32_t UpgradePart = 0;  // 1 kernel, 2 application
+
+  WizardOutcome Outcome = WizardOutcome::None;
+};
+
+}  // namespace upgrade
