@@ -1,0 +1,35 @@
+#pragma once
+// A virtual transponder on an in-memory serial line: what the host writes
+// reaches the device at once (at the line speed the host set), and what the
+// device says reaches the host as time passes. A device that hangs up takes
+// the line down once its last words are out.
+
+#include <memory>
+
+#include "comm/memory_serial.h"
+#include "sim/transponder.h"
+
+namespace harness {
+
+class VirtualDevice {
+ public:
+  VirtualDevice(std::shared_ptr<comm::MemoryLine> line, sim::TransponderConfig config);
+  ~VirtualDevice();
+  VirtualDevice(const VirtualDevice&) = delete;
+  VirtualDevice& operator=(const VirtualDevice&) = delete;
+
+  // Lets `ms` pass for the device and sends what it said to the host.
+  void Advance(std::int64_t ms);
+
+  sim::VirtualTransponder& Transponder() { return transponder_; }
+  comm::MemoryLine& Line() { return *line_; }
+
+ private:
+  void FromHost(std::string_view bytes);
+  void Deliver();
+
+  std::shared_ptr<comm::MemoryLine> line_;
+  sim::VirtualTransponder transponder_;
+};
+
+}  // namespace harness
