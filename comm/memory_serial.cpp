@@ -77,8 +77,7 @@ bool MemoryLine::HangUpReported() const {
 bool MemoryLine::Settled() const {
   std::lock_guard lock(mutex_);
   if (!open_) return true;
-  if (hungUp_) return hangUpReported_ && eventsDispatched_ == eventsReported_;
-  return toHost_.empty() && eventsDispatched_ == eventsReported_;
+  return toHost_.empty() && (!hungUp_ || hangUpReported_) && eventsDispatched_ == eventsReported_;
 }
 
 // The host's side of an open line.
@@ -112,6 +111,12 @@ class MemorySerialHandle final : public SerialHandle {
     std::unique_lock lock(l.mutex_);
     for (;;) {
       if (l.cancelled_) return 0;
+      // What arrived before a hang-up is still read, as from a real line.
+      if ((mask_ & EV_RXCHAR) && !l.toHost_.empty() && l.sentToHost_ > l.reportedArrivals_) {
+        l.reportedArrivals_ = l.sentToHost_;
+        ++l.eventsReported_;
+        return EV_RXCHAR;
+      }
       if (l.hungUp_ && !l.hangUpReported_) {
         l.hangUpReported_ = true;
         errors_ |= CE_HANGUP;
@@ -119,12 +124,6 @@ class MemorySerialHandle final : public SerialHandle {
           ++l.eventsReported_;
           return EV_ERR;
         }
-      }
-      if (!l.hungUp_ && (mask_ & EV_RXCHAR) && !l.toHost_.empty() &&
-          l.sentToHost_ > l.reportedArrivals_) {
-        l.reportedArrivals_ = l.sentToHost_;
-        ++l.eventsReported_;
-        return EV_RXCHAR;
       }
       l.changed_.wait(lock);
     }
@@ -220,6 +219,14 @@ void MemoryPorts::SetHeldElsewhere(const std::string& name, bool held) {
   std::lock_guard lock(mutex_);
   const auto it = ports_.find(PortDevicePath(name));
   if (it != ports_.end()) it->second.heldElsewhere = held;
+}
+
+bool MemoryPorts::AllSettled() const {
+  std::lock_guard lock(mutex_);
+  for (const auto& [path, port] : ports_) {
+    if (!port.line->Settled()) return false;
+  }
+  return true;
 }
 
 bool MemoryPorts::PresentPortNames(std::vector<std::string>& names) {

@@ -83,6 +83,9 @@ class MemoryPorts final : public PortEnumerator {
   // A port that is present but that someone else holds.
   void SetHeldElsewhere(const std::string& name, bool held);
 
+  // Every open line is settled (see MemoryLine::Settled).
+  bool AllSettled() const;
+
   bool PresentPortNames(std::vector<std::string>& names) override;
   bool OpensExclusively(const std::string& name) override;
 

@@ -439,7 +439,11 @@ void ConnectionProcedure::ResetWizardState() {
   SetVersionControlsVisible(false);
   screen_.SetText(Control::LabelDebugFrmUpg, "");
   screen_.SetText(Control::LabelFrmUpgSerialNumber1, "");
-  screen_.SetEnabled(Control::SpeedButtonFrmUpgFinish, false);
+  // A run that ended on the upgrade page (a failure there) leaves Finish as
+  // the way back to the checklist page; elsewhere Finish waits for the end
+  // of an upgrade.
+  screen_.SetEnabled(Control::SpeedButtonFrmUpgFinish,
+                     screen_.CurrentPage() == upgrade::Page::TabSheetFirmwareUpgrade);
   state_.VersionShowDelay = 0;
   state_.DeviceReady = false;
 }

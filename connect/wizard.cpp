@@ -67,8 +67,9 @@ void Wizard::OnPortError(std::int32_t errors) {
   screen_.Log(upgrade::LogPane::MemoRX, "(the serial line hung up)");
   // A scan goes on to the next port; anywhere else the device is gone, and
   // waiting for its reply would wait for ever.
-  const bool scanning = state_.WizardStage == Stage::Connecting && connection_.AutoMode();
-  if (state_.WizardStage < Stage::Connecting || scanning) return;
+  const Stage stage = state_.WizardStage;
+  const bool scanning = stage == Stage::Connecting && connection_.AutoMode();
+  if (stage < Stage::Connecting || scanning) return;
   state_.WizardStage = Stage::Idle;
   state_.DeviceIdentified = false;
   state_.UpgradeRunning = false;
@@ -76,7 +77,13 @@ void Wizard::OnPortError(std::int32_t errors) {
   state_.Outcome = WizardOutcome::HungUp;
   screen_.SetText(Control::lblUpgradeStatus, "Serial port disconnected!");
   screen_.Error("Serial port disconnected! Please check the cable and the device, then try again.");
-  connection_.ResetConnectionControls();
+  // The version page has nothing to press: back to the checklist, as on its
+  // time-out. Elsewhere the page stays, with the port closed.
+  if (stage == Stage::FirstReading || stage == Stage::SecondReading) {
+    connection_.CancelWizard();
+  } else {
+    connection_.ResetConnectionControls();
+  }
 }
 
 // ---- buttons and lists -------------------------------------------------------
@@ -130,7 +137,11 @@ void Wizard::cbxBaudRateChange(int entry) {
 }
 
 void Wizard::OpenPortClick() {
-  if (connection_.RunActive()) state_.Outcome = WizardOutcome::Cancelled;
+  if (connection_.RunActive()) {
+    state_.Outcome = WizardOutcome::Cancelled;
+  } else {
+    lineHungUp_ = false;
+  }
   connection_.ClickOpenPort();
 }
 

@@ -140,13 +140,7 @@ void VirtualRig::AdvanceDevices(std::int64_t ms) {
 }
 
 void VirtualRig::Settle() {
-  const auto settled = [this] {
-    for (auto& [name, device] : devices_) {
-      if (!device->Line().Settled()) return false;
-    }
-    return true;
-  };
-  if (!dispatcher_.RunUntil(settled, kHandoverLimit)) {
+  if (!dispatcher_.RunUntil([this] { return ports_.AllSettled(); }, kHandoverLimit)) {
     throw std::runtime_error("the port's event thread did not hand over its events");
   }
 }

@@ -11,19 +11,167 @@ TEST_F(WizardTest, AManualUpgradeSendsTheKernelThenTheApplicationByteForByte) {
   ASSERT_TRUE(rig_->ConnectManually("ttyV0"));
   EXPECT_EQ(View().Page(), upgrade::Page::TabSheetFirmwareVersion);
   EXPECT_EQ(Text(Control::LabelFrmVerOriginal1), "V1.0.0");
-  EXPECT_EQ(Text(Control::LabelFrmVerNew1), firmware::SampleVersion(702));
+  EXPECT_EQ(Text(Control::LabelFrmVerOriginal3), "V1.0.0");
+  EXPECT_EQ(Text(Control::LabelFrmVerNew1), "V2.3.2");  // the sample catalogue's line for image 702
+  EXPECT_EQ(Text(Control::LabelFrmVerNew3), "V2.3.2");
+  EXPECT_EQ(Text(Control::lblUpgradeStatus), "Check Bin File ... OK");
+  EXPECT_TRUE(View().State(Control::LabelFrmVerWantToContinue).visible);
   EXPECT_EQ(Text(Control::LabelFrmVerWantToContinue), "Do you want to continue?");
 
   rig_->PressYes();
+  ASSERT_TRUE(rig_->RunUntil([&] { return Text(Control::LabelDebugFrmUpg) == "10/64"; }, 60'000));
+  EXPECT_EQ(View().Page(), upgrade::Page::TabSheetFirmwareUpgrade);
+  EXPECT_EQ(Text(Control::lblUpgradeStatus), "Upgrading ...");
+  EXPECT_EQ(Text(Control::lbl2ndAISUpgradeStatus), "Upgrade AIS Kernel");
+  EXPECT_EQ(Text(Control::LabelFrmUpgSerialNumber1), "1234567");
+  EXPECT_EQ(Text(Control::StaticTextFrmUpgMessage1), "Upgrade in process!");
+  EXPECT_EQ(Text(Control::StaticTextFrmUpgMessage2), "Please wait a moment.");
+  EXPECT_FALSE(View().State(Control::SpeedButtonFrmUpgFinish).enabled);
+
+  ASSERT_TRUE(rig_->RunUntil(
+      [&] { return Text(Control::lbl2ndAISUpgradeStatus) == "Upgrade AIS Application"; }, 120'000));
   ASSERT_TRUE(rig_->RunUntil([&] { return Finished(); }, 600'000))
       << Text(Control::lblUpgradeStatus);
   EXPECT_EQ(View().Page(), upgrade::Page::TabSheetFirmwareUpgrade);
   EXPECT_EQ(Text(Control::StaticTextFrmUpgMessage2), "Please restart your AIS device.");
+  EXPECT_EQ(View().State(Control::StaticTextFrmUpgMessage1).colour, upgrade::kNavy);
   EXPECT_EQ(Text(Control::lbl2ndAISUpgradeStatus), "Application Upgrade Finished");
+  EXPECT_EQ(Text(Control::LabelProgressPersent), "100%");
   EXPECT_TRUE(View().State(Control::SpeedButtonFrmUpgFinish).enabled);
   EXPECT_TRUE(MessageTexts().empty());
   EXPECT_EQ(device.ReceivedPart(1), Image(700));
   EXPECT_EQ(device.ReceivedPart(2), Image(702));
+  EXPECT_EQ(Core().State().Outcome, upgrade::WizardOutcome::Finished);
+  EXPECT_FALSE(Core().Transfer().ImageFile.IsOpen());
+
+  // Finish leads back to the checklist page and closes the port.
+  rig_->Wizard().SpeedButtonFrmUpgFinishClick();
+  EXPECT_EQ(View().Page(), upgrade::Page::TabSheetStart);
+  EXPECT_FALSE(rig_->Wizard().Port().Connected());
+}
+
+TEST_F(WizardTest, AClassOneDeviceGetsEveryBlockWithItsSixteenBitSum) {
+  sim::TransponderConfig config;
+  config.classDigit = 1;
+  Device("ttyV0", config);
+  ASSERT_TRUE(RunUpgrade("ttyV0"));
+  EXPECT_EQ(rig_->Device("ttyV0")->Transponder().BlockSize(), 264u);
+}
+
+// Which application a device gets from its language digits, and the new
+// version the version page shows for it.
+TEST_F(WizardTest, TheLanguageDigitsChooseTheApplicationImage) {
+  struct Row {
+    std::optional<std::array<int, 4>> language;
+    int image;
+    const char* version;
+  };
+  const Row rows[] = {
+      {std::array{1, 2, 3, 5}, 702, "V2.3.2"}, {std::array{1, 2, 3, 6}, 703, "V2.3.3"},
+      {std::array{1, 2, 3, 7}, 704, "V2.3.4"}, {std::array{1, 2, 3, 8}, 701, "V2.3.1"},
+      {std::array{2, 2, 3, 5}, 701, "V2.3.1"}, {std::nullopt, 701, "V2.3.1"},
+  };
+  int n = 0;
+  for (const Row& row : rows) {
+    const std::string port = "ttyV" + std::to_string(n++);
+    sim::TransponderConfig config;
+    config.language = row.language;
+    Device(port, config);
+    ASSERT_TRUE(rig_->ConnectManually(port)) << port;
+    EXPECT_EQ(Text(Control::LabelFrmVerNew1), row.version) << port;
+    rig_->PressYes();
+    ASSERT_TRUE(rig_->RunUntil([&] { return Finished(); }, 600'000)) << port;
+    EXPECT_EQ(rig_->Device(port)->Transponder().ReceivedPart(2), Image(row.image)) << port;
+    BackToChecklist();
+  }
+}
+
+TEST_F(WizardTest, AutomaticModeFindsTheDeviceOnTheSecondOfThreePortsAt38400) {
+  rig_->AddPort("ttyV0");
+  sim::TransponderConfig config;
+  config.baud = 38400;
+  Device("ttyV1", config);
+  rig_->AddPort("ttyV2");
+  rig_->PressStart();
+  rig_->ChooseAuto();
+  EXPECT_EQ(View().State(Control::PageControlDetectComPortMode).value,
+            static_cast<int>(upgrade::ModePage::TabSheetAutoConnectComPort));
+  EXPECT_EQ(Text(Control::StaticTextSerialPortNote1), "Auto detect serial port and baud rate!");
+  rig_->PressContinue();
+  EXPECT_EQ(Text(Control::OpenPort), "Discontinue");
+  EXPECT_EQ(Text(Control::EditAutoDetectComPort), "ttyV0");
+  EXPECT_EQ(Text(Control::EditAutoDetectBaudRate), "115200");
+  EXPECT_EQ(Text(Control::lblUpgradeStatus), "Serial Port Detecting...");
+
+  ASSERT_TRUE(rig_->RunUntil(
+      [&] { return View().Page() == upgrade::Page::TabSheetFirmwareVersion; }, 80'000));
+  EXPECT_EQ(Text(Control::EditAutoDetectComPort), "ttyV1");
+  EXPECT_EQ(Text(Control::EditAutoDetectBaudRate), "38400");
+  EXPECT_EQ(Text(Control::LabelConnectionStatus), "Connected...");
+  EXPECT_EQ(View().State(Control::LabelConnectionStatus).colour, upgrade::kBlue);
+  ASSERT_TRUE(rig_->RunUntil(
+      [&] { return View().State(Control::SpeedButtonFrmVerWantToContinueYes).visible; }, 30'000));
+  rig_->PressYes();
+  ASSERT_TRUE(rig_->RunUntil([&] { return Finished(); }, 600'000));
+  EXPECT_EQ(rig_->Device("ttyV1")->Transponder().ReceivedPart(2), Image(702));
+  EXPECT_TRUE(MessageTexts().empty());
+}
+
+TEST_F(WizardTest, NoOnTheVersionPageClosesTheImageAndReturnsToTheChecklist) {
+  Device("ttyV0");
+  ASSERT_TRUE(rig_->ConnectManually("ttyV0"));
+  EXPECT_TRUE(Core().Transfer().ImageFile.IsOpen());  // the kernel, prepared
+  rig_->PressNo();
+  EXPECT_EQ(View().Page(), upgrade::Page::TabSheetStart);
+  EXPECT_FALSE(Core().Transfer().ImageFile.IsOpen());
+  EXPECT_EQ(Core().State().Outcome, upgrade::WizardOutcome::Declined);
+  rig_->RunFor(5000);
+  EXPECT_TRUE(rig_->Device("ttyV0")->Transponder().ReceivedPart(1).empty());
+  EXPECT_FALSE(rig_->Wizard().Port().Connected());
+  EXPECT_TRUE(MessageTexts().empty());
+}
+
+// Yes before the kernel image is prepared must not start a transfer: it is
+// ignored, and the page asks again once the image is ready.
+TEST_F(WizardTest, YesBeforeTheImageIsPreparedIsIgnored) {
+  Device("ttyV0");
+  rig_->PressStart();
+  rig_->ChooseManual("ttyV0");
+  rig_->PressContinue();
+  ASSERT_TRUE(rig_->RunUntil(
+      [&] { return View().Page() == upgrade::Page::TabSheetFirmwareVersion; }, 30'000));
+  rig_->PressYes();
+  rig_->PressNo();
+  EXPECT_EQ(View().Page(), upgrade::Page::TabSheetFirmwareVersion);
+  ASSERT_TRUE(rig_->RunUntil(
+      [&] { return View().State(Control::SpeedButtonFrmVerWantToContinueYes).visible; }, 30'000));
+  EXPECT_FALSE(Core().State().UpgradeRunning);
+  rig_->PressYes();
+  ASSERT_TRUE(rig_->RunUntil([&] { return Finished(); }, 600'000));
+}
+
+// The same setup gives the same run, byte for byte, both log panes included.
+TEST_F(WizardTest, TheSameSetupGivesTheSameRun) {
+  const auto run = [&](std::uint64_t seed) {
+    harness::VirtualRig rig({folder_, {}});
+    sim::TransponderConfig config;
+    config.seed = seed;
+    config.outDir = folder_;
+    config.faults = {{sim::FaultKind::LoseBlock, 4}, {sim::FaultKind::Garbage, std::nullopt}};
+    rig.AddDevice("ttyV0", config);
+    EXPECT_TRUE(rig.ConnectManually("ttyV0"));
+    rig.PressYes();
+    EXPECT_TRUE(rig.RunUntil(
+        [&] {
+          return rig.View().Text(Control::StaticTextFrmUpgMessage1) == "Firmware upgrade finished.";
+        },
+        600'000));
+    return std::make_pair(rig.View().Log(upgrade::LogPane::MemoTX),
+                          rig.View().Log(upgrade::LogPane::MemoRX));
+  };
+  const auto first = run(7);
+  EXPECT_EQ(first, run(7));
+  EXPECT_NE(first.second, run(8).second);
 }
 
 }  // namespace

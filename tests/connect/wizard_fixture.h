@@ -8,7 +8,9 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <set>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "firmware/image_writer.h"
@@ -24,7 +26,7 @@ inline std::vector<std::uint8_t> ReadFile(const std::filesystem::path& path) {
 }
 
 class WizardTest : public ::testing::Test {
- protected:
+ public:
   WizardTest() {
     char pattern[] = "/tmp/aisfw-wizard-XXXXXX";
     folder_ = mkdtemp(pattern);
@@ -59,6 +61,39 @@ class WizardTest : public ::testing::Test {
 
   bool Finished() {
     return Text(Control::StaticTextFrmUpgMessage1) == "Firmware upgrade finished.";
+  }
+
+  const connect::Wizard& Core() { return rig_->Wizard(); }
+
+  // From whatever page a run ended on, back to the checklist page the way a
+  // user can: Finish on the upgrade page, Cancel on the serial-port page.
+  void BackToChecklist() {
+    switch (View().Page()) {
+      case upgrade::Page::TabSheetFirmwareUpgrade:
+        ASSERT_TRUE(View().State(Control::SpeedButtonFrmUpgFinish).enabled)
+            << "no way back from the upgrade page";
+        rig_->Wizard().SpeedButtonFrmUpgFinishClick();
+        break;
+      case upgrade::Page::TabSheetConnectDevice:
+        rig_->Wizard().SpeedButtonCancelClick();
+        break;
+      default:
+        break;
+    }
+    rig_->RunFor(1000);
+    ASSERT_EQ(View().Page(), upgrade::Page::TabSheetStart);
+  }
+
+  // A whole upgrade from the checklist page on `port` (manual mode, Yes);
+  // true when it finished with both parts as the images hold them.
+  bool RunUpgrade(const std::string& port, int application = 702) {
+    const std::size_t messages = View().Messages().size();
+    if (!rig_->ConnectManually(port)) return false;
+    rig_->PressYes();
+    if (!rig_->RunUntil([&] { return Finished(); }, 600'000)) return false;
+    const sim::VirtualTransponder& device = rig_->Device(port)->Transponder();
+    return View().Messages().size() == messages && device.ReceivedPart(1) == Image(700) &&
+           device.ReceivedPart(2) == Image(application);
   }
 
   std::filesystem::path folder_;
