@@ -53,8 +53,11 @@ bool LookUpVersion(const std::filesystem::path& catalogue, std::span<char> out,
     }
     break;
   }
+  // A catalogue that cannot be read (a folder in its place, an I/O error)
+  // is as good as a missing one.
+  const bool readable = std::ferror(file) == 0;
   std::fclose(file);
-  return true;
+  return readable;
 }
 
 }  // namespace firmware

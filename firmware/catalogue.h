@@ -31,7 +31,7 @@ int ApplicationImageNumber(std::span<const std::uint8_t, 4> language);
 // first comma (and any commas right after it) up to the next comma or the end
 // of the piece read, a line end that was read included. A matching line
 // without a comma leaves `out` as it was. False only when the catalogue
-// cannot be opened; no matching line leaves `out` as it was.
+// cannot be opened or read; no matching line leaves `out` as it was.
 bool LookUpVersion(const std::filesystem::path& catalogue, std::span<char> out,
                    const char* imagePath);
 

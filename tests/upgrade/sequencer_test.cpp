@@ -1,0 +1,333 @@
+// The block transfer tick by tick: which block each device reply brings
+// out, when repetitions abandon the upgrade, and the final check.
+
+#include "upgrade/sequencer.h"
+
+#include <stdlib.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "firmware/image_validation.h"
+#include "firmware/image_writer.h"
+#include "tests/upgrade/engine_bench.h"
+
+namespace upgrade_test {
+namespace {
+
+using upgrade::Stage;
+
+class SequencerTest : public EngineBench {
+ protected:
+  SequencerTest() {
+    char pattern[] = "/tmp/aisfw-sequencer-XXXXXX";
+    folder_ = mkdtemp(pattern);
+  }
+  ~SequencerTest() override { std::filesystem::remove_all(folder_); }
+
+  void SetUp() override { OpenPort(); }
+
+  // An image of `total` blocks, the end block included, ready to go as the
+  // preparation leaves it; `shortEnd` stores the end block cut short.
+  void Start(std::uint32_t total, bool shortEnd = false) {
+    std::vector<std::uint8_t> code((total - 1) * 256);
+    for (std::size_t i = 0; i < code.size(); ++i)
+      code[i] = static_cast<std::uint8_t>(i * 31 + i / 256);
+    image_ = firmware::PackImage(code);
+    if (shortEnd) image_.resize(image_.size() - 100);
+    const auto path = folder_ / "image.SBIN";
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(image_.data()),
+               static_cast<std::streamsize>(image_.size()));
+    ASSERT_TRUE(transfer_.ImageFile.Open(path));
+    std::uint32_t count = 0;
+    if (!shortEnd) {
+      ASSERT_TRUE(
+          firmware::ValidateImage(transfer_.ImageFile.Handle(), count, transfer_.ImageSum, {}));
+    }
+    transfer_.ImageValidated = true;
+    transfer_.BlockTotal = total;
+    transfer_.BlockIndex = transfer_.ErrorBlocks = transfer_.Retransmissions =
+        transfer_.BlockHadError = 0;
+    transfer_.ImageSize = static_cast<std::int32_t>(transfer_.ImageFile.MeasureAndRewind());
+    channel_.BlockReply = upgrade::kReplyStartTransfer;
+    state_.WizardStage = Stage::Transfer;
+    state_.UpgradeRunning = true;
+    state_.UpgradePart = 1;
+  }
+
+  // One tick; what it sent: "B<n>" for block n of the image, a sentence
+  // without its line end, or "" for nothing.
+  std::string Tick() {
+    sequencer_.TimerUpgradeTimer();
+    return Decode(Sent());
+  }
+  std::string Decode(const std::string& bytes) {
+    std::string out;
+    std::size_t at = 0;
+    while (at < bytes.size()) {
+      if (!out.empty()) out += " ";
+      if (bytes.compare(at, 4, "C0DE") == 0) {
+        const std::size_t size = info_.Records[0].classDigit == 1 ? 264 : 263;
+        out += "B" + BlockNumber(bytes.substr(at, 263));
+        at += size;
+      } else {
+        const std::size_t end = bytes.find("\r\n", at);
+        out += bytes.substr(at, end - at);
+        at = end + 2;
+      }
+    }
+    return out;
+  }
+  std::string BlockNumber(const std::string& block) {
+    for (std::size_t b = 0; b * 263 < image_.size(); ++b) {
+      const std::size_t stored = std::min<std::size_t>(262, image_.size() - b * 263);
+      if (block.compare(0, stored, reinterpret_cast<const char*>(&image_[b * 263]), stored) == 0) {
+        return std::to_string(b + 1);
+      }
+    }
+    return "?";
+  }
+  void Reply(long value) {
+    Receive(Sentence("PZLX,R,DBG,104," + std::to_string(value) + ",,,,,,"));
+  }
+
+  std::filesystem::path folder_;
+  std::vector<std::uint8_t> image_;
+  upgrade::WizardState state_;
+  upgrade::TransferState transfer_;
+  upgrade::DeviceInformation info_;
+  upgrade::UpgradeSequencer sequencer_{state_, transfer_, info_, channel_, screen_};
+};
+
+TEST_F(SequencerTest, EachAcknowledgementBringsTheNextBlockThenTheFinalCheck) {
+  Start(3);
+  EXPECT_EQ(Tick(), "B1");
+  EXPECT_EQ(Tick(), "");  // waiting for the reply
+  Reply(1);
+  EXPECT_EQ(Tick(), "B2");
+  EXPECT_EQ(screen_.Text(upgrade::Control::LabelDebugFrmUpg), "2/3");
+  EXPECT_EQ(screen_.Text(upgrade::Control::lbl2ndAISUpgradeStatus), "Upgrade AIS Kernel");
+  Reply(2);
+  EXPECT_EQ(Tick(), "B3");  // the end block
+  Reply(-8889);
+  EXPECT_EQ(Tick(), "");  // past the last block
+  char sum[9];
+  std::snprintf(sum, sizeof sum, "%08X", transfer_.ImageSum);
+  const std::string tps = Sentence(std::string("PTPS,040,") + sum);
+  EXPECT_EQ(Tick(), tps.substr(0, tps.size() - 2));
+  EXPECT_EQ(state_.WizardStage, Stage::FinalCheck);
+  EXPECT_EQ(Tick(), "");  // waiting for the verdict
+  EXPECT_EQ(screen_.Text(upgrade::Control::lblUpgradeStatus), "System Programming, Please Wait...");
+  Reply(-8888);
+  // Kernel done: the application is asked for, with the letter the device uses.
+  EXPECT_EQ(Tick(), "$PZLX,R,DBG,107,2,,0,,0,,0*39");
+  EXPECT_EQ(state_.WizardStage, Stage::Transfer);
+  EXPECT_EQ(state_.UpgradePart, 2);
+  EXPECT_TRUE(state_.PartRequestPending);
+  EXPECT_FALSE(state_.UpgradeRunning);
+  EXPECT_FALSE(transfer_.ImageFile.IsOpen());
+  EXPECT_EQ(screen_.Text(upgrade::Control::lbl2ndAISUpgradeStatus), "Kernel Upgrade Finished");
+  EXPECT_EQ(screen_.Progress(), 100);
+}
+
+// With 10 blocks, repetitions are judged only past block 2 (10 / 4), and
+// abandon the upgrade once they pass 100 per cent of the blocks sent.
+TEST_F(SequencerTest, RepetitionsAreJudgedPastAQuarterOfTheImage) {
+  Start(10);
+  EXPECT_EQ(Tick(), "B1");
+  for (int block = 1; block <= 3; ++block) {
+    Reply(block - 1);  // not received
+    EXPECT_EQ(Tick(), "B" + std::to_string(block)) << block;
+    Reply(block);
+    EXPECT_EQ(Tick(), "B" + std::to_string(block + 1)) << block;
+  }
+  EXPECT_EQ(transfer_.Retransmissions, 3u);
+  EXPECT_EQ(transfer_.ErrorBlocks, 3u);
+
+  Start(10);
+  Tick();
+  Reply(1);
+  Tick();  // block 2
+  for (int i = 0; i < 20; ++i) {
+    Reply(1);
+    ASSERT_EQ(Tick(), "B2") << i;  // any number while i <= 2
+  }
+  Reply(2);
+  EXPECT_EQ(Tick(), "B3");
+  Reply(2);
+  EXPECT_EQ(Tick(), "");  // judged from block 3 on: 21 repetitions in 3 blocks
+  EXPECT_EQ(state_.WizardStage, Stage::Idle);
+}
+
+TEST_F(SequencerTest, ASecondRepetitionOfBlockThreeAfterOneEachAbandons) {
+  Start(10);
+  Tick();
+  for (int block = 1; block <= 2; ++block) {
+    Reply(block - 1);
+    Tick();
+    Reply(block);
+    Tick();
+  }
+  Reply(2);
+  EXPECT_EQ(Tick(), "B3");  // P = Q = 3 / 3: exactly 100, still fine
+  Reply(2);
+  EXPECT_EQ(Tick(), "");  // P = 4 / 3
+  ASSERT_EQ(MessageTexts().size(), 1u);
+  EXPECT_EQ(MessageTexts()[0].substr(0, 30), "Too many transmission errors!\n");
+  EXPECT_EQ(state_.WizardStage, Stage::Idle);
+  EXPECT_FALSE(state_.UpgradeRunning);
+  EXPECT_FALSE(transfer_.ImageFile.IsOpen());
+}
+
+TEST_F(SequencerTest, ReplyRulesForTheCurrentBlock) {
+  struct Row {
+    long reply;        // to block 5
+    const char* sent;  // at the next tick
+    std::uint32_t retransmissions;
+  };
+  const Row rows[] = {
+      {5, "B6", 0},     {4, "B5", 1},     {-1, "B5", 0}, {0, "B6", 0},
+      {-8889, "B6", 0}, {-4444, "B6", 0}, {-7, "B6", 0},
+  };
+  for (const Row& row : rows) {
+    Start(20);
+    Tick();
+    for (int block = 1; block < 5; ++block) {
+      Reply(block);
+      Tick();
+    }
+    Reply(row.reply);
+    EXPECT_EQ(Tick(), row.sent) << row.reply;
+    EXPECT_EQ(transfer_.Retransmissions, row.retransmissions) << row.reply;
+  }
+}
+
+TEST_F(SequencerTest, ZeroForBlockOneRepeatsItAndCounts) {
+  Start(10);
+  Tick();
+  Reply(0);
+  EXPECT_EQ(Tick(), "B1");
+  EXPECT_EQ(transfer_.Retransmissions, 1u);
+}
+
+TEST_F(SequencerTest, AnUnexpectedBlockNumberAbandons) {
+  Start(20);
+  Tick();
+  for (int block = 1; block < 5; ++block) {
+    Reply(block);
+    Tick();
+  }
+  Reply(7);
+  EXPECT_EQ(Tick(), "");
+  EXPECT_EQ(MessageTexts(), std::vector<std::string>{"Incorrect block count! (5 -> 7)"});
+  EXPECT_EQ(view_.Messages()[0].box.caption, "Error");
+  EXPECT_EQ(state_.WizardStage, Stage::Idle);
+  EXPECT_FALSE(transfer_.ImageFile.IsOpen());
+}
+
+// Before block 1 has gone out there is nothing to repeat: a stale repeat
+// request brings block 1, never a block that was not read from the image.
+TEST_F(SequencerTest, ARepeatRequestBeforeTheFirstBlockSendsBlockOne) {
+  Start(5);
+  Reply(-1);
+  EXPECT_EQ(Tick(), "B1");
+  EXPECT_EQ(transfer_.Retransmissions, 0u);
+}
+
+TEST_F(SequencerTest, AShortEndBlockGoesToTheFinalCheckWhateverTheReply) {
+  Start(3, true);
+  Tick();
+  Reply(1);
+  Tick();
+  Reply(2);
+  EXPECT_EQ(Tick(), "B3");  // read short, sent whole (the rest zeros)
+  Reply(3);
+  EXPECT_EQ(Tick(), "");
+  EXPECT_EQ(state_.WizardStage, Stage::FinalCheck);
+}
+
+TEST_F(SequencerTest, TheDeviceCountingDownAgainRestartsThePartInTheSameTick) {
+  Start(10);
+  Tick();
+  Reply(1);
+  Tick();
+  state_.DeviceReady = true;
+  EXPECT_EQ(Tick(), Decode(Sentence("PZLX,R,DBG,103,10,,0,,0,,0")) + " B1");
+  EXPECT_FALSE(state_.DeviceReady);
+  EXPECT_EQ(transfer_.BlockIndex, 1u);
+}
+
+TEST_F(SequencerTest, ReadinessWhileNoTransferRunsWaitsForTheNextTransfer) {
+  Start(10);
+  state_.UpgradeRunning = false;
+  state_.PartRequestPending = true;  // an application prepared, not started yet
+  state_.DeviceReady = true;
+  EXPECT_EQ(Tick(), "");
+  EXPECT_TRUE(state_.DeviceReady);
+  EXPECT_TRUE(transfer_.ImageFile.IsOpen());  // the prepared image stays open
+  state_.UpgradeRunning = true;
+  EXPECT_EQ(Tick(), Decode(Sentence("PDBG,103,10,,0,,0,,0")) + " B1");
+}
+
+TEST_F(SequencerTest, AClassOneDeviceGetsBlocksWithTheirSum) {
+  info_.Records[0].classDigit = 1;
+  Start(3);
+  sequencer_.TimerUpgradeTimer();
+  const std::string block = Sent();
+  ASSERT_EQ(block.size(), 264u);
+  unsigned sum = 0;
+  for (int i = 0; i < 256; ++i)
+    sum += static_cast<std::uint8_t>(block[6 + static_cast<std::size_t>(i)]);
+  EXPECT_EQ(static_cast<std::uint8_t>(block[262]) | static_cast<std::uint8_t>(block[263]) << 8,
+            sum & 0xFFFF);
+}
+
+TEST_F(SequencerTest, TheDevicesVerdicts) {
+  struct Row {
+    long verdict;
+    int part;
+    std::string message;
+    std::string status;
+  };
+  const std::string cable =
+      "Please check the RS-232 cableline is serviceable     \n"
+      "or try to use another PC to upgrade your AIS         \n"
+      "and try again.";
+  const Row rows[] = {
+      {-4444, 1, "Firmware Upgrade Failure (Error Code=-4444)",
+       "Firmware Upgrade Failure (Error Code=-4444)"},
+      {-4445, 2, cable, "Firmware Check Sum Error (Error Code=-4445)"},
+      {-8888, 2, "", ""},
+  };
+  for (const Row& row : rows) {
+    const std::size_t before = view_.Messages().size();
+    Start(2);
+    state_.UpgradePart = row.part;
+    Tick();
+    Reply(1);
+    Tick();
+    Reply(-8889);
+    Tick();
+    Tick();  // the sum goes out
+    Reply(row.verdict);
+    Tick();
+    const std::vector<std::string> all = MessageTexts();
+    const std::vector<std::string> shown(all.begin() + static_cast<std::ptrdiff_t>(before),
+                                         all.end());
+    EXPECT_EQ(shown, row.message.empty() ? std::vector<std::string>{} : std::vector{row.message});
+    EXPECT_EQ(screen_.Text(upgrade::Control::lblUpgradeStatus), row.status);
+    EXPECT_FALSE(transfer_.ImageFile.IsOpen());
+    if (row.verdict == -8888) {
+      EXPECT_TRUE(state_.UpgradeFinished);
+      EXPECT_EQ(screen_.Text(upgrade::Control::StaticTextFrmUpgMessage1),
+                "Firmware upgrade finished.");
+      EXPECT_EQ(Tick(), "");  // from now on nothing moves
+    } else {
+      EXPECT_EQ(state_.WizardStage, Stage::Idle);
+    }
+  }
+}
+
+}  // namespace
+}  // namespace upgrade_test
