@@ -74,6 +74,24 @@ TEST_F(CommandChannelTest, RepliesReachTheirIntegers) {
   }
 }
 
+// Only what the checksum covers counts, and only values that fit their field.
+TEST_F(CommandChannelTest, NoReplyComesFromBeyondTheChecksumOrFromAValueTooWide) {
+  const std::string covered = Sentence("PZLX,R,DBG,003,1,,,,");
+  const std::string rows[] = {
+      covered.substr(0, covered.size() - 2) + ",104,5*\r\n",  // fields after the checksum
+      Sentence("PZLX,R,DBG,65640,7,,,,,,"),                   // 65640 would wrap to code 104
+      Sentence("PZLX,R,DBG,104,4294967303,,,,,,"),            // would wrap to 7
+      Sentence("PZLX,R,DBG,104,99999999999999999999,,,,,,"),  // would read as -1, "repeat"
+  };
+  for (const std::string& line : rows) {
+    channel_.BlockReply = -10;
+    channel_.PartReply = -1;
+    Receive(line);
+    EXPECT_EQ(channel_.BlockReply, -10) << line;
+    EXPECT_EQ(channel_.PartReply, -1) << line;
+  }
+}
+
 TEST_F(CommandChannelTest, OnlySentencesOfAtMost82CharactersWithTheirLineEndAreParsed) {
   // Leading zeros stretch the value without changing it.
   const auto padded = [](std::size_t length) {
