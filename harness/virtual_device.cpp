@@ -24,7 +24,10 @@ void VirtualDevice::Advance(std::int64_t ms) {
 void VirtualDevice::Deliver() {
   // Output nobody has the line open for is lost, as on a real line.
   const std::string out = transponder_.TakeOutput();
-  if (line_->IsOpen()) line_->SendToHost(out);
+  if (line_->IsOpen() && !out.empty()) {
+    line_->SendToHost(out);
+    if (tap_) tap_(transponder_.Now(), out);
+  }
   if (transponder_.HungUp() && !line_->IsHungUp()) line_->HangUp();
 }
 

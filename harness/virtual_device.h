@@ -4,7 +4,9 @@
 // device says reaches the host as time passes. A device that hangs up takes
 // the line down once its last words are out.
 
+#include <functional>
 #include <memory>
+#include <string>
 
 #include "comm/memory_serial.h"
 #include "sim/transponder.h"
@@ -22,6 +24,10 @@ class VirtualDevice {
   void Advance(std::int64_t ms);
 
   sim::VirtualTransponder& Transponder() { return transponder_; }
+  // Sees every piece the device sends to the host, with the virtual time.
+  void SetOutputTap(std::function<void(std::int64_t nowMs, const std::string& bytes)> tap) {
+    tap_ = std::move(tap);
+  }
   comm::MemoryLine& Line() { return *line_; }
 
  private:
@@ -30,6 +36,7 @@ class VirtualDevice {
 
   std::shared_ptr<comm::MemoryLine> line_;
   sim::VirtualTransponder transponder_;
+  std::function<void(std::int64_t, const std::string&)> tap_;
 };
 
 }  // namespace harness

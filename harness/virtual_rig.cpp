@@ -76,6 +76,7 @@ VirtualRig::VirtualRig(RigOptions options) : options_(std::move(options)) {
 VirtualRig::~VirtualRig() {
   wizard_.reset();  // closes the port before the lines and devices go
   devices_.clear();
+  farEnds_.clear();
 }
 
 VirtualDevice& VirtualRig::AddDevice(const std::string& port, sim::TransponderConfig config) {
@@ -92,6 +93,11 @@ std::shared_ptr<comm::MemoryLine> VirtualRig::AddPort(const std::string& port) {
 void VirtualRig::HoldElsewhere(const std::string& port) {
   ports_.Add(port);
   ports_.SetHeldElsewhere(port, true);
+}
+
+void VirtualRig::AddFarEnd(const std::string& port,
+                           std::function<void(std::int64_t nowMs, comm::MemoryLine& line)> far) {
+  farEnds_.emplace_back(ports_.Add(port), std::move(far));
 }
 
 VirtualDevice* VirtualRig::Device(const std::string& port) {
@@ -137,6 +143,7 @@ void VirtualRig::Pause(std::chrono::milliseconds duration) {
 void VirtualRig::AdvanceDevices(std::int64_t ms) {
   now_ += ms;
   for (auto& [name, device] : devices_) device->Advance(ms);
+  for (auto& [line, far] : farEnds_) far(now_, *line);
 }
 
 void VirtualRig::Settle() {

@@ -85,6 +85,10 @@ class VirtualRig final : public upgrade::WizardClock {
   std::shared_ptr<comm::MemoryLine> AddPort(const std::string& port);
   // The port is present but held by another program.
   void HoldElsewhere(const std::string& port);
+  // A far end of the test's own on `port`: called with the virtual time
+  // after every step, before the host handles what arrived.
+  void AddFarEnd(const std::string& port,
+                 std::function<void(std::int64_t nowMs, comm::MemoryLine& line)> far);
   VirtualDevice* Device(const std::string& port);
   comm::MemoryPorts& Ports() { return ports_; }
 
@@ -130,6 +134,9 @@ class VirtualRig final : public upgrade::WizardClock {
   comm::LoopDispatcher dispatcher_;
   comm::MemoryPorts ports_;
   std::map<std::string, std::unique_ptr<VirtualDevice>> devices_;
+  std::vector<std::pair<std::shared_ptr<comm::MemoryLine>,
+                        std::function<void(std::int64_t, comm::MemoryLine&)>>>
+      farEnds_;
   RecordingView view_;
   std::deque<ScriptedAnswer> answers_;
   std::array<std::optional<std::int64_t>, upgrade::kTimerCount> nextFire_{};
