@@ -19,7 +19,8 @@ namespace {
 constexpr unsigned kKernelEventGroup = 1;
 
 int OpenKernelEventSocket() {
-  const int fd = socket(AF_NETLINK, SOCK_DGRAM | SOCK_CLOEXEC | SOCK_NONBLOCK, NETLINK_KOBJECT_UEVENT);
+  const int fd =
+      socket(AF_NETLINK, SOCK_DGRAM | SOCK_CLOEXEC | SOCK_NONBLOCK, NETLINK_KOBJECT_UEVENT);
   if (fd < 0) return -1;
   sockaddr_nl address{};
   address.nl_family = AF_NETLINK;
@@ -79,7 +80,8 @@ void HotplugMonitor::Notify() {
 
 void HotplugMonitor::Run() {
   std::vector<std::string> known;
-  if (mode_ == Mode::Rescan && ports_.PresentPortNames(known)) std::sort(known.begin(), known.end());
+  if (mode_ == Mode::Rescan && ports_.PresentPortNames(known))
+    std::sort(known.begin(), known.end());
 
   for (;;) {
     pollfd fds[2] = {{wakeFd_, POLLIN, 0}, {socket_, POLLIN, 0}};

@@ -24,8 +24,8 @@ class HotplugMonitor {
   // `onDeviceChange` runs on the main thread through `dispatcher`, never
   // after the monitor is destroyed (which must happen on the main thread).
   // `ports` is only used in Rescan mode, from the monitor's thread.
-  HotplugMonitor(MainThreadDispatcher& dispatcher, PortEnumerator& ports, std::function<void()> onDeviceChange,
-                 Mode preferred = Mode::KernelEvents,
+  HotplugMonitor(MainThreadDispatcher& dispatcher, PortEnumerator& ports,
+                 std::function<void()> onDeviceChange, Mode preferred = Mode::KernelEvents,
                  std::chrono::milliseconds rescanInterval = std::chrono::seconds(2));
   ~HotplugMonitor();
   HotplugMonitor(const HotplugMonitor&) = delete;

@@ -26,8 +26,10 @@ bool IsLegacyPlaceholder(const std::filesystem::path& entry) {
 
 }  // namespace
 
-SysfsPortEnumerator::SysfsPortEnumerator(std::filesystem::path sysClassTty, std::unique_ptr<SerialPlatform> platform)
-    : sysClassTty_(std::move(sysClassTty)), platform_(platform ? std::move(platform) : MakeSystemSerialPlatform()) {}
+SysfsPortEnumerator::SysfsPortEnumerator(std::filesystem::path sysClassTty,
+                                         std::unique_ptr<SerialPlatform> platform)
+    : sysClassTty_(std::move(sysClassTty)),
+      platform_(platform ? std::move(platform) : MakeSystemSerialPlatform()) {}
 
 bool SysfsPortEnumerator::PresentPortNames(std::vector<std::string>& names) {
   std::error_code ec;
@@ -57,7 +59,9 @@ void SysfsPortEnumerator::AddExtraPort(const std::string& path) {
   if (std::find(extras_.begin(), extras_.end(), path) == extras_.end()) extras_.push_back(path);
 }
 
-bool PortNameLess(const std::string& a, const std::string& b) { return SplitPortName(a) < SplitPortName(b); }
+bool PortNameLess(const std::string& a, const std::string& b) {
+  return SplitPortName(a) < SplitPortName(b);
+}
 
 void ListPresentPorts(PortEnumerator& ports, PortLists& lists) {
   std::vector<std::string> names;

@@ -49,7 +49,8 @@ bool UserListedInGroup(gid_t gid, std::string& userName) {
   std::vector<char> groupBuffer(65536);
   group entry{};
   group* found = nullptr;
-  if (getgrgid_r(gid, &entry, groupBuffer.data(), groupBuffer.size(), &found) != 0 || found == nullptr) {
+  if (getgrgid_r(gid, &entry, groupBuffer.data(), groupBuffer.size(), &found) != 0 ||
+      found == nullptr) {
     return false;
   }
   for (char** member = found->gr_mem; member != nullptr && *member != nullptr; ++member) {
@@ -59,7 +60,7 @@ bool UserListedInGroup(gid_t gid, std::string& userName) {
 }
 
 std::string PermissionMessage(const std::string& path) {
-  struct stat info{};
+  struct stat info {};
   if (stat(path.c_str(), &info) != 0) {
     return "Permission denied on " + path + ": you may not open this device.";
   }
@@ -72,7 +73,8 @@ std::string PermissionMessage(const std::string& path) {
   std::string user;
   if (UserListedInGroup(info.st_gid, user)) {
     return "Permission denied on " + path + ": your user '" + user + "' was added to the group '" +
-           group + "' after this session started; log out and in again (or run: newgrp " + group + ").";
+           group + "' after this session started; log out and in again (or run: newgrp " + group +
+           ").";
   }
   if (user.empty()) user = "$USER";
   return "Permission denied on " + path + ": your user is not in the group '" + group +
@@ -95,7 +97,7 @@ std::string PortDevicePath(const std::string& name) {
 }
 
 std::string FindPortHolder(const std::string& path) {
-  struct stat target{};
+  struct stat target {};
   if (stat(path.c_str(), &target) != 0) return {};
   std::error_code ec;
   for (const auto& process : std::filesystem::directory_iterator("/proc", ec)) {
@@ -103,7 +105,7 @@ std::string FindPortHolder(const std::string& path) {
     if (pid.empty() || pid.find_first_not_of("0123456789") != std::string::npos) continue;
     std::error_code fdError;
     for (const auto& fd : std::filesystem::directory_iterator(process.path() / "fd", fdError)) {
-      struct stat info{};
+      struct stat info {};
       if (stat(fd.path().c_str(), &info) != 0) continue;
       const bool same = S_ISCHR(target.st_mode)
                             ? S_ISCHR(info.st_mode) && info.st_rdev == target.st_rdev

@@ -33,7 +33,8 @@ constexpr int kSampleIntervalMs = 50;
 constexpr int kTxCheckIntervalMs = 10;
 
 int RemainingMs(Clock::time_point deadline) {
-  const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+  const auto left =
+      std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
   return left > 0 ? static_cast<int>(left) : 0;
 }
 
@@ -68,11 +69,20 @@ class PosixSerialHandle final : public SerialHandle {
     tio.c_cflag &= ~(CSIZE | PARENB | PARODD | CMSPAR | CSTOPB);
     tio.c_cflag |= kSizes[s.ByteSize - 5];
     switch (s.Parity) {
-      case paNone: break;
-      case paOdd: tio.c_cflag |= PARENB | PARODD; break;
-      case paEven: tio.c_cflag |= PARENB; break;
-      case paMark: tio.c_cflag |= PARENB | CMSPAR | PARODD; break;
-      case paSpace: tio.c_cflag |= PARENB | CMSPAR; break;
+      case paNone:
+        break;
+      case paOdd:
+        tio.c_cflag |= PARENB | PARODD;
+        break;
+      case paEven:
+        tio.c_cflag |= PARENB;
+        break;
+      case paMark:
+        tio.c_cflag |= PARENB | CMSPAR | PARODD;
+        break;
+      case paSpace:
+        tio.c_cflag |= PARENB | CMSPAR;
+        break;
     }
     // 1.5 stop bits exist only with 5 data bits, where CSTOPB means 1.5.
     if (s.StopBits != sb10) tio.c_cflag |= CSTOPB;
@@ -148,7 +158,8 @@ class PosixSerialHandle final : public SerialHandle {
         timeout = kSampleIntervalMs;
       if ((mask & EV_TXEMPTY) && txPending_) timeout = kTxCheckIntervalMs;
 
-      pollfd fds[2] = {{wakeFd_, POLLIN, 0}, {fd_, static_cast<short>(waitForInput ? POLLIN : 0), 0}};
+      pollfd fds[2] = {{wakeFd_, POLLIN, 0},
+                       {fd_, static_cast<short>(waitForInput ? POLLIN : 0), 0}};
       if (poll(fds, 2, timeout) < 0 && errno != EINTR) return HangUp(mask, CE_READERROR);
       if (fds[0].revents & POLLIN) DrainWake();
       if (cancelled_) return 0;
@@ -156,7 +167,8 @@ class PosixSerialHandle final : public SerialHandle {
         // Bytes that came before the hang-up are still reported.
         queued = QueuedInput();
         std::uint32_t last = HangUp(mask, CE_HANGUP);
-        if ((mask & EV_RXCHAR) && queued > 0 && consumed_ + static_cast<std::uint64_t>(queued) > reportedArrivals_) {
+        if ((mask & EV_RXCHAR) && queued > 0 &&
+            consumed_ + static_cast<std::uint64_t>(queued) > reportedArrivals_) {
           reportedArrivals_ = consumed_ + static_cast<std::uint64_t>(queued);
           last |= EV_RXCHAR;
         }
@@ -210,7 +222,8 @@ class PosixSerialHandle final : public SerialHandle {
     std::int32_t put = 0;
     // Twice the time the bytes take on the line (11 bits each), plus a
     // second, so even 110 bit/s completes the writes the tool makes.
-    const auto lineMs = static_cast<long long>(count) * 11 * 1000 / std::max<std::uint32_t>(bitsPerSecond_, 1);
+    const auto lineMs =
+        static_cast<long long>(count) * 11 * 1000 / std::max<std::uint32_t>(bitsPerSecond_, 1);
     const auto deadline = Clock::now() + std::chrono::milliseconds(2 * lineMs + 1000);
     while (put < count) {
       const ssize_t n = write(fd_, in + put, static_cast<std::size_t>(count - put));
@@ -379,6 +392,8 @@ class PosixSerialPlatform final : public SerialPlatform {
 
 }  // namespace
 
-std::unique_ptr<SerialPlatform> MakeSystemSerialPlatform() { return std::make_unique<PosixSerialPlatform>(); }
+std::unique_ptr<SerialPlatform> MakeSystemSerialPlatform() {
+  return std::make_unique<PosixSerialPlatform>();
+}
 
 }  // namespace comm

@@ -38,7 +38,8 @@ bool ParseLanguage(const std::string& text, sim::TransponderConfig& config) {
   std::istringstream in(text);
   for (int i = 0; i < 4; ++i) {
     std::string item;
-    if (!std::getline(in, item, ',') || item.size() != 1 || item[0] < '0' || item[0] > '9') return false;
+    if (!std::getline(in, item, ',') || item.size() != 1 || item[0] < '0' || item[0] > '9')
+      return false;
     digits[static_cast<std::size_t>(i)] = item[0] - '0';
   }
   std::string rest;
@@ -49,40 +50,59 @@ bool ParseLanguage(const std::string& text, sim::TransponderConfig& config) {
 
 std::string FaultHelp() {
   std::string help = "Play a fault (repeatable). KIND is one of:";
-  for (const sim::FaultDescription& d : sim::FaultDescriptions()) help += fmt::format("\n  {:<18} {}", d.name, d.help);
+  for (const sim::FaultDescription& d : sim::FaultDescriptions())
+    help += fmt::format("\n  {:<18} {}", d.name, d.help);
   return help;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  CLI::App app{"aisfw-sim: a virtual AIS transponder on a pseudo-terminal. It prints the path of its\n"
-               "serial end as 'port: /dev/pts/N', then answers the firmware upgrade tool there until\n"
-               "interrupted (Ctrl-C or SIGTERM)."};
+  CLI::App app{
+      "aisfw-sim: a virtual AIS transponder on a pseudo-terminal. It prints the path of its\n"
+      "serial end as 'port: /dev/pts/N', then answers the firmware upgrade tool there until\n"
+      "interrupted (Ctrl-C or SIGTERM)."};
   sim::TransponderConfig config;
   std::string classText = "0", languageText = "1,2,3,5", outDir, linkPath;
   std::vector<std::string> faultTexts;
   bool quiet = false;
 
-  app.add_option("--baud", config.baud, "Its own line speed in bit/s; it answers only a host at this speed")
+  app.add_option("--baud", config.baud,
+                 "Its own line speed in bit/s; it answers only a host at this speed")
       ->type_name("RATE")
       ->default_val(115200)
       ->check(CLI::IsMember(std::vector<std::uint32_t>(std::begin(kRates), std::end(kRates))));
-  app.add_option("--firmware", config.firmware, "Firmware text of its information block")->type_name("TEXT")->default_val("V1.0.0");
-  app.add_option("--serial", config.serial, "Serial number of its information block")->default_val("1234567");
-  app.add_option("--class", classText, "Class digit of its \"[ClassA]=\" line (1: 264-byte blocks), or 'none' to omit the line")
+  app.add_option("--firmware", config.firmware, "Firmware text of its information block")
+      ->type_name("TEXT")
+      ->default_val("V1.0.0");
+  app.add_option("--serial", config.serial, "Serial number of its information block")
+      ->default_val("1234567");
+  app.add_option(
+         "--class", classText,
+         "Class digit of its \"[ClassA]=\" line (1: 264-byte blocks), or 'none' to omit the line")
       ->type_name("DIGIT")
       ->default_val("0");
-  app.add_option("--language", languageText, "Four display-language digits a,b,c,d, or 'none' to omit the line")
+  app.add_option("--language", languageText,
+                 "Four display-language digits a,b,c,d, or 'none' to omit the line")
       ->type_name("a,b,c,d")
       ->default_val("1,2,3,5");
-  app.add_option("--out", outDir, "Folder for the received parts: kernel.bin and application.bin, the blocks as stored in the image")
+  app.add_option("--out", outDir,
+                 "Folder for the received parts: kernel.bin and application.bin, the blocks as "
+                 "stored in the image")
       ->type_name("DIR");
-  app.add_option("--link", linkPath, "Also make a symbolic link PATH to its serial end (removed on exit)")->type_name("PATH");
-  app.add_option("--seed", config.seed, "Seed of every random choice (fault blocks, garbage)")->type_name("N")->default_val(1);
+  app.add_option("--link", linkPath,
+                 "Also make a symbolic link PATH to its serial end (removed on exit)")
+      ->type_name("PATH");
+  app.add_option("--seed", config.seed, "Seed of every random choice (fault blocks, garbage)")
+      ->type_name("N")
+      ->default_val(1);
   app.add_option("--fault", faultTexts, FaultHelp())->type_name("KIND[:N]");
-  app.add_option("--countdown-ms", config.countdownStepMs, "Time between its countdown lines")->type_name("MS")->default_val(400);
-  app.add_option("--programming-ms", config.programmingMs, "Time from the image sum to its verdict")->type_name("MS")->default_val(500);
+  app.add_option("--countdown-ms", config.countdownStepMs, "Time between its countdown lines")
+      ->type_name("MS")
+      ->default_val(400);
+  app.add_option("--programming-ms", config.programmingMs, "Time from the image sum to its verdict")
+      ->type_name("MS")
+      ->default_val(500);
   app.add_flag("--quiet", quiet, "Log nothing on standard error");
   CLI11_PARSE(app, argc, argv);
 
@@ -95,7 +115,8 @@ int main(int argc, char** argv) {
     return 2;
   }
   if (!ParseLanguage(languageText, config)) {
-    fmt::print(stderr, "aisfw-sim: --language takes four digits a,b,c,d or 'none', not '{}'\n", languageText);
+    fmt::print(stderr, "aisfw-sim: --language takes four digits a,b,c,d or 'none', not '{}'\n",
+               languageText);
     return 2;
   }
   for (const std::string& text : faultTexts) {

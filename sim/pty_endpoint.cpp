@@ -15,7 +15,8 @@ namespace sim {
 bool PtyEndpoint::Open(std::string& error) {
   master_ = posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
   char name[128];
-  if (master_ < 0 || grantpt(master_) != 0 || unlockpt(master_) != 0 || ptsname_r(master_, name, sizeof name) != 0) {
+  if (master_ < 0 || grantpt(master_) != 0 || unlockpt(master_) != 0 ||
+      ptsname_r(master_, name, sizeof name) != 0) {
     error = std::string("cannot create a pseudo-terminal: ") + std::strerror(errno);
     Close();
     return false;

@@ -16,12 +16,16 @@ constexpr std::int64_t kIdleSlotMs = 250;  // one idle sentence per slot
 constexpr std::int64_t kNever = INT64_MAX;
 constexpr std::size_t kMaxPendingLine = 4096;
 
-std::string Ms(std::int64_t ms) { return std::to_string(ms / 1000) + "." + std::to_string(ms % 1000 / 100) + "s"; }
+std::string Ms(std::int64_t ms) {
+  return std::to_string(ms / 1000) + "." + std::to_string(ms % 1000 / 100) + "s";
+}
 
 }  // namespace
 
 VirtualTransponder::VirtualTransponder(TransponderConfig config)
-    : config_(std::move(config)), hostBaud_(config_.baud), random_(config_.seed * 0x9E3779B97F4A7C15ull + 1) {}
+    : config_(std::move(config)),
+      hostBaud_(config_.baud),
+      random_(config_.seed * 0x9E3779B97F4A7C15ull + 1) {}
 
 const Fault* VirtualTransponder::FindFault(FaultKind kind) const {
   for (const Fault& f : config_.faults) {
@@ -47,7 +51,9 @@ std::size_t VirtualTransponder::BlockSize() const {
   return config_.classDigit == 1 ? firmware::kWireBlockWithSum16 : firmware::kBlockSize;
 }
 
-void VirtualTransponder::Note(const std::string& text) { notes_.push_back("[" + Ms(now_) + "] " + text); }
+void VirtualTransponder::Note(const std::string& text) {
+  notes_.push_back("[" + Ms(now_) + "] " + text);
+}
 
 std::vector<std::string> VirtualTransponder::TakeNotes() { return std::exchange(notes_, {}); }
 
@@ -75,12 +81,15 @@ void VirtualTransponder::Emit(const std::string& line, bool noise) {
   out_ += bytes;
 }
 
-void VirtualTransponder::ReplyBlock(long value) { Emit(FrameSentence("PZLX,R,DBG,104," + std::to_string(value) + ",,,,,,")); }
+void VirtualTransponder::ReplyBlock(long value) {
+  Emit(FrameSentence("PZLX,R,DBG,104," + std::to_string(value) + ",,,,,,"));
+}
 
 void VirtualTransponder::Receive(std::string_view bytes) {
   if (phase_ == Phase::Silent || phase_ == Phase::HungUp || bytes.empty()) return;
   if (hostBaud_ != config_.baud) {
-    if (!reportedSpeedMismatch_) Note("host at " + std::to_string(hostBaud_) + " bit/s: not understood");
+    if (!reportedSpeedMismatch_)
+      Note("host at " + std::to_string(hostBaud_) + " bit/s: not understood");
     reportedSpeedMismatch_ = true;
     return;
   }
@@ -97,8 +106,10 @@ void VirtualTransponder::Advance(std::int64_t ms) {
     const std::int64_t countdown = phase_ == Phase::Countdown ? nextCountdownAt_ : kNever;
     const std::int64_t verdict = phase_ == Phase::Programming ? verdictAt_ : kNever;
     // A block that stops arriving half-way is lost; the host hears so.
-    const std::int64_t lineMs = static_cast<std::int64_t>(BlockSize()) * 10 * 1000 / std::max<std::uint32_t>(config_.baud, 1);
-    const std::int64_t partial = phase_ == Phase::Blocks && partialSince_ >= 0 ? partialSince_ + 2 * lineMs + 100 : kNever;
+    const std::int64_t lineMs = static_cast<std::int64_t>(BlockSize()) * 10 * 1000 /
+                                std::max<std::uint32_t>(config_.baud, 1);
+    const std::int64_t partial =
+        phase_ == Phase::Blocks && partialSince_ >= 0 ? partialSince_ + 2 * lineMs + 100 : kNever;
     const std::int64_t next = std::min({idle, countdown, verdict, partial});
     if (next > end) break;
     now_ = std::max(now_, next);
@@ -187,7 +198,8 @@ bool VirtualTransponder::TakeLine(bool blockMode) {
 void VirtualTransponder::HandleLine(const std::string& line) {
   const std::size_t dollar = line.find('$');
   HostSentence s;
-  if (dollar == std::string::npos || !ReadHostSentence(std::string_view(line).substr(dollar), s)) return;
+  if (dollar == std::string::npos || !ReadHostSentence(std::string_view(line).substr(dollar), s))
+    return;
 
   long code = 0, value = 0;
   if (s.formatter == "DBG" && FieldInteger(s, 0, code)) {
@@ -209,11 +221,13 @@ void VirtualTransponder::HandleLine(const std::string& line) {
     }
   } else if (s.formatter == "TST" && FieldInteger(s, 4, value) && phase_ == Phase::Idle) {
     if (value == 16) PrintInfoBlock();
-  } else if (s.formatter == "TPS" && FieldInteger(s, 0, code) && code == 40 && phase_ == Phase::FinalCheck) {
+  } else if (s.formatter == "TPS" && FieldInteger(s, 0, code) && code == 40 &&
+             phase_ == Phase::FinalCheck) {
     const std::string text = s.fields.size() > 1 ? s.fields[1] : std::string();
     std::uint32_t sum = 0;
     const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), sum, 16);
-    hostSum_ = ec == std::errc() && end == text.data() + text.size() && !text.empty() ? sum : ~imageSum_;
+    hostSum_ =
+        ec == std::errc() && end == text.data() + text.size() && !text.empty() ? sum : ~imageSum_;
     phase_ = Phase::Programming;
     verdictAt_ = now_ + config_.programmingMs;
     Note("image sum " + text + " received; programming");
@@ -228,13 +242,14 @@ void VirtualTransponder::PrintInfoBlock() {
     serial.back() = serial.back() == '0' ? '1' : '0';
   }
   // Printed whole: no sentence or noise inside, or the host ends the block early.
-  std::string block = "[STATIC DATA]\r\nFirmware=" + config_.firmware + "\r\nS/N:(" + serial + ")\r\n";
+  std::string block =
+      "[STATIC DATA]\r\nFirmware=" + config_.firmware + "\r\nS/N:(" + serial + ")\r\n";
   if (config_.classDigit) block += "[ClassA]=" + std::to_string(*config_.classDigit) + "\r\n";
   block += "[END OF STATIC DATA]\r\n";
   if (config_.language) {
     const auto& l = *config_.language;
-    block += "[MKD]Language=" + std::to_string(l[0]) + "," + std::to_string(l[1]) + "," + std::to_string(l[2]) +
-             "," + std::to_string(l[3]) + "\r\n";
+    block += "[MKD]Language=" + std::to_string(l[0]) + "," + std::to_string(l[1]) + "," +
+             std::to_string(l[2]) + "," + std::to_string(l[3]) + "\r\n";
   }
   block += "[DEVICE DATA END]\r\n";
   Emit(block);
@@ -244,7 +259,8 @@ void VirtualTransponder::PrintInfoBlock() {
 void VirtualTransponder::StartPart(std::uint32_t blockTotal) {
   blockTotal_ = blockTotal;
   blocksThisPart_ = 0;
-  Note((part_ == 1 ? "kernel" : "application") + std::string(": ") + std::to_string(blockTotal) + " blocks announced");
+  Note((part_ == 1 ? "kernel" : "application") + std::string(": ") + std::to_string(blockTotal) +
+       " blocks announced");
   // The fault plan of this part; block numbers below the end block.
   const std::uint32_t last = blockTotal > 1 ? blockTotal - 1 : 1;
   loseBlocks_.clear();
@@ -290,7 +306,8 @@ bool VirtualTransponder::ValidBlock(const std::string& block) const {
   if (n > firmware::kDataAreaSize) return false;
   if (BlockSize() == firmware::kWireBlockWithSum16) {
     std::uint16_t sum = 0;
-    for (unsigned i = 0; i < n; ++i) sum = static_cast<std::uint16_t>(sum + b[firmware::kDataOffset + i]);
+    for (unsigned i = 0; i < n; ++i)
+      sum = static_cast<std::uint16_t>(sum + b[firmware::kDataOffset + i]);
     return (b[262] | (b[263] << 8)) == sum;
   }
   std::uint8_t check = 0;
@@ -306,7 +323,8 @@ void VirtualTransponder::TakeBlock(const std::string& block) {
     ReplyBlock(previous);
     return;
   }
-  if (loseBlocks_.erase(expected) > 0 || (expected == burstBlock_ && burstLeft_ > 0 && burstLeft_--)) {
+  if (loseBlocks_.erase(expected) > 0 ||
+      (expected == burstBlock_ && burstLeft_ > 0 && burstLeft_--)) {
     Note("block " + std::to_string(expected) + " lost (fault)");
     ReplyBlock(previous);
     return;
@@ -344,7 +362,8 @@ void VirtualTransponder::TakeBlock(const std::string& block) {
   ++blocksTaken_;
   ReplyBlock(static_cast<long>(expected));
 
-  if (const Fault* f = FindFault(FaultKind::Silent); f && blocksTaken_ == static_cast<std::uint32_t>(f->n.value_or(3))) {
+  if (const Fault* f = FindFault(FaultKind::Silent);
+      f && blocksTaken_ == static_cast<std::uint32_t>(f->n.value_or(3))) {
     Note("falls silent (fault)");
     phase_ = Phase::Silent;
   } else if (const Fault* h = FindFault(FaultKind::Hangup);
@@ -352,7 +371,8 @@ void VirtualTransponder::TakeBlock(const std::string& block) {
     Note("hangs up (fault)");
     phase_ = Phase::HungUp;
   } else if (const Fault* r = FindFault(FaultKind::RestartCountdown);
-             r && !restartUsed_ && blocksThisPart_ == static_cast<std::uint32_t>(r->n.value_or(3))) {
+             r && !restartUsed_ &&
+             blocksThisPart_ == static_cast<std::uint32_t>(r->n.value_or(3))) {
     restartUsed_ = true;
     Note("restarts the countdown (fault)");
     StartCountdown();
@@ -360,8 +380,8 @@ void VirtualTransponder::TakeBlock(const std::string& block) {
 }
 
 void VirtualTransponder::FinishPart() {
-  Note(std::string(part_ == 1 ? "kernel" : "application") + " received: " + std::to_string(received_) +
-       " blocks; asking for the image sum");
+  Note(std::string(part_ == 1 ? "kernel" : "application") +
+       " received: " + std::to_string(received_) + " blocks; asking for the image sum");
   WritePart();
   phase_ = Phase::FinalCheck;
   ReplyBlock(-8889);
@@ -369,10 +389,12 @@ void VirtualTransponder::FinishPart() {
 
 void VirtualTransponder::WritePart() {
   if (config_.outDir.empty()) return;
-  const std::filesystem::path path = config_.outDir / (part_ == 1 ? "kernel.bin" : "application.bin");
+  const std::filesystem::path path =
+      config_.outDir / (part_ == 1 ? "kernel.bin" : "application.bin");
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   const auto& image = parts_[part_ == 2 ? 1 : 0];
-  out.write(reinterpret_cast<const char*>(image.data()), static_cast<std::streamsize>(image.size()));
+  out.write(reinterpret_cast<const char*>(image.data()),
+            static_cast<std::streamsize>(image.size()));
   Note(out ? "wrote " + path.string() : "cannot write " + path.string());
 }
 

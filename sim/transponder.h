@@ -23,7 +23,7 @@ struct TransponderConfig {
   std::uint32_t baud = 115200;  // its own line speed
   std::string firmware = "V1.0.0";
   std::string serial = "1234567";
-  std::optional<int> classDigit = 0;                                // nullopt: no "[ClassA]=" line
+  std::optional<int> classDigit = 0;  // nullopt: no "[ClassA]=" line
   std::optional<std::array<int, 4>> language = std::array{1, 2, 3, 5};  // nullopt: no language line
   std::uint64_t seed = 1;
   std::vector<Fault> faults;
@@ -60,7 +60,9 @@ class VirtualTransponder {
   bool HungUp() const { return phase_ == Phase::HungUp; }
   std::int64_t Now() const { return now_; }
   // The blocks of part 1 (kernel) or 2 (application) as stored in the image.
-  const std::vector<std::uint8_t>& ReceivedPart(int part) const { return parts_[part == 2 ? 1 : 0]; }
+  const std::vector<std::uint8_t>& ReceivedPart(int part) const {
+    return parts_[part == 2 ? 1 : 0];
+  }
   std::size_t BlockSize() const;
 
  private:

@@ -2,6 +2,8 @@
 // Nothing here opens a port that enumeration found on this machine: ttyS0
 // may be its console.
 
+#include "comm/port_enumeration.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -11,7 +13,6 @@
 
 #include "comm/comm.h"
 #include "comm/hotplug_monitor.h"
-#include "comm/port_enumeration.h"
 #include "tests/comm/pty_pair.h"
 
 namespace comm {
@@ -60,7 +61,7 @@ class SysfsTree : public ::testing::Test {
     }
     std::ofstream(root_ / "ttyS0" / "type") << "4\n";
     std::ofstream(root_ / "ttyS1" / "type") << "0\n";  // a legacy placeholder, no UART
-    fs::create_directories(root_ / "tty1");             // virtual terminals: no device
+    fs::create_directories(root_ / "tty1");            // virtual terminals: no device
     fs::create_directories(root_ / "ptmx");
   }
   void TearDown() override { fs::remove_all(root_); }
@@ -69,10 +70,12 @@ class SysfsTree : public ::testing::Test {
 
 TEST_F(SysfsTree, PresentPortsAreTheTtysWithADeviceSortedByPrefixThenNumber) {
   std::vector<std::string> asked;
-  SysfsPortEnumerator ports(root_, std::make_unique<ListedPlatform>(std::set<std::string>{"ttyUSB2"}, &asked));
+  SysfsPortEnumerator ports(
+      root_, std::make_unique<ListedPlatform>(std::set<std::string>{"ttyUSB2"}, &asked));
   PortLists lists;
   ListPresentPorts(ports, lists);
-  EXPECT_EQ(lists.PresentPorts, (std::vector<std::string>{"ttyACM0", "ttyS0", "ttyUSB0", "ttyUSB2", "ttyUSB10"}));
+  EXPECT_EQ(lists.PresentPorts,
+            (std::vector<std::string>{"ttyACM0", "ttyS0", "ttyUSB0", "ttyUSB2", "ttyUSB10"}));
 
   ListAvailablePorts(ports, lists);
   EXPECT_EQ(lists.AvailablePorts, std::vector<std::string>{"ttyUSB2"});
@@ -85,7 +88,8 @@ TEST_F(SysfsTree, PresentPortsAreTheTtysWithADeviceSortedByPrefixThenNumber) {
 
 TEST_F(SysfsTree, AListThatCannotBeReadKeepsThePreviousOne) {
   std::vector<std::string> asked;
-  SysfsPortEnumerator missing(root_ / "absent", std::make_unique<ListedPlatform>(std::set<std::string>{}, &asked));
+  SysfsPortEnumerator missing(root_ / "absent",
+                              std::make_unique<ListedPlatform>(std::set<std::string>{}, &asked));
   PortLists lists{{"ttyUSB0"}, {}};
   ListPresentPorts(missing, lists);
   EXPECT_EQ(lists.PresentPorts, std::vector<std::string>{"ttyUSB0"});
@@ -93,7 +97,7 @@ TEST_F(SysfsTree, AListThatCannotBeReadKeepsThePreviousOne) {
 
 TEST(PortNames, SortByPrefixThenNumber) {
   const std::vector<std::pair<std::string, std::string>> less = {
-      {"ttyS2", "ttyS10"},   {"ttyS9", "ttyS10"},  {"ttyACM3", "ttyS0"},
+      {"ttyS2", "ttyS10"},   {"ttyS9", "ttyS10"},   {"ttyACM3", "ttyS0"},
       {"ttyS10", "ttyUSB0"}, {"ttyUSB", "ttyUSB0"}, {"/dev/pts/3", "ttyS0"},
   };
   for (const auto& [a, b] : less) {
@@ -155,7 +159,8 @@ struct RecordingView final : PortListView {
 TEST(FillPortList, ListsThePresentPortsOrNA) {
   RecordingView view;
   FillPortList({{"ttyS0", "ttyUSB1"}, {}}, view);
-  EXPECT_EQ(view.calls, (std::vector<std::string>{"baud 5", "clear", "add ttyS0", "add ttyUSB1", "select 0"}));
+  EXPECT_EQ(view.calls,
+            (std::vector<std::string>{"baud 5", "clear", "add ttyS0", "add ttyUSB1", "select 0"}));
 
   view.calls.clear();
   GivenPorts none;
@@ -171,7 +176,8 @@ TEST(Hotplug, ARescanReportsAChangedListOnTheMainThread) {
   ports.list = {"ttyUSB0"};
   int changes = 0;
   {
-    HotplugMonitor monitor(loop, ports, [&] { ++changes; }, HotplugMonitor::Mode::Rescan, 20ms);
+    HotplugMonitor monitor(
+        loop, ports, [&] { ++changes; }, HotplugMonitor::Mode::Rescan, 20ms);
     ASSERT_EQ(monitor.ActiveMode(), HotplugMonitor::Mode::Rescan);
     loop.RunUntil([] { return false; }, 100ms);
     EXPECT_EQ(changes, 0);  // the same list is no change
@@ -196,11 +202,13 @@ std::string Uevent(std::initializer_list<const char*> fields) {
 }
 
 TEST(Hotplug, KernelEventsOfTtyDevicesAreRecognised) {
-  const std::string plugged = Uevent({"add@/devices/pci0000:00/usb1/1-1/1-1:1.0/ttyUSB0/tty/ttyUSB0", "ACTION=add",
-                                      "DEVPATH=/devices/pci0000:00/usb1/1-1/1-1:1.0/ttyUSB0/tty/ttyUSB0",
-                                      "SUBSYSTEM=tty", "DEVNAME=ttyUSB0", "SEQNUM=4242"});
+  const std::string plugged =
+      Uevent({"add@/devices/pci0000:00/usb1/1-1/1-1:1.0/ttyUSB0/tty/ttyUSB0", "ACTION=add",
+              "DEVPATH=/devices/pci0000:00/usb1/1-1/1-1:1.0/ttyUSB0/tty/ttyUSB0", "SUBSYSTEM=tty",
+              "DEVNAME=ttyUSB0", "SEQNUM=4242"});
   EXPECT_TRUE(IsTtyAddOrRemove(plugged.data(), plugged.size()));
-  const std::string removed = Uevent({"remove@/devices/x/tty/ttyACM0", "ACTION=remove", "SUBSYSTEM=tty"});
+  const std::string removed =
+      Uevent({"remove@/devices/x/tty/ttyACM0", "ACTION=remove", "SUBSYSTEM=tty"});
   EXPECT_TRUE(IsTtyAddOrRemove(removed.data(), removed.size()));
   const std::string usb = Uevent({"add@/devices/x", "ACTION=add", "SUBSYSTEM=usb"});
   EXPECT_FALSE(IsTtyAddOrRemove(usb.data(), usb.size()));
@@ -212,7 +220,8 @@ TEST(Hotplug, StartsAndStopsWhicheverWayItListens) {
   LoopDispatcher loop;
   GivenPorts ports;
   HotplugMonitor monitor(loop, ports, [] {});
-  SUCCEED() << (monitor.ActiveMode() == HotplugMonitor::Mode::KernelEvents ? "kernel events" : "rescan");
+  SUCCEED() << (monitor.ActiveMode() == HotplugMonitor::Mode::KernelEvents ? "kernel events"
+                                                                           : "rescan");
 }
 
 }  // namespace

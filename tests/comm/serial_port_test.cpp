@@ -29,7 +29,8 @@ constexpr auto kDeadline = 10s;
 
 // Processor time the whole process spends while the main thread runs
 // `loop` for `wall`: a spinning event thread would take most of it.
-std::chrono::milliseconds CpuTimeWhileWaiting(LoopDispatcher& loop, std::chrono::milliseconds wall) {
+std::chrono::milliseconds CpuTimeWhileWaiting(LoopDispatcher& loop,
+                                              std::chrono::milliseconds wall) {
   const auto cpu = [] {
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
@@ -83,7 +84,8 @@ TEST_F(SerialPort, SecondOpenerIsRefusedWhileTheFirstHoldsThePort) {
   second.Open();
   EXPECT_FALSE(second.Connected());
   EXPECT_EQ(second.LastOpenError().Kind, PortErrorKind::Busy);
-  EXPECT_NE(second.LastOpenError().Message.find("pid " + std::to_string(getpid())), std::string::npos)
+  EXPECT_NE(second.LastOpenError().Message.find("pid " + std::to_string(getpid())),
+            std::string::npos)
       << second.LastOpenError().Message;
 
   port_.Close();
@@ -207,7 +209,9 @@ TEST_F(SerialPort, EachArrivalGivesOneRxCharWithTheQueuedCount) {
 TEST_F(SerialPort, UnreadBytesAreNotReportedAgainUntilMoreArrive) {
   std::vector<std::uint32_t> counts;
   int statusEvents = 0;
-  port_.OnRxChar = [&](TThreadComm&, std::uint32_t count) { counts.push_back(count); };  // reads nothing
+  port_.OnRxChar = [&](TThreadComm&, std::uint32_t count) {
+    counts.push_back(count);
+  };  // reads nothing
   port_.OnComStatEvent = [&](TThreadComm&, std::uint32_t, TComStat) { ++statusEvents; };
   port_.Open();
   pty_.Write("ab");
@@ -330,7 +334,8 @@ TEST_F(SerialPort, AHandlerThatClosesThePortEndsTheDispatch) {
 
 TEST(PortErrors, PermissionDeniedSaysWhatTheUserLacks) {
   namespace fs = std::filesystem;
-  const fs::path device = fs::path(::testing::TempDir()) / ("aisfw-perm-" + std::to_string(getpid()));
+  const fs::path device =
+      fs::path(::testing::TempDir()) / ("aisfw-perm-" + std::to_string(getpid()));
   std::ofstream(device) << "x";
 
   // A device of our own group: we are in it, the device mode is at fault.

@@ -43,7 +43,8 @@ class SimProcess {
     std::vector<char*> argv;
     for (std::string& a : args) argv.push_back(a.data());
     argv.push_back(nullptr);
-    if (posix_spawn(&pid_, AISFW_SIM_PROGRAM, &actions, nullptr, argv.data(), environ) != 0) pid_ = -1;
+    if (posix_spawn(&pid_, AISFW_SIM_PROGRAM, &actions, nullptr, argv.data(), environ) != 0)
+      pid_ = -1;
     posix_spawn_file_actions_destroy(&actions);
     close(out[1]);
     stdout_ = fdopen(out[0], "r");
@@ -95,7 +96,9 @@ struct Lines final : comm::ReceiveConsumers {
   }
   void ResetInfoCollector() override {}
   void SetProgress(int) override {}
-  bool Seen(const std::string& line) const { return std::find(all.begin(), all.end(), line) != all.end(); }
+  bool Seen(const std::string& line) const {
+    return std::find(all.begin(), all.end(), line) != all.end();
+  }
 
   std::vector<std::string> all;
   std::vector<long> replies;
@@ -103,13 +106,14 @@ struct Lines final : comm::ReceiveConsumers {
 };
 
 TEST(SimProgram, UpgradesAKernelOverItsPseudoTerminalAndStopsOnSigint) {
-  const fs::path dir = fs::path(::testing::TempDir()) / ("aisfw-simprog-" + std::to_string(getpid()));
+  const fs::path dir =
+      fs::path(::testing::TempDir()) / ("aisfw-simprog-" + std::to_string(getpid()));
   fs::remove_all(dir);
   fs::create_directories(dir);
   const fs::path link = dir / "ttyAIS";
 
-  SimProcess sim({"--quiet", "--out", (dir / "parts").string(), "--link", link.string(), "--countdown-ms", "50",
-                  "--programming-ms", "50", "--serial", "5550123"});
+  SimProcess sim({"--quiet", "--out", (dir / "parts").string(), "--link", link.string(),
+                  "--countdown-ms", "50", "--programming-ms", "50", "--serial", "5550123"});
   const std::string first = sim.FirstLine();
   ASSERT_EQ(first.rfind("port: /dev/pts/", 0), 0u) << first;
   ASSERT_EQ(fs::read_symlink(link).string(), first.substr(6));
@@ -119,10 +123,13 @@ TEST(SimProgram, UpgradesAKernelOverItsPseudoTerminalAndStopsOnSigint) {
   comm::LineWatchState state;
   Lines lines;
   comm::ReceiveLineAssembler assembler(state, lines);
-  port.OnRxChar = [&](comm::TThreadComm& sender, std::uint32_t count) { assembler.OnRxChar(sender, count); };
+  port.OnRxChar = [&](comm::TThreadComm& sender, std::uint32_t count) {
+    assembler.OnRxChar(sender, count);
+  };
   port.SetDeviceName(link.string());
   const auto send = [&](const std::string& bytes) {
-    ASSERT_EQ(port.Write(bytes.data(), static_cast<std::int32_t>(bytes.size())), static_cast<std::int32_t>(bytes.size()));
+    ASSERT_EQ(port.Write(bytes.data(), static_cast<std::int32_t>(bytes.size())),
+              static_cast<std::int32_t>(bytes.size()));
   };
   const auto probe = [&] {
     send(FrameSentence("PZLX,C,DBG,700,1,,,,,,"));
@@ -149,11 +156,13 @@ TEST(SimProgram, UpgradesAKernelOverItsPseudoTerminalAndStopsOnSigint) {
 
   send(FrameSentence("PZLX,R,DBG,107,1,,0,,0,,0"));
   ASSERT_TRUE(loop.RunUntil([&] { return lines.partReply == 1; }, kDeadline));
-  for (int i = 0; i < 5; ++i) send(FrameSentence("PZLX,R,DBG,103," + std::to_string(total) + ",,0,,0,,0"));
+  for (int i = 0; i < 5; ++i)
+    send(FrameSentence("PZLX,R,DBG,103," + std::to_string(total) + ",,0,,0,,0"));
   ASSERT_TRUE(loop.RunUntil([&] { return lines.Seen("wait for firmware upgrade"); }, kDeadline));
   for (long block = 1; block <= total; ++block) {
     send(std::string(image.begin() + (block - 1) * 263, image.begin() + block * 263));
-    ASSERT_TRUE(loop.RunUntil([&] { return lines.replies.size() == static_cast<std::size_t>(block); }, kDeadline));
+    ASSERT_TRUE(loop.RunUntil(
+        [&] { return lines.replies.size() == static_cast<std::size_t>(block); }, kDeadline));
     EXPECT_EQ(lines.replies.back(), block == total ? -8889 : block);
   }
   std::uint32_t sum = 0;
@@ -161,7 +170,8 @@ TEST(SimProgram, UpgradesAKernelOverItsPseudoTerminalAndStopsOnSigint) {
   char text[16];
   std::snprintf(text, sizeof text, "%08X", sum);
   send(FrameSentence(std::string("PTPS,040,") + text));
-  ASSERT_TRUE(loop.RunUntil([&] { return lines.replies.size() == static_cast<std::size_t>(total) + 1; }, kDeadline));
+  ASSERT_TRUE(loop.RunUntil(
+      [&] { return lines.replies.size() == static_cast<std::size_t>(total) + 1; }, kDeadline));
   EXPECT_EQ(lines.replies.back(), -8888);
 
   std::ifstream kernel(dir / "parts" / "kernel.bin", std::ios::binary);
@@ -186,8 +196,8 @@ TEST(SimProgram, HelpDocumentsEveryOptionAndFault) {
   char buffer[512];
   while (std::fgets(buffer, sizeof buffer, help) != nullptr) text += buffer;
   EXPECT_EQ(pclose(help), 0);
-  for (const char* option : {"--baud", "--firmware", "--serial", "--class", "--language", "--out", "--link", "--seed",
-                             "--quiet", "--fault"}) {
+  for (const char* option : {"--baud", "--firmware", "--serial", "--class", "--language", "--out",
+                             "--link", "--seed", "--quiet", "--fault"}) {
     EXPECT_NE(text.find(option), std::string::npos) << option;
   }
   for (const FaultDescription& d : FaultDescriptions()) {

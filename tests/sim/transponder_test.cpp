@@ -27,12 +27,13 @@ std::vector<std::uint8_t> ReadFile(const fs::path& path) {
 // A small image of `codeBytes` pseudo-random bytes.
 std::vector<std::uint8_t> SmallImage(std::size_t codeBytes, std::uint8_t salt = 0) {
   std::vector<std::uint8_t> code(codeBytes);
-  for (std::size_t i = 0; i < codeBytes; ++i) code[i] = static_cast<std::uint8_t>(i * 131 + salt + (i >> 8));
+  for (std::size_t i = 0; i < codeBytes; ++i)
+    code[i] = static_cast<std::uint8_t>(i * 131 + salt + (i >> 8));
   return firmware::PackImage(code);
 }
 
 const std::vector<std::string> kInfoBlock = {
-    "[STATIC DATA]", "Firmware=V1.0.0",       "S/N:(1234567)",    "[ClassA]=0",
+    "[STATIC DATA]",        "Firmware=V1.0.0",       "S/N:(1234567)",     "[ClassA]=0",
     "[END OF STATIC DATA]", "[MKD]Language=1,2,3,5", "[DEVICE DATA END]",
 };
 
@@ -96,13 +97,16 @@ TEST_F(TransponderTest, PlaysTheWholeUpgradeAndKeepsBothPartsByteForByte) {
     const auto seenBefore = host.seen.size();
     const ScriptedHost::Transfer k = host.RunTransfer(kernel, classDigit == 1);
     // The countdown came before any block was taken.
-    const std::vector<std::string> countdown(host.seen.begin() + static_cast<std::ptrdiff_t>(seenBefore),
-                                             host.seen.begin() + static_cast<std::ptrdiff_t>(seenBefore) + 6);
-    EXPECT_EQ(countdown, (std::vector<std::string>{"5", "4", "3", "2", "1", "wait for firmware upgrade"}));
+    const std::vector<std::string> countdown(
+        host.seen.begin() + static_cast<std::ptrdiff_t>(seenBefore),
+        host.seen.begin() + static_cast<std::ptrdiff_t>(seenBefore) + 6);
+    EXPECT_EQ(countdown,
+              (std::vector<std::string>{"5", "4", "3", "2", "1", "wait for firmware upgrade"}));
     ASSERT_EQ(k.verdict, -8888);
     const long kernelBlocks = static_cast<long>(kernel.size() / firmware::kBlockSize);
     ASSERT_EQ(k.replies.size(), static_cast<std::size_t>(kernelBlocks));
-    for (long i = 1; i < kernelBlocks; ++i) EXPECT_EQ(k.replies[static_cast<std::size_t>(i - 1)], i);
+    for (long i = 1; i < kernelBlocks; ++i)
+      EXPECT_EQ(k.replies[static_cast<std::size_t>(i - 1)], i);
     EXPECT_EQ(k.replies.back(), -8889);
 
     host.Command("PZLX,R,DBG,107,2,,0,,0,,0");
@@ -130,7 +134,8 @@ TEST_F(TransponderTest, IdleTrafficIsValidNmeaAndAis) {
     if (line.rfind("!AIVDM,", 0) == 0) {
       ++vdm;
       nmea::SentenceRecord record{};
-      EXPECT_TRUE(library.ParseSentence(line + "\r\n", record)) << line << ": " << nmea::FaultName(library.LastFault());
+      EXPECT_TRUE(library.ParseSentence(line + "\r\n", record))
+          << line << ": " << nmea::FaultName(library.LastFault());
     }
   }
   EXPECT_GE(rmc, 2);
@@ -144,9 +149,11 @@ TEST_F(TransponderTest, AtAnotherLineSpeedItNeitherUnderstandsNorIsUnderstood) {
   ScriptedHost host(device);
   device.SetHostBaud(38400);
   host.Probe(16);
-  EXPECT_FALSE(host.WaitLine([](const std::string& l) { return l.find("STATIC DATA") != std::string::npos ||
-                                                               l.find("$GP") != std::string::npos; },
-                             3000));
+  EXPECT_FALSE(host.WaitLine(
+      [](const std::string& l) {
+        return l.find("STATIC DATA") != std::string::npos || l.find("$GP") != std::string::npos;
+      },
+      3000));
   // Back at its speed: the first line still carries the garbage before it.
   device.SetHostBaud(115200);
   host.Probe(16);
@@ -162,8 +169,9 @@ TEST_F(TransponderTest, OptionalInformationLinesCanBeOmitted) {
   VirtualTransponder device(config);
   ScriptedHost host(device);
   host.Probe(16);
-  EXPECT_EQ(host.ReadInfoBlock(), (std::vector<std::string>{"[STATIC DATA]", "Firmware=V3.1.4", "S/N:(7654321)",
-                                                            "[END OF STATIC DATA]", "[DEVICE DATA END]"}));
+  EXPECT_EQ(host.ReadInfoBlock(),
+            (std::vector<std::string>{"[STATIC DATA]", "Firmware=V3.1.4", "S/N:(7654321)",
+                                      "[END OF STATIC DATA]", "[DEVICE DATA END]"}));
 }
 
 TEST_F(TransponderTest, DamagedAndIncompleteBlocksAreAnsweredWithThePreviousNumber) {
@@ -248,7 +256,8 @@ TEST_F(TransponderTest, EachFaultGivesItsReply) {
          EXPECT_EQ(t.replies.back(), 9);  // block 7 answered as 9: the tool abandons
        }},
       {"program-fail", [](const auto& t, auto&) { EXPECT_EQ(t.verdict, -4444); }},
-      {"program-fail:2", [](const auto& t, auto&) { EXPECT_EQ(t.verdict, -8888); }},  // kernel unaffected
+      {"program-fail:2",
+       [](const auto& t, auto&) { EXPECT_EQ(t.verdict, -8888); }},  // kernel unaffected
       {"bad-sum", [](const auto& t, auto&) { EXPECT_EQ(t.verdict, -4445); }},
       {"silent:4",
        [](const auto& t, auto& device) {
@@ -323,9 +332,10 @@ TEST_F(TransponderTest, NoiseFallsBetweenLinesButNeverInsideTheInformationBlock)
     host.WaitLine([](const std::string&) { return false; }, 4000);
     int noise = 0;
     for (const std::string& line : host.seen) {
-      const bool sentence = (line[0] == '$' || line[0] == '!') && nmea::VerifyChecksum((line + "\r\n").c_str());
-      if (!sentence && line.find("DATA") == std::string::npos && line.find('=') == std::string::npos &&
-          line.find("S/N") == std::string::npos) {
+      const bool sentence =
+          (line[0] == '$' || line[0] == '!') && nmea::VerifyChecksum((line + "\r\n").c_str());
+      if (!sentence && line.find("DATA") == std::string::npos &&
+          line.find('=') == std::string::npos && line.find("S/N") == std::string::npos) {
         ++noise;
       }
       if (std::string(kind) == "long-lines" && !sentence && line.size() > 82) ++noise;
