@@ -1,6 +1,6 @@
-// The serial platform layer on Linux: termios for the line, termios2 for the
-// exact speed (line_speed.cpp), poll() on the port plus an eventfd as the
-// cancellable wait.
+// The serial platform layer on Linux: termios for the line (mapped in
+// termios_mapping.cpp), termios2 for the exact speed (line_speed.cpp), poll()
+// on the port plus an eventfd as the cancellable wait.
 
 #include <fcntl.h>
 #include <linux/serial.h>
@@ -19,6 +19,7 @@
 
 #include "comm/line_speed.h"
 #include "comm/serial_platform.h"
+#include "comm/termios_mapping.h"
 
 namespace comm {
 namespace {
@@ -64,59 +65,12 @@ class PosixSerialHandle final : public SerialHandle {
   int ApplyLineSettings(const LineSettings& s) override {
     termios tio{};
     if (tcgetattr(fd_, &tio) != 0) return lastError_ = errno;
-    if (s.ByteSize < 5 || s.ByteSize > 8) return lastError_ = EINVAL;
-    static constexpr tcflag_t kSizes[] = {CS5, CS6, CS7, CS8};
-    tio.c_cflag &= ~(CSIZE | PARENB | PARODD | CMSPAR | CSTOPB);
-    tio.c_cflag |= kSizes[s.ByteSize - 5];
-    switch (s.Parity) {
-      case paNone:
-        break;
-      case paOdd:
-        tio.c_cflag |= PARENB | PARODD;
-        break;
-      case paEven:
-        tio.c_cflag |= PARENB;
-        break;
-      case paMark:
-        tio.c_cflag |= PARENB | CMSPAR | PARODD;
-        break;
-      case paSpace:
-        tio.c_cflag |= PARENB | CMSPAR;
-        break;
-    }
-    // 1.5 stop bits exist only with 5 data bits, where CSTOPB means 1.5.
-    if (s.StopBits != sb10) tio.c_cflag |= CSTOPB;
-    if (s.Options & OptionBit(coParityCheck)) {
-      tio.c_iflag |= INPCK;
-    } else {
-      tio.c_iflag &= ~INPCK;
-    }
-    tio.c_cc[VSTART] = static_cast<cc_t>(s.XonChar);
-    tio.c_cc[VSTOP] = static_cast<cc_t>(s.XoffChar);
-    switch (s.FlowControl) {
-      case fcDefault:  // keep what the line has (raw, no flow control, from the open)
-      case fcDTR:      // no DTR/DSR handshake in the tty layer
-        break;
-      case fcNone:
-        tio.c_cflag &= ~CRTSCTS;
-        tio.c_iflag &= ~(IXON | IXOFF);
-        break;
-      case fcCTS:
-        tio.c_cflag |= CRTSCTS;
-        tio.c_iflag &= ~(IXON | IXOFF);
-        break;
-      case fcSoftware:
-        tio.c_cflag &= ~CRTSCTS;
-        tio.c_iflag |= IXON | IXOFF;
-        break;
-    }
+    if (const int error = MapLineSettings(s, tio); error != 0) return lastError_ = error;
     if (tcsetattr(fd_, TCSANOW, &tio) != 0) return lastError_ = errno;
     if (const int error = SetLineSpeed(fd_, s.BaudRate); error != 0) return lastError_ = error;
-    // A driver may round to the nearest divisor; one that fell back to
-    // another rate altogether did not take the setting.
-    const std::uint32_t actual = GetLineSpeed(fd_);
-    const std::uint32_t off = actual > s.BaudRate ? actual - s.BaudRate : s.BaudRate - actual;
-    if (actual != 0 && off > s.BaudRate / 33) return lastError_ = EINVAL;
+    // A driver may round to a nearby divisor; one that fell back to another
+    // rate altogether did not take the setting.
+    if (!RateTaken(s.BaudRate, GetLineSpeed(fd_))) return lastError_ = EINVAL;
     bitsPerSecond_ = s.BaudRate;
     return 0;
   }
