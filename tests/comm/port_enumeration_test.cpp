@@ -4,12 +4,19 @@
 
 #include "comm/port_enumeration.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <unistd.h>
 
+#include <algorithm>
+#include <atomic>
 #include <filesystem>
 #include <fstream>
+#include <future>
 #include <mutex>
 #include <set>
+#include <thread>
 
 #include "comm/comm.h"
 #include "comm/hotplug_monitor.h"
@@ -216,12 +223,43 @@ TEST(Hotplug, KernelEventsOfTtyDevicesAreRecognised) {
   EXPECT_FALSE(IsTtyAddOrRemove(changed.data(), changed.size()));
 }
 
-TEST(Hotplug, StartsAndStopsWhicheverWayItListens) {
+// One descriptor left: the kernel's event socket takes it and the eventfd
+// that would wake the wait on it cannot be made. The monitor must rescan
+// instead, and its destruction must return rather than wait for ever.
+TEST(Hotplug, WithoutItsEventfdItRescansAndStillStops) {
   LoopDispatcher loop;
   GivenPorts ports;
-  HotplugMonitor monitor(loop, ports, [] {});
-  SUCCEED() << (monitor.ActiveMode() == HotplugMonitor::Mode::KernelEvents ? "kernel events"
-                                                                           : "rescan");
+  ports.list = {"ttyUSB0"};
+  auto changes = std::make_shared<std::atomic<int>>(0);
+
+  rlimit saved{};
+  ASSERT_EQ(getrlimit(RLIMIT_NOFILE, &saved), 0);
+  const int lowestFree = open("/dev/null", O_RDONLY | O_CLOEXEC);
+  ASSERT_GE(lowestFree, 0);
+  close(lowestFree);
+  rlimit tight = saved;
+  tight.rlim_cur = static_cast<rlim_t>(lowestFree) + 1;
+  ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &tight), 0);
+  auto monitor = std::make_unique<HotplugMonitor>(
+      loop, ports, [changes] { ++*changes; }, HotplugMonitor::Mode::KernelEvents, 20ms);
+  ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &saved), 0);
+  EXPECT_EQ(monitor->ActiveMode(), HotplugMonitor::Mode::Rescan);
+
+  {
+    std::lock_guard lock(ports.mutex);
+    ports.list.push_back("ttyACM0");
+  }
+  EXPECT_TRUE(loop.RunUntil([&] { return *changes == 1; }, 10s));
+
+  // Destroyed on a thread of its own, so a hang fails the test instead of
+  // stopping the run.
+  auto gone = std::make_shared<std::promise<void>>();
+  std::future<void> done = gone->get_future();
+  std::thread([m = std::move(monitor), gone]() mutable {
+    m.reset();
+    gone->set_value();
+  }).detach();
+  EXPECT_EQ(done.wait_for(10s), std::future_status::ready) << "the monitor did not stop";
 }
 
 }  // namespace
