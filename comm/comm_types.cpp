@@ -3,6 +3,7 @@
 namespace comm {
 namespace {
 
+static_assert(br256000 + 1 == kBaudRateCount, "kBaudRateCount counts the TBaudRate members");
 constexpr std::uint32_t kRates[kBaudRateCount] = {110,   300,   600,    1200,   2400,
                                                   4800,  9600,  14400,  19200,  38400,
                                                   56000, 57600, 115200, 128000, 256000};

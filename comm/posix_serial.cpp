@@ -1,6 +1,7 @@
 // The serial platform layer on Linux: termios for the line (mapped in
 // termios_mapping.cpp), termios2 for the exact speed (line_speed.cpp), poll()
-// on the port plus an eventfd as the cancellable wait.
+// on the port plus an eventfd as the cancellable wait, and the check whether
+// a port is free, which changes nothing on it.
 
 #include <fcntl.h>
 #include <linux/serial.h>
@@ -18,6 +19,7 @@
 #include <cstring>
 
 #include "comm/line_speed.h"
+#include "comm/port_holders.h"
 #include "comm/serial_platform.h"
 #include "comm/termios_mapping.h"
 
@@ -299,6 +301,13 @@ class PosixSerialPlatform final : public SerialPlatform {
       error = DescribeOpenError(path, errno);
       return nullptr;
     }
+    // Root passes another program's TIOCEXCL; leave that program its port
+    // as any other user must, untouched.
+    if (HeldExclusively(fd)) {
+      close(fd);
+      error = BusyError(path);
+      return nullptr;
+    }
     // Exclusive before anything touches the line: flock keeps out a second
     // opener even when running as root, which TIOCEXCL does not.
     if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
@@ -341,6 +350,28 @@ class PosixSerialPlatform final : public SerialPlatform {
       return nullptr;
     }
     return std::make_unique<PosixSerialHandle>(fd, wakeFd);
+  }
+
+  bool IsFree(const std::string& name) override {
+    const std::string path = PortDevicePath(name);
+    // Any program with it open holds it, with a lock or without. Looked at
+    // before the trial open, so a port in use is not even opened.
+    if (!OpenHolders(path).empty()) return false;
+    const int fd = open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return false;
+    termios tio{};
+    // A terminal, with nobody's exclusive flag (root passes it) and nobody's
+    // lock; the lock taken here goes with the close.
+    const bool free =
+        tcgetattr(fd, &tio) == 0 && !HeldExclusively(fd) && flock(fd, LOCK_EX | LOCK_NB) == 0;
+    close(fd);
+    return free;
+  }
+
+ private:
+  static bool HeldExclusively(int fd) {
+    int exclusive = 0;
+    return ioctl(fd, TIOCGEXCL, &exclusive) == 0 && exclusive != 0;
   }
 };
 

@@ -21,6 +21,7 @@
 #include "comm/comm.h"
 #include "comm/hotplug_monitor.h"
 #include "tests/comm/pty_pair.h"
+#include "tests/comm/temp_dir.h"
 
 namespace comm {
 namespace {
@@ -28,8 +29,8 @@ namespace {
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
-// A platform whose trial opens succeed for the names it is told, and which
-// records every name it was asked to open.
+// A platform whose check finds free the names it is told, and which records
+// every name it was asked about. The enumerator never opens a port.
 class ListedPlatform final : public SerialPlatform {
  public:
   struct Opened final : SerialHandle {
@@ -47,10 +48,14 @@ class ListedPlatform final : public SerialPlatform {
   ListedPlatform(std::set<std::string> openable, std::vector<std::string>* asked)
       : openable_(std::move(openable)), asked_(asked) {}
   std::unique_ptr<SerialHandle> Open(const std::string& name, PortError& error) override {
-    asked_->push_back(name);
+    ADD_FAILURE() << "opened " << name;
     if (openable_.count(name)) return std::make_unique<Opened>();
     error = {PortErrorKind::Busy, 16, "busy"};
     return nullptr;
+  }
+  bool IsFree(const std::string& name) override {
+    asked_->push_back(name);
+    return openable_.count(name) > 0;
   }
 
  private:
@@ -61,8 +66,7 @@ class ListedPlatform final : public SerialPlatform {
 class SysfsTree : public ::testing::Test {
  protected:
   void SetUp() override {
-    root_ = fs::path(::testing::TempDir()) / ("aisfw-sysfs-" + std::to_string(getpid()));
-    fs::remove_all(root_);
+    root_ = dir_.Path() / "sys-class-tty";
     for (const char* name : {"ttyUSB10", "ttyUSB2", "ttyUSB0", "ttyACM0", "ttyS0", "ttyS1"}) {
       fs::create_directories(root_ / name / "device");
     }
@@ -70,33 +74,56 @@ class SysfsTree : public ::testing::Test {
     std::ofstream(root_ / "ttyS1" / "type") << "0\n";  // a legacy placeholder, no UART
     fs::create_directories(root_ / "tty1");            // virtual terminals: no device
     fs::create_directories(root_ / "ptmx");
+    std::ofstream(consoles_) << "";
   }
-  void TearDown() override { fs::remove_all(root_); }
+  std::unique_ptr<SysfsPortEnumerator> Ports(std::set<std::string> free,
+                                             std::vector<std::string>& asked) {
+    return std::make_unique<SysfsPortEnumerator>(
+        root_, std::make_unique<ListedPlatform>(std::move(free), &asked), consoles_);
+  }
+  testing::TempDir dir_;
   fs::path root_;
+  fs::path consoles_ = dir_.Path() / "consoles";
 };
 
 TEST_F(SysfsTree, PresentPortsAreTheTtysWithADeviceSortedByPrefixThenNumber) {
   std::vector<std::string> asked;
-  SysfsPortEnumerator ports(
-      root_, std::make_unique<ListedPlatform>(std::set<std::string>{"ttyUSB2"}, &asked));
+  auto ports = Ports({"ttyUSB2", "ttyS0"}, asked);
   PortLists lists;
-  ListPresentPorts(ports, lists);
+  ListPresentPorts(*ports, lists);
   EXPECT_EQ(lists.PresentPorts,
             (std::vector<std::string>{"ttyACM0", "ttyS0", "ttyUSB0", "ttyUSB2", "ttyUSB10"}));
 
-  ListAvailablePorts(ports, lists);
-  EXPECT_EQ(lists.AvailablePorts, std::vector<std::string>{"ttyUSB2"});
-  EXPECT_EQ(asked, lists.PresentPorts);  // every present port tried, in order
+  ListAvailablePorts(*ports, lists);
+  EXPECT_EQ(lists.AvailablePorts, (std::vector<std::string>{"ttyS0", "ttyUSB2"}));
+  EXPECT_EQ(asked, lists.PresentPorts);  // every present port checked, in order
 
-  ports.AddExtraPort("/dev/pts/7");
-  ListPresentPorts(ports, lists);
+  ports->AddExtraPort("/dev/pts/7");
+  ListPresentPorts(*ports, lists);
   EXPECT_EQ(lists.PresentPorts.front(), "/dev/pts/7");
+}
+
+TEST_F(SysfsTree, AConsoleStaysInTheListButIsNeitherCheckedNorAvailable) {
+  std::ofstream(consoles_) << "ttyS0                -W- (EC  p a)    4:64\n"
+                              "tty0                 -WU (E     )    4:1\n";
+  std::vector<std::string> asked;
+  auto ports = Ports({"ttyUSB2", "ttyS0"}, asked);
+  PortLists lists;
+  ListPresentPorts(*ports, lists);
+  ListAvailablePorts(*ports, lists);
+  EXPECT_EQ(lists.PresentPorts.size(), 5u);  // typed or picked by name it still opens
+  EXPECT_EQ(lists.AvailablePorts, std::vector<std::string>{"ttyUSB2"});
+  EXPECT_EQ(std::count(asked.begin(), asked.end(), "ttyS0"),
+            0);  // no probe written into the console
+  EXPECT_TRUE(ports->IsConsole("/dev/ttyS0"));
+  EXPECT_FALSE(ports->IsConsole("ttyS1"));
 }
 
 TEST_F(SysfsTree, AListThatCannotBeReadKeepsThePreviousOne) {
   std::vector<std::string> asked;
   SysfsPortEnumerator missing(root_ / "absent",
-                              std::make_unique<ListedPlatform>(std::set<std::string>{}, &asked));
+                              std::make_unique<ListedPlatform>(std::set<std::string>{}, &asked),
+                              consoles_);
   PortLists lists{{"ttyUSB0"}, {}};
   ListPresentPorts(missing, lists);
   EXPECT_EQ(lists.PresentPorts, std::vector<std::string>{"ttyUSB0"});
@@ -124,8 +151,7 @@ class GivenPorts final : public PortEnumerator {
     return true;
   }
   bool OpensExclusively(const std::string& name) override {
-    PortError error;
-    return MakeSystemSerialPlatform()->Open(name, error) != nullptr;
+    return MakeSystemSerialPlatform()->IsFree(name);
   }
   std::mutex mutex;
   std::vector<std::string> list;
