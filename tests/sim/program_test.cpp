@@ -1,9 +1,12 @@
 // aisfw-sim as a program: started on its pseudo-terminal, talked to through
 // the serial port component as the tool will, and stopped with SIGINT.
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <poll.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/ioctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -68,6 +71,11 @@ class SimProcess {
   // Sends `signal` and waits for the exit; the exit status, or -1.
   int Stop(int signal) {
     kill(pid_, signal);
+    return WaitForExit();
+  }
+
+  // Waits for the program to end by itself; the exit status, or -1.
+  int WaitForExit() {
     const auto deadline = std::chrono::steady_clock::now() + kDeadline;
     int status = 0;
     while (std::chrono::steady_clock::now() < deadline) {
@@ -189,6 +197,99 @@ TEST(SimProgram, StopsCleanlyOnSigterm) {
   EXPECT_EQ(sim.Stop(SIGTERM), 0);
 }
 
+TEST(SimProgram, AHangUpLetsItsLastAnswerReachTheHostFirst) {
+  SimProcess sim({"--quiet", "--fault", "hangup:2", "--countdown-ms", "20"});
+  const std::string first = sim.FirstLine();
+  ASSERT_EQ(first.rfind("port: /dev/pts/", 0), 0u) << first;
+
+  comm::LoopDispatcher loop;
+  comm::TComm port(loop);
+  comm::LineWatchState state;
+  Lines lines;
+  comm::ReceiveLineAssembler assembler(state, lines);
+  std::vector<std::int32_t> errors;
+  port.OnRxChar = [&](comm::TThreadComm& sender, std::uint32_t count) {
+    assembler.OnRxChar(sender, count);
+  };
+  port.OnError = [&](comm::TThreadComm&, std::int32_t e) { errors.push_back(e); };
+  port.SetBaudRate(comm::br115200);
+  port.SetDeviceName(first.substr(6));
+  port.Open();
+  ASSERT_TRUE(port.Connected()) << port.LastOpenError().Message;
+  const auto send = [&](const std::string& bytes) {
+    port.Write(bytes.data(), static_cast<std::int32_t>(bytes.size()));
+  };
+
+  std::vector<std::uint8_t> code(4 * 256);
+  for (std::size_t i = 0; i < code.size(); ++i) code[i] = static_cast<std::uint8_t>(i * 5 + 1);
+  const std::vector<std::uint8_t> image = firmware::PackImage(code);
+  send(FrameSentence("PZLX,R,DBG,103,5,,0,,0,,0"));
+  ASSERT_TRUE(loop.RunUntil([&] { return lines.Seen("wait for firmware upgrade"); }, kDeadline));
+  send(std::string(image.begin(), image.begin() + 263));
+  ASSERT_TRUE(loop.RunUntil([&] { return lines.replies.size() == 1; }, kDeadline));
+  send(std::string(image.begin() + 263, image.begin() + 526));
+  // The answer to block 2 first, then the hang-up.
+  ASSERT_TRUE(loop.RunUntil([&] { return !errors.empty(); }, kDeadline));
+  EXPECT_EQ(lines.replies, (std::vector<long>{1, 2}));
+  EXPECT_TRUE(errors.front() & comm::CE_HANGUP);
+  port.Close();
+  EXPECT_EQ(sim.WaitForExit(), 0);
+}
+
+TEST(SimProgram, AHostThatDiesLeavesNoExclusiveFlagBehind) {
+  SimProcess sim({"--quiet"});
+  const std::string first = sim.FirstLine();
+  ASSERT_EQ(first.rfind("port: /dev/pts/", 0), 0u) << first;
+  const std::string path = first.substr(6);
+
+  const auto exclusiveFlag = [&] {
+    const int fd = open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return errno == EBUSY ? 1 : -1;  // not root: the flag keeps us out
+    int flag = -1;
+    ioctl(fd, TIOCGEXCL, &flag);
+    close(fd);
+    return flag;
+  };
+
+  // While the tool holds the port its flag stays (only root gets in to look).
+  comm::LoopDispatcher loop;
+  comm::TComm tool(loop);
+  tool.SetDeviceName(path);
+  tool.Open();
+  ASSERT_TRUE(tool.Connected()) << tool.LastOpenError().Message;
+  EXPECT_EQ(exclusiveFlag(), 1);
+  EXPECT_EQ(exclusiveFlag(), 1);
+  tool.Close();
+
+  // A tool killed while it held the port: the flag set, never cleared.
+  const int killed = open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+  ASSERT_GE(killed, 0);
+  ASSERT_EQ(ioctl(killed, TIOCEXCL), 0);
+  close(killed);
+  const auto deadline = std::chrono::steady_clock::now() + kDeadline;
+  while (exclusiveFlag() != 0 && std::chrono::steady_clock::now() < deadline) usleep(10000);
+  EXPECT_EQ(exclusiveFlag(), 0);
+  EXPECT_EQ(sim.Stop(SIGTERM), 0);
+}
+
+TEST(SimProgram, OutputNobodyReadsIsDroppedNotKeptForTheNextHost) {
+  SimProcess sim({"--quiet"});
+  const std::string first = sim.FirstLine();
+  ASSERT_EQ(first.rfind("port: /dev/pts/", 0), 0u) << first;
+  // About six idle sentences go out while nobody has the port open.
+  usleep(1500 * 1000);
+  const int fd = open(first.substr(6).c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+  ASSERT_GE(fd, 0);
+  int unread = -1;
+  ASSERT_EQ(ioctl(fd, FIONREAD, &unread), 0);
+  EXPECT_LT(unread, 70);  // no stale line (at most one fresh one)
+  // What comes now is fresh output.
+  pollfd arrived{fd, POLLIN, 0};
+  EXPECT_EQ(poll(&arrived, 1, 5000), 1);
+  close(fd);
+  EXPECT_EQ(sim.Stop(SIGTERM), 0);
+}
+
 TEST(SimProgram, HelpDocumentsEveryOptionAndFault) {
   std::FILE* help = popen(AISFW_SIM_PROGRAM " --help", "r");
   ASSERT_NE(help, nullptr);
@@ -197,7 +298,8 @@ TEST(SimProgram, HelpDocumentsEveryOptionAndFault) {
   while (std::fgets(buffer, sizeof buffer, help) != nullptr) text += buffer;
   EXPECT_EQ(pclose(help), 0);
   for (const char* option : {"--baud", "--firmware", "--serial", "--class", "--language", "--out",
-                             "--link", "--seed", "--quiet", "--fault"}) {
+                             "--link", "--seed", "--quiet", "--fault", "--countdown-ms",
+                             "--countdown", "--programming-ms", "--give-up-ms"}) {
     EXPECT_NE(text.find(option), std::string::npos) << option;
   }
   for (const FaultDescription& d : FaultDescriptions()) {
