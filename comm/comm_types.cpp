@@ -3,8 +3,10 @@
 namespace comm {
 namespace {
 
-constexpr std::uint32_t kRates[kBaudRateCount] = {110,   300,   600,   1200,   2400,   4800,   9600,  14400,
-                                                  19200, 38400, 56000, 57600, 115200, 128000, 256000};
+static_assert(br256000 + 1 == kBaudRateCount, "kBaudRateCount counts the TBaudRate members");
+constexpr std::uint32_t kRates[kBaudRateCount] = {110,   300,   600,    1200,   2400,
+                                                  4800,  9600,  14400,  19200,  38400,
+                                                  56000, 57600, 115200, 128000, 256000};
 constexpr std::uint32_t kEventValues[] = {EV_BREAK, EV_CTS,    EV_DSR,    EV_ERR,    EV_RING,
                                           EV_RLSD,  EV_RXCHAR, EV_RXFLAG, EV_TXEMPTY};
 

@@ -19,7 +19,8 @@ namespace {
 constexpr unsigned kKernelEventGroup = 1;
 
 int OpenKernelEventSocket() {
-  const int fd = socket(AF_NETLINK, SOCK_DGRAM | SOCK_CLOEXEC | SOCK_NONBLOCK, NETLINK_KOBJECT_UEVENT);
+  const int fd =
+      socket(AF_NETLINK, SOCK_DGRAM | SOCK_CLOEXEC | SOCK_NONBLOCK, NETLINK_KOBJECT_UEVENT);
   if (fd < 0) return -1;
   sockaddr_nl address{};
   address.nl_family = AF_NETLINK;
@@ -57,18 +58,34 @@ HotplugMonitor::HotplugMonitor(MainThreadDispatcher& dispatcher, PortEnumerator&
       mode_(Mode::Rescan),
       alive_(std::make_shared<bool>(true)) {
   if (preferred == Mode::KernelEvents) socket_ = OpenKernelEventSocket();
+  // Without its wake-up the wait on the socket could not be ended.
+  if (socket_ >= 0) wakeFd_ = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+  if (socket_ >= 0 && wakeFd_ < 0) {
+    close(socket_);
+    socket_ = -1;
+  }
   if (socket_ >= 0) mode_ = Mode::KernelEvents;
-  wakeFd_ = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+  // The list to compare with is taken now: a port plugged in before the
+  // thread gets going is a change too.
+  if (mode_ == Mode::Rescan && ports_.PresentPortNames(known_))
+    std::sort(known_.begin(), known_.end());
   thread_ = std::thread(&HotplugMonitor::Run, this);
 }
 
 HotplugMonitor::~HotplugMonitor() {
   *alive_ = false;
-  const std::uint64_t one = 1;
-  [[maybe_unused]] const ssize_t n = write(wakeFd_, &one, sizeof one);
+  {
+    std::lock_guard lock(stopMutex_);
+    stop_ = true;
+  }
+  stopChanged_.notify_all();
+  if (wakeFd_ >= 0) {
+    const std::uint64_t one = 1;
+    [[maybe_unused]] const ssize_t n = write(wakeFd_, &one, sizeof one);
+  }
   thread_.join();
   if (socket_ >= 0) close(socket_);
-  close(wakeFd_);
+  if (wakeFd_ >= 0) close(wakeFd_);
 }
 
 void HotplugMonitor::Notify() {
@@ -78,17 +95,12 @@ void HotplugMonitor::Notify() {
 }
 
 void HotplugMonitor::Run() {
-  std::vector<std::string> known;
-  if (mode_ == Mode::Rescan && ports_.PresentPortNames(known)) std::sort(known.begin(), known.end());
-
   for (;;) {
-    pollfd fds[2] = {{wakeFd_, POLLIN, 0}, {socket_, POLLIN, 0}};
-    const int timeout = mode_ == Mode::Rescan ? static_cast<int>(rescanInterval_.count()) : -1;
-    const int ready = poll(fds, mode_ == Mode::KernelEvents ? 2 : 1, timeout);
-    if (fds[0].revents & POLLIN) return;
-    if (ready < 0) continue;
-
     if (mode_ == Mode::KernelEvents) {
+      pollfd fds[2] = {{wakeFd_, POLLIN, 0}, {socket_, POLLIN, 0}};
+      const int ready = poll(fds, 2, -1);
+      if (fds[0].revents & POLLIN) return;
+      if (ready < 0) continue;
       bool changed = false;
       char message[8192];
       ssize_t n;
@@ -97,11 +109,15 @@ void HotplugMonitor::Run() {
       }
       if (changed) Notify();
     } else {
+      {
+        std::unique_lock lock(stopMutex_);
+        if (stopChanged_.wait_for(lock, rescanInterval_, [this] { return stop_; })) return;
+      }
       std::vector<std::string> now;
       if (!ports_.PresentPortNames(now)) continue;
       std::sort(now.begin(), now.end());
-      if (now != known) {
-        known = std::move(now);
+      if (now != known_) {
+        known_ = std::move(now);
         Notify();
       }
     }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <fstream>
+#include <sstream>
 #include <tuple>
 
 namespace comm {
@@ -26,8 +27,12 @@ bool IsLegacyPlaceholder(const std::filesystem::path& entry) {
 
 }  // namespace
 
-SysfsPortEnumerator::SysfsPortEnumerator(std::filesystem::path sysClassTty, std::unique_ptr<SerialPlatform> platform)
-    : sysClassTty_(std::move(sysClassTty)), platform_(platform ? std::move(platform) : MakeSystemSerialPlatform()) {}
+SysfsPortEnumerator::SysfsPortEnumerator(std::filesystem::path sysClassTty,
+                                         std::unique_ptr<SerialPlatform> platform,
+                                         std::filesystem::path consoles)
+    : sysClassTty_(std::move(sysClassTty)),
+      platform_(platform ? std::move(platform) : MakeSystemSerialPlatform()),
+      consoles_(std::move(consoles)) {}
 
 bool SysfsPortEnumerator::PresentPortNames(std::vector<std::string>& names) {
   std::error_code ec;
@@ -48,8 +53,34 @@ bool SysfsPortEnumerator::PresentPortNames(std::vector<std::string>& names) {
 }
 
 bool SysfsPortEnumerator::OpensExclusively(const std::string& name) {
-  PortError error;
-  return platform_->Open(name, error) != nullptr;  // closed again at once
+  return platform_->IsFree(name);
+}
+
+bool SysfsPortEnumerator::IsConsole(const std::string& name) {
+  std::ifstream in(consoles_);
+  const std::vector<std::string> consoles = ConsoleNames(in);
+  if (consoles.empty()) return false;
+  // By the device the name leads to, so a link (/dev/serial0) counts too.
+  std::error_code ec;
+  const std::filesystem::path device = std::filesystem::weakly_canonical(PortDevicePath(name), ec);
+  for (const std::string& console : consoles) {
+    if (name == console || PortDevicePath(name) == "/dev/" + console ||
+        (!ec && device == "/dev/" + console)) {
+      return true;
+    }
+  }
+  return false;
+}
+
+std::vector<std::string> ConsoleNames(std::istream& procConsoles) {
+  std::vector<std::string> names;
+  std::string line;
+  while (std::getline(procConsoles, line)) {
+    std::istringstream fields(line);
+    std::string name;
+    if (fields >> name) names.push_back(name);
+  }
+  return names;
 }
 
 void SysfsPortEnumerator::AddExtraPort(const std::string& path) {
@@ -57,7 +88,9 @@ void SysfsPortEnumerator::AddExtraPort(const std::string& path) {
   if (std::find(extras_.begin(), extras_.end(), path) == extras_.end()) extras_.push_back(path);
 }
 
-bool PortNameLess(const std::string& a, const std::string& b) { return SplitPortName(a) < SplitPortName(b); }
+bool PortNameLess(const std::string& a, const std::string& b) {
+  return SplitPortName(a) < SplitPortName(b);
+}
 
 void ListPresentPorts(PortEnumerator& ports, PortLists& lists) {
   std::vector<std::string> names;
@@ -71,7 +104,9 @@ void ListAvailablePorts(PortEnumerator& ports, PortLists& lists) {
   // offer the automatic mode a port that has been unplugged.
   lists.AvailablePorts.clear();
   for (const std::string& name : lists.PresentPorts) {
-    if (ports.OpensExclusively(name)) lists.AvailablePorts.push_back(name);
+    if (!ports.IsConsole(name) && ports.OpensExclusively(name)) {
+      lists.AvailablePorts.push_back(name);
+    }
   }
 }
 

@@ -1,6 +1,7 @@
-// The serial platform layer on Linux: termios for the line, termios2 for the
-// exact speed (line_speed.cpp), poll() on the port plus an eventfd as the
-// cancellable wait.
+// The serial platform layer on Linux: termios for the line (mapped in
+// termios_mapping.cpp), termios2 for the exact speed (line_speed.cpp), poll()
+// on the port plus an eventfd as the cancellable wait, and the check whether
+// a port is free, which changes nothing on it.
 
 #include <fcntl.h>
 #include <linux/serial.h>
@@ -18,7 +19,9 @@
 #include <cstring>
 
 #include "comm/line_speed.h"
+#include "comm/port_holders.h"
 #include "comm/serial_platform.h"
+#include "comm/termios_mapping.h"
 
 namespace comm {
 namespace {
@@ -33,7 +36,8 @@ constexpr int kSampleIntervalMs = 50;
 constexpr int kTxCheckIntervalMs = 10;
 
 int RemainingMs(Clock::time_point deadline) {
-  const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+  const auto left =
+      std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
   return left > 0 ? static_cast<int>(left) : 0;
 }
 
@@ -63,50 +67,12 @@ class PosixSerialHandle final : public SerialHandle {
   int ApplyLineSettings(const LineSettings& s) override {
     termios tio{};
     if (tcgetattr(fd_, &tio) != 0) return lastError_ = errno;
-    if (s.ByteSize < 5 || s.ByteSize > 8) return lastError_ = EINVAL;
-    static constexpr tcflag_t kSizes[] = {CS5, CS6, CS7, CS8};
-    tio.c_cflag &= ~(CSIZE | PARENB | PARODD | CMSPAR | CSTOPB);
-    tio.c_cflag |= kSizes[s.ByteSize - 5];
-    switch (s.Parity) {
-      case paNone: break;
-      case paOdd: tio.c_cflag |= PARENB | PARODD; break;
-      case paEven: tio.c_cflag |= PARENB; break;
-      case paMark: tio.c_cflag |= PARENB | CMSPAR | PARODD; break;
-      case paSpace: tio.c_cflag |= PARENB | CMSPAR; break;
-    }
-    // 1.5 stop bits exist only with 5 data bits, where CSTOPB means 1.5.
-    if (s.StopBits != sb10) tio.c_cflag |= CSTOPB;
-    if (s.Options & OptionBit(coParityCheck)) {
-      tio.c_iflag |= INPCK;
-    } else {
-      tio.c_iflag &= ~INPCK;
-    }
-    tio.c_cc[VSTART] = static_cast<cc_t>(s.XonChar);
-    tio.c_cc[VSTOP] = static_cast<cc_t>(s.XoffChar);
-    switch (s.FlowControl) {
-      case fcDefault:  // keep what the line has (raw, no flow control, from the open)
-      case fcDTR:      // no DTR/DSR handshake in the tty layer
-        break;
-      case fcNone:
-        tio.c_cflag &= ~CRTSCTS;
-        tio.c_iflag &= ~(IXON | IXOFF);
-        break;
-      case fcCTS:
-        tio.c_cflag |= CRTSCTS;
-        tio.c_iflag &= ~(IXON | IXOFF);
-        break;
-      case fcSoftware:
-        tio.c_cflag &= ~CRTSCTS;
-        tio.c_iflag |= IXON | IXOFF;
-        break;
-    }
+    if (const int error = MapLineSettings(s, tio); error != 0) return lastError_ = error;
     if (tcsetattr(fd_, TCSANOW, &tio) != 0) return lastError_ = errno;
     if (const int error = SetLineSpeed(fd_, s.BaudRate); error != 0) return lastError_ = error;
-    // A driver may round to the nearest divisor; one that fell back to
-    // another rate altogether did not take the setting.
-    const std::uint32_t actual = GetLineSpeed(fd_);
-    const std::uint32_t off = actual > s.BaudRate ? actual - s.BaudRate : s.BaudRate - actual;
-    if (actual != 0 && off > s.BaudRate / 33) return lastError_ = EINVAL;
+    // A driver may round to a nearby divisor; one that fell back to another
+    // rate altogether did not take the setting.
+    if (!RateTaken(s.BaudRate, GetLineSpeed(fd_))) return lastError_ = EINVAL;
     bitsPerSecond_ = s.BaudRate;
     return 0;
   }
@@ -148,7 +114,8 @@ class PosixSerialHandle final : public SerialHandle {
         timeout = kSampleIntervalMs;
       if ((mask & EV_TXEMPTY) && txPending_) timeout = kTxCheckIntervalMs;
 
-      pollfd fds[2] = {{wakeFd_, POLLIN, 0}, {fd_, static_cast<short>(waitForInput ? POLLIN : 0), 0}};
+      pollfd fds[2] = {{wakeFd_, POLLIN, 0},
+                       {fd_, static_cast<short>(waitForInput ? POLLIN : 0), 0}};
       if (poll(fds, 2, timeout) < 0 && errno != EINTR) return HangUp(mask, CE_READERROR);
       if (fds[0].revents & POLLIN) DrainWake();
       if (cancelled_) return 0;
@@ -156,7 +123,8 @@ class PosixSerialHandle final : public SerialHandle {
         // Bytes that came before the hang-up are still reported.
         queued = QueuedInput();
         std::uint32_t last = HangUp(mask, CE_HANGUP);
-        if ((mask & EV_RXCHAR) && queued > 0 && consumed_ + static_cast<std::uint64_t>(queued) > reportedArrivals_) {
+        if ((mask & EV_RXCHAR) && queued > 0 &&
+            consumed_ + static_cast<std::uint64_t>(queued) > reportedArrivals_) {
           reportedArrivals_ = consumed_ + static_cast<std::uint64_t>(queued);
           last |= EV_RXCHAR;
         }
@@ -210,7 +178,8 @@ class PosixSerialHandle final : public SerialHandle {
     std::int32_t put = 0;
     // Twice the time the bytes take on the line (11 bits each), plus a
     // second, so even 110 bit/s completes the writes the tool makes.
-    const auto lineMs = static_cast<long long>(count) * 11 * 1000 / std::max<std::uint32_t>(bitsPerSecond_, 1);
+    const auto lineMs =
+        static_cast<long long>(count) * 11 * 1000 / std::max<std::uint32_t>(bitsPerSecond_, 1);
     const auto deadline = Clock::now() + std::chrono::milliseconds(2 * lineMs + 1000);
     while (put < count) {
       const ssize_t n = write(fd_, in + put, static_cast<std::size_t>(count - put));
@@ -332,6 +301,13 @@ class PosixSerialPlatform final : public SerialPlatform {
       error = DescribeOpenError(path, errno);
       return nullptr;
     }
+    // Root passes another program's TIOCEXCL; leave that program its port
+    // as any other user must, untouched.
+    if (HeldExclusively(fd)) {
+      close(fd);
+      error = BusyError(path);
+      return nullptr;
+    }
     // Exclusive before anything touches the line: flock keeps out a second
     // opener even when running as root, which TIOCEXCL does not.
     if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
@@ -375,10 +351,34 @@ class PosixSerialPlatform final : public SerialPlatform {
     }
     return std::make_unique<PosixSerialHandle>(fd, wakeFd);
   }
+
+  bool IsFree(const std::string& name) override {
+    const std::string path = PortDevicePath(name);
+    // Any program with it open holds it, with a lock or without. Looked at
+    // before the trial open, so a port in use is not even opened.
+    if (!OpenHolders(path).empty()) return false;
+    const int fd = open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return false;
+    termios tio{};
+    // A terminal, with nobody's exclusive flag (root passes it) and nobody's
+    // lock; the lock taken here goes with the close.
+    const bool free =
+        tcgetattr(fd, &tio) == 0 && !HeldExclusively(fd) && flock(fd, LOCK_EX | LOCK_NB) == 0;
+    close(fd);
+    return free;
+  }
+
+ private:
+  static bool HeldExclusively(int fd) {
+    int exclusive = 0;
+    return ioctl(fd, TIOCGEXCL, &exclusive) == 0 && exclusive != 0;
+  }
 };
 
 }  // namespace
 
-std::unique_ptr<SerialPlatform> MakeSystemSerialPlatform() { return std::make_unique<PosixSerialPlatform>(); }
+std::unique_ptr<SerialPlatform> MakeSystemSerialPlatform() {
+  return std::make_unique<PosixSerialPlatform>();
+}
 
 }  // namespace comm

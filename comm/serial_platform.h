@@ -64,6 +64,14 @@ class SerialPlatform {
   // Opens `name` for exclusive use, raw, with stale input discarded. On
   // failure returns nullptr and says why in `error`.
   virtual std::unique_ptr<SerialHandle> Open(const std::string& name, PortError& error) = 0;
+  // True when `name` is free for Open now: a terminal that no other program
+  // holds. A check only: it leaves the port as it found it (no line
+  // settings, no flush, no flag cleared that it did not set) and builds no
+  // message. Without a check of its own a platform tries a full Open.
+  virtual bool IsFree(const std::string& name) {
+    PortError ignored;
+    return Open(name, ignored) != nullptr;
+  }
 };
 
 // The platform of this system (POSIX termios).

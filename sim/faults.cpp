@@ -6,19 +6,48 @@ namespace sim {
 
 namespace {
 
+// Counts and block numbers stay far inside the 32-bit counters they meet.
+constexpr long kMaxCount = 1'000'000'000;
+constexpr long kMaxDelayMs = 3'600'000;
+
 constexpr FaultDescription kFaults[] = {
-    {FaultKind::LoseBlock, "lose-block", "N single block losses (default 1) spread over each part by the seed: answers the previous block number once for each"},
-    {FaultKind::LoseBurst, "lose-burst", "one block in the second half of each part, chosen by the seed, answered with the previous number N times in a row (default 1000: a dead line)"},
-    {FaultKind::RepeatRequest, "repeat-request", "one block of each part, chosen by the seed, answered -1 (repeat) N times (default 1)"},
-    {FaultKind::WrongBlock, "wrong-block", "block N (default: chosen by the seed) answered once with a wrong block number"},
-    {FaultKind::ProgramFail, "program-fail", "the final check of part N (1 kernel, the default; 2 application) answers -4444"},
-    {FaultKind::BadSum, "bad-sum", "the final check of part N (1 kernel, the default; 2 application) answers -4445"},
-    {FaultKind::Silent, "silent", "stops answering anything after N blocks (default 3)"},
-    {FaultKind::RestartCountdown, "restart-countdown", "restarts the countdown once, after N blocks of a part (default 3)"},
-    {FaultKind::InfoDiffers, "info-differs", "the second information reading after a DBG 106 has another serial number"},
-    {FaultKind::Garbage, "garbage", "a line of random bytes before most lines it sends (never inside the information block)"},
-    {FaultKind::LongLines, "long-lines", "a line over 82 characters before most lines it sends (never inside the information block)"},
-    {FaultKind::Hangup, "hangup", "closes its end of the line after N blocks (default 5)"},
+    {FaultKind::LoseBlock, "lose-block", true, 1, kMaxCount,
+     "N single block losses (default 1) spread over each part by the seed: answers the "
+     "previous block number once for each"},
+    {FaultKind::LoseBurst, "lose-burst", true, 1, kMaxCount,
+     "one block in the second half of each part, chosen by the seed, answered with the previous "
+     "number N times in a row (default 1000: a dead line)"},
+    {FaultKind::RepeatRequest, "repeat-request", true, 1, kMaxCount,
+     "one block of each part, chosen by the seed, answered -1 (repeat) N times (default 1)"},
+    {FaultKind::WrongBlock, "wrong-block", true, 1, kMaxCount,
+     "block N (default: chosen by the seed) answered once with a wrong block number"},
+    {FaultKind::ProgramFail, "program-fail", true, 1, 2,
+     "the final check of part N (1 kernel, the default; 2 application) answers -4444"},
+    {FaultKind::BadSum, "bad-sum", true, 1, 2,
+     "the final check of part N (1 kernel, the default; 2 application) answers -4445"},
+    {FaultKind::Silent, "silent", true, 0, kMaxCount,
+     "stops answering anything after N blocks (default 3; 0: as soon as it waits for block 1)"},
+    {FaultKind::RestartCountdown, "restart-countdown", true, 0, kMaxCount,
+     "restarts the countdown once, after N blocks of a part (default 3; 0: as soon as it waits "
+     "for block 1)"},
+    {FaultKind::InfoDiffers, "info-differs", false, 0, 0,
+     "the second information reading after a DBG 106 has another serial number"},
+    {FaultKind::Garbage, "garbage", false, 0, 0,
+     "a line of random bytes before most lines it sends (never inside the information block)"},
+    {FaultKind::LongLines, "long-lines", false, 0, 0,
+     "a line over 82 characters before most lines it sends (never inside the information block)"},
+    {FaultKind::Hangup, "hangup", true, 0, kMaxCount,
+     "closes its end of the line after N blocks (default 5; 0: as soon as it waits for block 1), "
+     "once the host has read the last answer"},
+    {FaultKind::PartReply, "part-reply", true, 0, kMaxCount,
+     "answers each part request (DBG 107) with part N (default: the other part)"},
+    {FaultKind::InfoSentence, "info-sentence", true, 1, 6,
+     "a $GPRMC sentence after line N (default 3) of every information block"},
+    {FaultKind::InfoAfterUpgrade, "info-after-upgrade", false, 0, 0,
+     "prints its information block again after the application's verdict -8888"},
+    {FaultKind::SlowReplies, "slow-replies", true, 1, kMaxDelayMs,
+     "every answer to the host (information block, part and block replies) comes N ms late "
+     "(default 1500)"},
 };
 
 }  // namespace
@@ -33,10 +62,17 @@ bool ParseFault(std::string_view text, Fault& fault, std::string& error) {
     fault = {d.kind, std::nullopt};
     if (colon == std::string_view::npos) return true;
     const std::string_view number = text.substr(colon + 1);
+    if (!d.takesN) {
+      error = "fault " + std::string(name) + " takes no number";
+      return false;
+    }
     long n = 0;
     const auto [end, ec] = std::from_chars(number.data(), number.data() + number.size(), n);
-    if (number.empty() || ec != std::errc() || end != number.data() + number.size() || n < 0) {
-      error = "fault " + std::string(name) + ": N must be a whole number >= 0, not '" + std::string(number) + "'";
+    if (number.empty() || ec != std::errc() || end != number.data() + number.size() || n < d.minN ||
+        n > d.maxN) {
+      error = "fault " + std::string(name) + ": N must be a whole number from " +
+              std::to_string(d.minN) + " to " + std::to_string(d.maxN) + ", not '" +
+              std::string(number) + "'";
       return false;
     }
     fault.n = n;

@@ -17,12 +17,16 @@ enum class FaultKind {
   WrongBlock,        // block N (default: chosen by the seed) answered with a wrong number
   ProgramFail,       // final check of part N (default 1, the kernel) answers -4444
   BadSum,            // final check of part N (default 1) answers -4445
-  Silent,            // stops answering after N blocks
-  RestartCountdown,  // restarts the countdown once after N blocks of a part
+  Silent,            // stops answering after N blocks (0: before block 1)
+  RestartCountdown,  // restarts the countdown once after N blocks of a part (0: before block 1)
   InfoDiffers,       // the second information reading has another serial number
   Garbage,           // lines of random bytes between lines
   LongLines,         // lines over 82 characters between lines
-  Hangup,            // closes its end after N blocks
+  Hangup,            // closes its end after N blocks (0: before block 1)
+  PartReply,         // answers a part request with part N (default: the other part)
+  InfoSentence,      // an NMEA sentence after line N of every information block
+  InfoAfterUpgrade,  // prints its information block again after the application's verdict
+  SlowReplies,       // every answer to the host comes N ms late
 };
 
 struct Fault {
@@ -30,15 +34,18 @@ struct Fault {
   std::optional<long> n;  // the N of KIND:N, when given
 };
 
-// Every kind with its option name and what it does, for --help.
+// Every kind with its option name, the N it takes, and what it does.
 struct FaultDescription {
   FaultKind kind;
   const char* name;
+  bool takesN;
+  long minN, maxN;  // the N accepted, when it takes one
   const char* help;
 };
 std::span<const FaultDescription> FaultDescriptions();
 
-// Parses "KIND" or "KIND:N" (N a whole number >= 0). False with a reason.
+// Parses "KIND" or "KIND:N". False with a reason for an unknown kind, an N
+// outside the kind's range (or given to a kind that takes none).
 bool ParseFault(std::string_view text, Fault& fault, std::string& error);
 
 }  // namespace sim

@@ -19,7 +19,8 @@ bool ReadHostSentence(std::string_view line, HostSentence& sentence) {
   std::size_t at = 0;
   for (;;) {
     const std::size_t comma = body.find(',', at);
-    parts.emplace_back(body.substr(at, comma == std::string_view::npos ? std::string_view::npos : comma - at));
+    parts.emplace_back(
+        body.substr(at, comma == std::string_view::npos ? std::string_view::npos : comma - at));
     if (comma == std::string_view::npos) break;
     at = comma + 1;
   }
@@ -34,7 +35,8 @@ bool ReadHostSentence(std::string_view line, HostSentence& sentence) {
   } else {
     sentence.formatter = parts[0].substr(1);
   }
-  sentence.fields.assign(parts.begin() + static_cast<std::ptrdiff_t>(std::min(first, parts.size())), parts.end());
+  sentence.fields.assign(parts.begin() + static_cast<std::ptrdiff_t>(std::min(first, parts.size())),
+                         parts.end());
   return true;
 }
 

@@ -8,7 +8,8 @@ namespace sim {
 namespace {
 
 void AppendBits(std::string& bits, std::int64_t value, int width) {
-  for (int i = width - 1; i >= 0; --i) bits += ((static_cast<std::uint64_t>(value) >> i) & 1u) ? '1' : '0';
+  for (int i = width - 1; i >= 0; --i)
+    bits += ((static_cast<std::uint64_t>(value) >> i) & 1u) ? '1' : '0';
 }
 
 struct Vessel {
@@ -28,7 +29,8 @@ std::string ArmourPayload(const std::string& bits) {
   std::string text;
   for (std::size_t at = 0; at < bits.size(); at += 6) {
     int value = 0;
-    for (std::size_t i = 0; i < 6; ++i) value = value * 2 + (at + i < bits.size() && bits[at + i] == '1');
+    for (std::size_t i = 0; i < 6; ++i)
+      value = value * 2 + (at + i < bits.size() && bits[at + i] == '1');
     char c = static_cast<char>(value + 48);
     if (c > 'W') c = static_cast<char>(c + 8);
     text += c;
@@ -39,7 +41,8 @@ std::string ArmourPayload(const std::string& bits) {
 std::string PositionSentence(std::int64_t ms) {
   const std::int64_t seconds = 12 * 3600 + ms / 1000;
   char body[96];
-  std::snprintf(body, sizeof body, "GPRMC,%02d%02d%02d.00,A,5956.4200,N,01043.5100,E,0.0,0.0,100626,,,A",
+  std::snprintf(body, sizeof body,
+                "GPRMC,%02d%02d%02d.00,A,5956.4200,N,01043.5100,E,0.0,0.0,100626,,,A",
                 static_cast<int>(seconds / 3600 % 24), static_cast<int>(seconds / 60 % 60),
                 static_cast<int>(seconds % 60));
   return FrameSentence(body);

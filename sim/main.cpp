@@ -14,8 +14,10 @@
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
+#include <map>
 #include <sstream>
 
+#include "comm/comm_types.h"
 #include "sim/pty_endpoint.h"
 #include "sim/transponder.h"
 
@@ -23,11 +25,44 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// The rate the device runs at: one of the tool's baud rates.
-constexpr std::uint32_t kRates[] = {110,   300,   600,   1200,  2400,   4800,   9600,  14400,
-                                    19200, 38400, 56000, 57600, 115200, 128000, 256000};
-// More unsent output than this is lost, as on a line nobody listens to.
-constexpr std::size_t kMaxPendingOutput = 64 * 1024;
+// The rates the device may run at: the serial port component's.
+std::vector<std::uint32_t> ToolRates() {
+  std::vector<std::uint32_t> rates;
+  for (int i = 0; i < comm::kBaudRateCount; ++i) {
+    rates.push_back(comm::BaudRateValue(static_cast<comm::TBaudRate>(i)));
+  }
+  return rates;
+}
+
+// The countdown's lines by their option names.
+const std::map<std::string, sim::CountdownLines> kCountdownLines = {
+    {"both", sim::CountdownLines::Both},
+    {"digits", sim::CountdownLines::DigitsOnly},
+    {"wait", sim::CountdownLines::WaitOnly},
+};
+
+// Times of the options stay well inside the virtual clock's arithmetic.
+constexpr int kMaxOptionMs = 3'600'000;
+
+// How long the host may take to read the last answer before a hang-up.
+constexpr int kHangUpDrainMs = 2000;
+
+// Writes what the line takes now; the rest is lost, as on a line nobody
+// reads. Nothing is kept for later: a host that opens the port hours after
+// the last one gets no stale output.
+void WriteOrDrop(int fd, const std::string& bytes) {
+  std::size_t at = 0;
+  while (at < bytes.size()) {
+    const ssize_t n = write(fd, bytes.data() + at, bytes.size() - at);
+    if (n > 0) {
+      at += static_cast<std::size_t>(n);
+    } else if (n < 0 && errno == EINTR) {
+      continue;
+    } else {
+      break;
+    }
+  }
+}
 
 bool ParseLanguage(const std::string& text, sim::TransponderConfig& config) {
   if (text == "none") {
@@ -38,7 +73,8 @@ bool ParseLanguage(const std::string& text, sim::TransponderConfig& config) {
   std::istringstream in(text);
   for (int i = 0; i < 4; ++i) {
     std::string item;
-    if (!std::getline(in, item, ',') || item.size() != 1 || item[0] < '0' || item[0] > '9') return false;
+    if (!std::getline(in, item, ',') || item.size() != 1 || item[0] < '0' || item[0] > '9')
+      return false;
     digits[static_cast<std::size_t>(i)] = item[0] - '0';
   }
   std::string rest;
@@ -49,43 +85,77 @@ bool ParseLanguage(const std::string& text, sim::TransponderConfig& config) {
 
 std::string FaultHelp() {
   std::string help = "Play a fault (repeatable). KIND is one of:";
-  for (const sim::FaultDescription& d : sim::FaultDescriptions()) help += fmt::format("\n  {:<18} {}", d.name, d.help);
+  for (const sim::FaultDescription& d : sim::FaultDescriptions())
+    help += fmt::format("\n  {:<18} {}", d.name, d.help);
   return help;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  CLI::App app{"aisfw-sim: a virtual AIS transponder on a pseudo-terminal. It prints the path of its\n"
-               "serial end as 'port: /dev/pts/N', then answers the firmware upgrade tool there until\n"
-               "interrupted (Ctrl-C or SIGTERM)."};
+  CLI::App app{
+      "aisfw-sim: a virtual AIS transponder on a pseudo-terminal. It prints the path of its\n"
+      "serial end as 'port: /dev/pts/N', then answers the firmware upgrade tool there until\n"
+      "interrupted (Ctrl-C or SIGTERM)."};
   sim::TransponderConfig config;
-  std::string classText = "0", languageText = "1,2,3,5", outDir, linkPath;
+  std::string classText = "0", languageText = "1,2,3,5", countdownText = "both", outDir, linkPath;
   std::vector<std::string> faultTexts;
   bool quiet = false;
 
-  app.add_option("--baud", config.baud, "Its own line speed in bit/s; it answers only a host at this speed")
+  app.add_option("--baud", config.baud,
+                 "Its own line speed in bit/s; it answers only a host at this speed")
       ->type_name("RATE")
       ->default_val(115200)
-      ->check(CLI::IsMember(std::vector<std::uint32_t>(std::begin(kRates), std::end(kRates))));
-  app.add_option("--firmware", config.firmware, "Firmware text of its information block")->type_name("TEXT")->default_val("V1.0.0");
-  app.add_option("--serial", config.serial, "Serial number of its information block")->default_val("1234567");
-  app.add_option("--class", classText, "Class digit of its \"[ClassA]=\" line (1: 264-byte blocks), or 'none' to omit the line")
+      ->check(CLI::IsMember(ToolRates()));
+  app.add_option("--firmware", config.firmware, "Firmware text of its information block")
+      ->type_name("TEXT")
+      ->default_val("V1.0.0");
+  app.add_option("--serial", config.serial, "Serial number of its information block")
+      ->default_val("1234567");
+  app.add_option(
+         "--class", classText,
+         "Class digit of its \"[ClassA]=\" line (1: 264-byte blocks), or 'none' to omit the line")
       ->type_name("DIGIT")
       ->default_val("0");
-  app.add_option("--language", languageText, "Four display-language digits a,b,c,d, or 'none' to omit the line")
+  app.add_option("--language", languageText,
+                 "Four display-language digits a,b,c,d, or 'none' to omit the line")
       ->type_name("a,b,c,d")
       ->default_val("1,2,3,5");
-  app.add_option("--out", outDir, "Folder for the received parts: kernel.bin and application.bin, the blocks as stored in the image")
+  app.add_option("--out", outDir,
+                 "Folder for the received parts: kernel.bin and application.bin, the blocks as "
+                 "stored in the image")
       ->type_name("DIR");
-  app.add_option("--link", linkPath, "Also make a symbolic link PATH to its serial end (removed on exit)")->type_name("PATH");
-  app.add_option("--seed", config.seed, "Seed of every random choice (fault blocks, garbage)")->type_name("N")->default_val(1);
+  app.add_option("--link", linkPath,
+                 "Also make a symbolic link PATH to its serial end (removed on exit)")
+      ->type_name("PATH");
+  app.add_option("--seed", config.seed, "Seed of every random choice (fault blocks, garbage)")
+      ->type_name("N")
+      ->default_val(1);
   app.add_option("--fault", faultTexts, FaultHelp())->type_name("KIND[:N]");
-  app.add_option("--countdown-ms", config.countdownStepMs, "Time between its countdown lines")->type_name("MS")->default_val(400);
-  app.add_option("--programming-ms", config.programmingMs, "Time from the image sum to its verdict")->type_name("MS")->default_val(500);
+  app.add_option("--countdown-ms", config.countdownStepMs, "Time between its countdown lines")
+      ->type_name("MS")
+      ->default_val(400)
+      ->check(CLI::Range(0, kMaxOptionMs));
+  app.add_option("--countdown", countdownText,
+                 "Which countdown lines it prints: both (5 to 1, then \"wait for firmware "
+                 "upgrade\"), digits or wait; the countdown takes as long whichever it prints")
+      ->type_name("LINES")
+      ->default_val("both")
+      ->check(CLI::IsMember(kCountdownLines));
+  app.add_option("--programming-ms", config.programmingMs, "Time from the image sum to its verdict")
+      ->type_name("MS")
+      ->default_val(500)
+      ->check(CLI::Range(0, kMaxOptionMs));
+  app.add_option("--give-up-ms", config.giveUpMs,
+                 "Time without a block (or the image sum after -8889) after which it gives the "
+                 "part up and is idle again")
+      ->type_name("MS")
+      ->default_val(3000)
+      ->check(CLI::Range(1, kMaxOptionMs));
   app.add_flag("--quiet", quiet, "Log nothing on standard error");
   CLI11_PARSE(app, argc, argv);
 
+  config.countdownLines = kCountdownLines.at(countdownText);
   if (classText == "none") {
     config.classDigit.reset();
   } else if (classText.size() == 1 && classText[0] >= '0' && classText[0] <= '9') {
@@ -95,7 +165,8 @@ int main(int argc, char** argv) {
     return 2;
   }
   if (!ParseLanguage(languageText, config)) {
-    fmt::print(stderr, "aisfw-sim: --language takes four digits a,b,c,d or 'none', not '{}'\n", languageText);
+    fmt::print(stderr, "aisfw-sim: --language takes four digits a,b,c,d or 'none', not '{}'\n",
+               languageText);
     return 2;
   }
   for (const std::string& text : faultTexts) {
@@ -147,13 +218,15 @@ int main(int argc, char** argv) {
   if (!quiet) {
     fmt::print(stderr, "aisfw-sim: transponder at {} bit/s on {}\n", config.baud, pty.SlavePath());
   }
-  std::string pending;
   auto last = std::chrono::steady_clock::now();
   for (;;) {
-    pollfd fds[2] = {{signalFd, POLLIN, 0}, {pty.MasterFd(), POLLIN, 0}};
-    if (!pending.empty()) fds[1].events |= POLLOUT;
-    poll(fds, 2, 10);
+    pollfd fds[3] = {
+        {signalFd, POLLIN, 0}, {pty.MasterFd(), POLLIN, 0}, {pty.HostWatchFd(), POLLIN, 0}};
+    poll(fds, 3, 10);
     if (fds[0].revents & POLLIN) break;
+    // Before the host's bytes: a host that opens and writes at once is
+    // there when the answer goes out.
+    if (pty.FollowHosts() && !quiet) fmt::print(stderr, "aisfw-sim: the host closed the port\n");
 
     device.SetHostBaud(pty.HostSpeed());
     if (fds[1].revents & POLLIN) {
@@ -168,17 +241,15 @@ int main(int argc, char** argv) {
       last += elapsed;
     }
 
-    pending += device.TakeOutput();
-    if (pending.size() > kMaxPendingOutput) pending.erase(0, pending.size() - kMaxPendingOutput);
-    while (!pending.empty()) {
-      const ssize_t n = write(pty.MasterFd(), pending.data(), pending.size());
-      if (n <= 0) break;  // the host's queue is full: try again later
-      pending.erase(0, static_cast<std::size_t>(n));
-    }
+    const std::string output = device.TakeOutput();
+    if (pty.HostPresent()) WriteOrDrop(pty.MasterFd(), output);
     for (const std::string& note : device.TakeNotes()) {
       if (!quiet) fmt::print(stderr, "aisfw-sim: {}\n", note);
     }
     if (device.HungUp()) {
+      // Closing the master hangs the line up and discards what the host has
+      // not read yet: its last answer must have reached it first.
+      pty.WaitUntilRead(kHangUpDrainMs);
       if (!quiet) fmt::print(stderr, "aisfw-sim: line closed\n");
       break;
     }

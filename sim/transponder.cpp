@@ -16,12 +16,16 @@ constexpr std::int64_t kIdleSlotMs = 250;  // one idle sentence per slot
 constexpr std::int64_t kNever = INT64_MAX;
 constexpr std::size_t kMaxPendingLine = 4096;
 
-std::string Ms(std::int64_t ms) { return std::to_string(ms / 1000) + "." + std::to_string(ms % 1000 / 100) + "s"; }
+std::string Ms(std::int64_t ms) {
+  return std::to_string(ms / 1000) + "." + std::to_string(ms % 1000 / 100) + "s";
+}
 
 }  // namespace
 
 VirtualTransponder::VirtualTransponder(TransponderConfig config)
-    : config_(std::move(config)), hostBaud_(config_.baud), random_(config_.seed * 0x9E3779B97F4A7C15ull + 1) {}
+    : config_(std::move(config)),
+      hostBaud_(config_.baud),
+      random_(config_.seed * 0x9E3779B97F4A7C15ull + 1) {}
 
 const Fault* VirtualTransponder::FindFault(FaultKind kind) const {
   for (const Fault& f : config_.faults) {
@@ -47,15 +51,17 @@ std::size_t VirtualTransponder::BlockSize() const {
   return config_.classDigit == 1 ? firmware::kWireBlockWithSum16 : firmware::kBlockSize;
 }
 
-void VirtualTransponder::Note(const std::string& text) { notes_.push_back("[" + Ms(now_) + "] " + text); }
+void VirtualTransponder::Note(const std::string& text) {
+  notes_.push_back("[" + Ms(now_) + "] " + text);
+}
 
 std::vector<std::string> VirtualTransponder::TakeNotes() { return std::exchange(notes_, {}); }
 
 std::string VirtualTransponder::TakeOutput() { return std::exchange(out_, {}); }
 
-void VirtualTransponder::Emit(const std::string& line, bool noise) {
+void VirtualTransponder::Emit(const std::string& line) {
   std::string bytes;
-  if (noise && FindFault(FaultKind::Garbage) && Random() % 2 == 0) {
+  if (FindFault(FaultKind::Garbage) && Random() % 2 == 0) {
     const std::size_t length = 4 + Random() % 40;
     for (std::size_t i = 0; i < length; ++i) {
       char c = static_cast<char>(Random() & 0xFF);
@@ -63,7 +69,7 @@ void VirtualTransponder::Emit(const std::string& line, bool noise) {
     }
     bytes += "\r\n";
   }
-  if (noise && FindFault(FaultKind::LongLines) && Random() % 2 == 0) {
+  if (FindFault(FaultKind::LongLines) && Random() % 2 == 0) {
     bytes += "$GPTXT,01,01,02,THIS LINE IS LONGER THAN ANY SENTENCE MAY BE:";
     bytes += std::string(30 + Random() % 40, 'X') + "\r\n";
   }
@@ -75,12 +81,25 @@ void VirtualTransponder::Emit(const std::string& line, bool noise) {
   out_ += bytes;
 }
 
-void VirtualTransponder::ReplyBlock(long value) { Emit(FrameSentence("PZLX,R,DBG,104," + std::to_string(value) + ",,,,,,")); }
+void VirtualTransponder::Reply(const std::string& text) {
+  const Fault* slow = FindFault(FaultKind::SlowReplies);
+  if (slow == nullptr) {
+    Emit(text);
+    quietSince_ = now_;
+    return;
+  }
+  late_.emplace_back(now_ + slow->n.value_or(1500), text);
+}
+
+void VirtualTransponder::ReplyBlock(long value) {
+  Reply(FrameSentence("PZLX,R,DBG,104," + std::to_string(value) + ",,,,,,"));
+}
 
 void VirtualTransponder::Receive(std::string_view bytes) {
   if (phase_ == Phase::Silent || phase_ == Phase::HungUp || bytes.empty()) return;
   if (hostBaud_ != config_.baud) {
-    if (!reportedSpeedMismatch_) Note("host at " + std::to_string(hostBaud_) + " bit/s: not understood");
+    if (!reportedSpeedMismatch_)
+      Note("host at " + std::to_string(hostBaud_) + " bit/s: not understood");
     reportedSpeedMismatch_ = true;
     return;
   }
@@ -97,24 +116,45 @@ void VirtualTransponder::Advance(std::int64_t ms) {
     const std::int64_t countdown = phase_ == Phase::Countdown ? nextCountdownAt_ : kNever;
     const std::int64_t verdict = phase_ == Phase::Programming ? verdictAt_ : kNever;
     // A block that stops arriving half-way is lost; the host hears so.
-    const std::int64_t lineMs = static_cast<std::int64_t>(BlockSize()) * 10 * 1000 / std::max<std::uint32_t>(config_.baud, 1);
-    const std::int64_t partial = phase_ == Phase::Blocks && partialSince_ >= 0 ? partialSince_ + 2 * lineMs + 100 : kNever;
-    const std::int64_t next = std::min({idle, countdown, verdict, partial});
+    const std::int64_t lineMs = static_cast<std::int64_t>(BlockSize()) * 10 * 1000 /
+                                std::max<std::uint32_t>(config_.baud, 1);
+    const std::int64_t partial =
+        phase_ == Phase::Blocks && partialSince_ >= 0 ? partialSince_ + 2 * lineMs + 100 : kNever;
+    // A host that stops sending has given the part up; so does the device.
+    // The time counts from its last answer, however late that went out.
+    const bool waitingForHost =
+        (phase_ == Phase::Blocks || phase_ == Phase::FinalCheck) && late_.empty();
+    const std::int64_t giveUp =
+        waitingForHost && config_.giveUpMs > 0 ? quietSince_ + config_.giveUpMs : kNever;
+    const std::int64_t late = late_.empty() ? kNever : late_.front().first;
+    const std::int64_t next = std::min({idle, countdown, verdict, partial, giveUp, late});
     if (next > end) break;
     now_ = std::max(now_, next);
-    if (next == verdict) {
+    if (next == late) {
+      Emit(late_.front().second);
+      late_.pop_front();
+      quietSince_ = now_;
+    } else if (next == verdict) {
       GiveVerdict();
     } else if (next == countdown) {
       if (countdownLine_ < 5) {
-        Emit(std::to_string(5 - countdownLine_) + "\r\n");
+        if (config_.countdownLines != CountdownLines::WaitOnly) {
+          Emit(std::to_string(5 - countdownLine_) + "\r\n");
+        }
         ++countdownLine_;
         nextCountdownAt_ = now_ + config_.countdownStepMs;
       } else {
-        Emit("wait for firmware upgrade\r\n");
+        if (config_.countdownLines != CountdownLines::DigitsOnly) {
+          Emit("wait for firmware upgrade\r\n");
+        }
         ResetPartData();
         phase_ = Phase::Blocks;
+        quietSince_ = now_;
         Note("erased, waiting for block 1");
+        PlayBlockCountFaults();
       }
+    } else if (next == giveUp) {
+      GiveUp();
     } else if (next == partial) {
       Note("block " + std::to_string(received_ + 1) + " incomplete");
       in_.clear();
@@ -187,7 +227,8 @@ bool VirtualTransponder::TakeLine(bool blockMode) {
 void VirtualTransponder::HandleLine(const std::string& line) {
   const std::size_t dollar = line.find('$');
   HostSentence s;
-  if (dollar == std::string::npos || !ReadHostSentence(std::string_view(line).substr(dollar), s)) return;
+  if (dollar == std::string::npos || !ReadHostSentence(std::string_view(line).substr(dollar), s))
+    return;
 
   long code = 0, value = 0;
   if (s.formatter == "DBG" && FieldInteger(s, 0, code)) {
@@ -198,22 +239,27 @@ void VirtualTransponder::HandleLine(const std::string& line) {
     } else if (code == 107 && hasValue && (value == 1 || value == 2) && phase_ == Phase::Idle) {
       part_ = static_cast<int>(value);
       Note(value == 1 ? "kernel part requested" : "application part requested");
-      Emit(FrameSentence("PZLX,R,DBG,003," + std::to_string(value) + ",,,,,,"));
+      long answer = value;
+      if (const Fault* f = FindFault(FaultKind::PartReply)) answer = f->n.value_or(3 - value);
+      Reply(FrameSentence("PZLX,R,DBG,003," + std::to_string(answer) + ",,,,,,"));
     } else if (code == 103 && hasValue && value > 0) {
       if (phase_ == Phase::Idle) {
         StartPart(static_cast<std::uint32_t>(value));
       } else if (phase_ == Phase::Blocks && received_ > 0) {
         Note("block count again: taking the part from block 1");
         ResetPartData();
+        quietSince_ = now_;
       }
     }
   } else if (s.formatter == "TST" && FieldInteger(s, 4, value) && phase_ == Phase::Idle) {
     if (value == 16) PrintInfoBlock();
-  } else if (s.formatter == "TPS" && FieldInteger(s, 0, code) && code == 40 && phase_ == Phase::FinalCheck) {
+  } else if (s.formatter == "TPS" && FieldInteger(s, 0, code) && code == 40 &&
+             phase_ == Phase::FinalCheck) {
     const std::string text = s.fields.size() > 1 ? s.fields[1] : std::string();
     std::uint32_t sum = 0;
     const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), sum, 16);
-    hostSum_ = ec == std::errc() && end == text.data() + text.size() && !text.empty() ? sum : ~imageSum_;
+    hostSum_ =
+        ec == std::errc() && end == text.data() + text.size() && !text.empty() ? sum : ~imageSum_;
     phase_ = Phase::Programming;
     verdictAt_ = now_ + config_.programmingMs;
     Note("image sum " + text + " received; programming");
@@ -227,24 +273,36 @@ void VirtualTransponder::PrintInfoBlock() {
     if (serial.empty()) serial = "0";
     serial.back() = serial.back() == '0' ? '1' : '0';
   }
-  // Printed whole: no sentence or noise inside, or the host ends the block early.
-  std::string block = "[STATIC DATA]\r\nFirmware=" + config_.firmware + "\r\nS/N:(" + serial + ")\r\n";
-  if (config_.classDigit) block += "[ClassA]=" + std::to_string(*config_.classDigit) + "\r\n";
-  block += "[END OF STATIC DATA]\r\n";
+  std::vector<std::string> lines = {"[STATIC DATA]", "Firmware=" + config_.firmware,
+                                    "S/N:(" + serial + ")"};
+  if (config_.classDigit) lines.push_back("[ClassA]=" + std::to_string(*config_.classDigit));
+  lines.push_back("[END OF STATIC DATA]");
   if (config_.language) {
     const auto& l = *config_.language;
-    block += "[MKD]Language=" + std::to_string(l[0]) + "," + std::to_string(l[1]) + "," + std::to_string(l[2]) +
-             "," + std::to_string(l[3]) + "\r\n";
+    lines.push_back("[MKD]Language=" + std::to_string(l[0]) + "," + std::to_string(l[1]) + "," +
+                    std::to_string(l[2]) + "," + std::to_string(l[3]));
   }
-  block += "[DEVICE DATA END]\r\n";
-  Emit(block);
+  lines.push_back("[DEVICE DATA END]");
+  std::string block;
+  for (const std::string& line : lines) block += line + "\r\n";
+  // Printed whole, in one answer: noise never falls inside, and a sentence
+  // only by the fault (the host ends the block there).
+  if (const Fault* f = FindFault(FaultKind::InfoSentence)) {
+    const std::size_t after =
+        std::min<std::size_t>(static_cast<std::size_t>(f->n.value_or(3)), lines.size() - 1);
+    std::size_t at = 0;
+    for (std::size_t i = 0; i < after; ++i) at += lines[i].size() + 2;
+    block.insert(at, PositionSentence(now_));
+  }
+  Reply(block);
   Note("information block printed (S/N " + serial + ")");
 }
 
 void VirtualTransponder::StartPart(std::uint32_t blockTotal) {
   blockTotal_ = blockTotal;
   blocksThisPart_ = 0;
-  Note((part_ == 1 ? "kernel" : "application") + std::string(": ") + std::to_string(blockTotal) + " blocks announced");
+  Note((part_ == 1 ? "kernel" : "application") + std::string(": ") + std::to_string(blockTotal) +
+       " blocks announced");
   // The fault plan of this part; block numbers below the end block.
   const std::uint32_t last = blockTotal > 1 ? blockTotal - 1 : 1;
   loseBlocks_.clear();
@@ -290,7 +348,8 @@ bool VirtualTransponder::ValidBlock(const std::string& block) const {
   if (n > firmware::kDataAreaSize) return false;
   if (BlockSize() == firmware::kWireBlockWithSum16) {
     std::uint16_t sum = 0;
-    for (unsigned i = 0; i < n; ++i) sum = static_cast<std::uint16_t>(sum + b[firmware::kDataOffset + i]);
+    for (unsigned i = 0; i < n; ++i)
+      sum = static_cast<std::uint16_t>(sum + b[firmware::kDataOffset + i]);
     return (b[262] | (b[263] << 8)) == sum;
   }
   std::uint8_t check = 0;
@@ -306,7 +365,8 @@ void VirtualTransponder::TakeBlock(const std::string& block) {
     ReplyBlock(previous);
     return;
   }
-  if (loseBlocks_.erase(expected) > 0 || (expected == burstBlock_ && burstLeft_ > 0 && burstLeft_--)) {
+  if (loseBlocks_.erase(expected) > 0 ||
+      (expected == burstBlock_ && burstLeft_ > 0 && burstLeft_--)) {
     Note("block " + std::to_string(expected) + " lost (fault)");
     ReplyBlock(previous);
     return;
@@ -343,25 +403,39 @@ void VirtualTransponder::TakeBlock(const std::string& block) {
   ++blocksThisPart_;
   ++blocksTaken_;
   ReplyBlock(static_cast<long>(expected));
+  PlayBlockCountFaults();
+}
 
-  if (const Fault* f = FindFault(FaultKind::Silent); f && blocksTaken_ == static_cast<std::uint32_t>(f->n.value_or(3))) {
+// The faults that strike after N blocks: checked after each block taken and
+// when the device starts waiting for block 1, where N = 0 strikes.
+void VirtualTransponder::PlayBlockCountFaults() {
+  const auto reached = [](const Fault* f, std::uint32_t count, long byDefault) {
+    return f != nullptr && count == static_cast<std::uint32_t>(f->n.value_or(byDefault));
+  };
+  if (reached(FindFault(FaultKind::Silent), blocksTaken_, 3)) {
     Note("falls silent (fault)");
     phase_ = Phase::Silent;
-  } else if (const Fault* h = FindFault(FaultKind::Hangup);
-             h && blocksTaken_ == static_cast<std::uint32_t>(h->n.value_or(5))) {
+  } else if (reached(FindFault(FaultKind::Hangup), blocksTaken_, 5)) {
     Note("hangs up (fault)");
     phase_ = Phase::HungUp;
-  } else if (const Fault* r = FindFault(FaultKind::RestartCountdown);
-             r && !restartUsed_ && blocksThisPart_ == static_cast<std::uint32_t>(r->n.value_or(3))) {
+  } else if (!restartUsed_ && reached(FindFault(FaultKind::RestartCountdown), blocksThisPart_, 3)) {
     restartUsed_ = true;
     Note("restarts the countdown (fault)");
     StartCountdown();
   }
 }
 
+void VirtualTransponder::GiveUp() {
+  Note("nothing from the host for " + Ms(config_.giveUpMs) + ": part given up, idle again");
+  phase_ = Phase::Idle;
+  in_.clear();
+  partialSince_ = -1;
+  nextIdleAt_ = now_ + kIdleSlotMs;
+}
+
 void VirtualTransponder::FinishPart() {
-  Note(std::string(part_ == 1 ? "kernel" : "application") + " received: " + std::to_string(received_) +
-       " blocks; asking for the image sum");
+  Note(std::string(part_ == 1 ? "kernel" : "application") +
+       " received: " + std::to_string(received_) + " blocks; asking for the image sum");
   WritePart();
   phase_ = Phase::FinalCheck;
   ReplyBlock(-8889);
@@ -369,10 +443,13 @@ void VirtualTransponder::FinishPart() {
 
 void VirtualTransponder::WritePart() {
   if (config_.outDir.empty()) return;
-  const std::filesystem::path path = config_.outDir / (part_ == 1 ? "kernel.bin" : "application.bin");
+  const std::filesystem::path path =
+      config_.outDir / (part_ == 1 ? "kernel.bin" : "application.bin");
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   const auto& image = parts_[part_ == 2 ? 1 : 0];
-  out.write(reinterpret_cast<const char*>(image.data()), static_cast<std::streamsize>(image.size()));
+  out.write(reinterpret_cast<const char*>(image.data()),
+            static_cast<std::streamsize>(image.size()));
+  out.close();  // written only once the close succeeded
   Note(out ? "wrote " + path.string() : "cannot write " + path.string());
 }
 
@@ -389,8 +466,13 @@ void VirtualTransponder::GiveVerdict() {
   }
   Note("verdict " + std::to_string(verdict));
   phase_ = Phase::Idle;
-  nextIdleAt_ = now_ + kIdleSlotMs;
   ReplyBlock(verdict);
+  if (verdict == -8888 && part_ == 2 && FindFault(FaultKind::InfoAfterUpgrade)) {
+    Note("prints its information block again (fault)");
+    PrintInfoBlock();
+  }
+  // The idle output resumes a slot after the last answer has gone out.
+  nextIdleAt_ = (late_.empty() ? now_ : late_.back().first) + kIdleSlotMs;
 }
 
 }  // namespace sim

@@ -8,22 +8,31 @@
 
 #include <array>
 #include <cstdint>
+#include <deque>
 #include <filesystem>
 #include <optional>
 #include <set>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "sim/faults.h"
 
 namespace sim {
 
+// Which lines the countdown prints; it takes as long whichever it prints.
+enum class CountdownLines {
+  Both,        // 5, 4, 3, 2, 1, then "wait for firmware upgrade"
+  DigitsOnly,  // 5 to 1; block 1 is taken from when the "wait" line would have come
+  WaitOnly,    // only "wait for firmware upgrade", at its usual time
+};
+
 struct TransponderConfig {
   std::uint32_t baud = 115200;  // its own line speed
   std::string firmware = "V1.0.0";
   std::string serial = "1234567";
-  std::optional<int> classDigit = 0;                                // nullopt: no "[ClassA]=" line
+  std::optional<int> classDigit = 0;  // nullopt: no "[ClassA]=" line
   std::optional<std::array<int, 4>> language = std::array{1, 2, 3, 5};  // nullopt: no language line
   std::uint64_t seed = 1;
   std::vector<Fault> faults;
@@ -31,6 +40,10 @@ struct TransponderConfig {
   int countdownStepMs = 400;     // between the countdown lines
   int programmingMs = 500;       // from the image sum to the verdict
   bool idleTraffic = true;       // $GPRMC and !AIVDM while no upgrade runs
+  CountdownLines countdownLines = CountdownLines::Both;
+  // A part the host stops sending (no block, or no image sum after -8889,
+  // for this long) is given up: the device is idle again. 0 or less: never.
+  int giveUpMs = 3000;
 };
 
 class VirtualTransponder {
@@ -42,7 +55,7 @@ class VirtualTransponder {
     FinalCheck,   // asked for the image sum (-8889), waits for TPS 40
     Programming,  // the verdict comes after programmingMs
     Silent,       // fault: answers nothing more
-    HungUp,       // fault: the line is closed
+    HungUp,       // fault: closes the line once its last answer has been taken
   };
 
   explicit VirtualTransponder(TransponderConfig config);
@@ -57,10 +70,14 @@ class VirtualTransponder {
   std::vector<std::string> TakeNotes();
 
   Phase CurrentPhase() const { return phase_; }
-  bool HungUp() const { return phase_ == Phase::HungUp; }
+  // The line is closed: the hang-up fault struck and every byte sent
+  // before it has been taken (TakeOutput), so the host got its last answer.
+  bool HungUp() const { return phase_ == Phase::HungUp && out_.empty() && late_.empty(); }
   std::int64_t Now() const { return now_; }
   // The blocks of part 1 (kernel) or 2 (application) as stored in the image.
-  const std::vector<std::uint8_t>& ReceivedPart(int part) const { return parts_[part == 2 ? 1 : 0]; }
+  const std::vector<std::uint8_t>& ReceivedPart(int part) const {
+    return parts_[part == 2 ? 1 : 0];
+  }
   std::size_t BlockSize() const;
 
  private:
@@ -68,9 +85,13 @@ class VirtualTransponder {
   std::uint64_t Random();
   std::uint32_t RandomIn(std::uint32_t low, std::uint32_t high);
 
-  void Emit(const std::string& line, bool noise = true);
+  void Emit(const std::string& line);
+  // An answer to the host: at once, or late with the slow-replies fault.
+  void Reply(const std::string& text);
   void Note(const std::string& text);
   void ReplyBlock(long value);
+  void PlayBlockCountFaults();
+  void GiveUp();
 
   void ProcessInput();
   bool TakeLine(bool blockMode);
@@ -101,6 +122,8 @@ class VirtualTransponder {
   std::int64_t nextCountdownAt_ = 0;
   std::int64_t verdictAt_ = 0;
   std::int64_t partialSince_ = -1;
+  std::int64_t quietSince_ = 0;  // the host's last block, or the device's last answer to it
+  std::deque<std::pair<std::int64_t, std::string>> late_;  // slow replies: when due, what
 
   // The conversation.
   int readingsSince106_ = -1;  // information blocks printed since the last DBG 106

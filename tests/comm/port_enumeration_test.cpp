@@ -2,17 +2,26 @@
 // Nothing here opens a port that enumeration found on this machine: ttyS0
 // may be its console.
 
-#include <gtest/gtest.h>
+#include "comm/port_enumeration.h"
 
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
 #include <filesystem>
 #include <fstream>
+#include <future>
 #include <mutex>
 #include <set>
+#include <thread>
 
 #include "comm/comm.h"
 #include "comm/hotplug_monitor.h"
-#include "comm/port_enumeration.h"
 #include "tests/comm/pty_pair.h"
+#include "tests/comm/temp_dir.h"
 
 namespace comm {
 namespace {
@@ -20,8 +29,8 @@ namespace {
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
-// A platform whose trial opens succeed for the names it is told, and which
-// records every name it was asked to open.
+// A platform whose check finds free the names it is told, and which records
+// every name it was asked about. The enumerator never opens a port.
 class ListedPlatform final : public SerialPlatform {
  public:
   struct Opened final : SerialHandle {
@@ -39,10 +48,14 @@ class ListedPlatform final : public SerialPlatform {
   ListedPlatform(std::set<std::string> openable, std::vector<std::string>* asked)
       : openable_(std::move(openable)), asked_(asked) {}
   std::unique_ptr<SerialHandle> Open(const std::string& name, PortError& error) override {
-    asked_->push_back(name);
+    ADD_FAILURE() << "opened " << name;
     if (openable_.count(name)) return std::make_unique<Opened>();
     error = {PortErrorKind::Busy, 16, "busy"};
     return nullptr;
+  }
+  bool IsFree(const std::string& name) override {
+    asked_->push_back(name);
+    return openable_.count(name) > 0;
   }
 
  private:
@@ -53,39 +66,64 @@ class ListedPlatform final : public SerialPlatform {
 class SysfsTree : public ::testing::Test {
  protected:
   void SetUp() override {
-    root_ = fs::path(::testing::TempDir()) / ("aisfw-sysfs-" + std::to_string(getpid()));
-    fs::remove_all(root_);
+    root_ = dir_.Path() / "sys-class-tty";
     for (const char* name : {"ttyUSB10", "ttyUSB2", "ttyUSB0", "ttyACM0", "ttyS0", "ttyS1"}) {
       fs::create_directories(root_ / name / "device");
     }
     std::ofstream(root_ / "ttyS0" / "type") << "4\n";
     std::ofstream(root_ / "ttyS1" / "type") << "0\n";  // a legacy placeholder, no UART
-    fs::create_directories(root_ / "tty1");             // virtual terminals: no device
+    fs::create_directories(root_ / "tty1");            // virtual terminals: no device
     fs::create_directories(root_ / "ptmx");
+    std::ofstream(consoles_) << "";
   }
-  void TearDown() override { fs::remove_all(root_); }
+  std::unique_ptr<SysfsPortEnumerator> Ports(std::set<std::string> free,
+                                             std::vector<std::string>& asked) {
+    return std::make_unique<SysfsPortEnumerator>(
+        root_, std::make_unique<ListedPlatform>(std::move(free), &asked), consoles_);
+  }
+  testing::TempDir dir_;
   fs::path root_;
+  fs::path consoles_ = dir_.Path() / "consoles";
 };
 
 TEST_F(SysfsTree, PresentPortsAreTheTtysWithADeviceSortedByPrefixThenNumber) {
   std::vector<std::string> asked;
-  SysfsPortEnumerator ports(root_, std::make_unique<ListedPlatform>(std::set<std::string>{"ttyUSB2"}, &asked));
+  auto ports = Ports({"ttyUSB2", "ttyS0"}, asked);
   PortLists lists;
-  ListPresentPorts(ports, lists);
-  EXPECT_EQ(lists.PresentPorts, (std::vector<std::string>{"ttyACM0", "ttyS0", "ttyUSB0", "ttyUSB2", "ttyUSB10"}));
+  ListPresentPorts(*ports, lists);
+  EXPECT_EQ(lists.PresentPorts,
+            (std::vector<std::string>{"ttyACM0", "ttyS0", "ttyUSB0", "ttyUSB2", "ttyUSB10"}));
 
-  ListAvailablePorts(ports, lists);
-  EXPECT_EQ(lists.AvailablePorts, std::vector<std::string>{"ttyUSB2"});
-  EXPECT_EQ(asked, lists.PresentPorts);  // every present port tried, in order
+  ListAvailablePorts(*ports, lists);
+  EXPECT_EQ(lists.AvailablePorts, (std::vector<std::string>{"ttyS0", "ttyUSB2"}));
+  EXPECT_EQ(asked, lists.PresentPorts);  // every present port checked, in order
 
-  ports.AddExtraPort("/dev/pts/7");
-  ListPresentPorts(ports, lists);
+  ports->AddExtraPort("/dev/pts/7");
+  ListPresentPorts(*ports, lists);
   EXPECT_EQ(lists.PresentPorts.front(), "/dev/pts/7");
+}
+
+TEST_F(SysfsTree, AConsoleStaysInTheListButIsNeitherCheckedNorAvailable) {
+  std::ofstream(consoles_) << "ttyS0                -W- (EC  p a)    4:64\n"
+                              "tty0                 -WU (E     )    4:1\n";
+  std::vector<std::string> asked;
+  auto ports = Ports({"ttyUSB2", "ttyS0"}, asked);
+  PortLists lists;
+  ListPresentPorts(*ports, lists);
+  ListAvailablePorts(*ports, lists);
+  EXPECT_EQ(lists.PresentPorts.size(), 5u);  // typed or picked by name it still opens
+  EXPECT_EQ(lists.AvailablePorts, std::vector<std::string>{"ttyUSB2"});
+  EXPECT_EQ(std::count(asked.begin(), asked.end(), "ttyS0"),
+            0);  // no probe written into the console
+  EXPECT_TRUE(ports->IsConsole("/dev/ttyS0"));
+  EXPECT_FALSE(ports->IsConsole("ttyS1"));
 }
 
 TEST_F(SysfsTree, AListThatCannotBeReadKeepsThePreviousOne) {
   std::vector<std::string> asked;
-  SysfsPortEnumerator missing(root_ / "absent", std::make_unique<ListedPlatform>(std::set<std::string>{}, &asked));
+  SysfsPortEnumerator missing(root_ / "absent",
+                              std::make_unique<ListedPlatform>(std::set<std::string>{}, &asked),
+                              consoles_);
   PortLists lists{{"ttyUSB0"}, {}};
   ListPresentPorts(missing, lists);
   EXPECT_EQ(lists.PresentPorts, std::vector<std::string>{"ttyUSB0"});
@@ -93,7 +131,7 @@ TEST_F(SysfsTree, AListThatCannotBeReadKeepsThePreviousOne) {
 
 TEST(PortNames, SortByPrefixThenNumber) {
   const std::vector<std::pair<std::string, std::string>> less = {
-      {"ttyS2", "ttyS10"},   {"ttyS9", "ttyS10"},  {"ttyACM3", "ttyS0"},
+      {"ttyS2", "ttyS10"},   {"ttyS9", "ttyS10"},   {"ttyACM3", "ttyS0"},
       {"ttyS10", "ttyUSB0"}, {"ttyUSB", "ttyUSB0"}, {"/dev/pts/3", "ttyS0"},
   };
   for (const auto& [a, b] : less) {
@@ -113,8 +151,7 @@ class GivenPorts final : public PortEnumerator {
     return true;
   }
   bool OpensExclusively(const std::string& name) override {
-    PortError error;
-    return MakeSystemSerialPlatform()->Open(name, error) != nullptr;
+    return MakeSystemSerialPlatform()->IsFree(name);
   }
   std::mutex mutex;
   std::vector<std::string> list;
@@ -155,7 +192,8 @@ struct RecordingView final : PortListView {
 TEST(FillPortList, ListsThePresentPortsOrNA) {
   RecordingView view;
   FillPortList({{"ttyS0", "ttyUSB1"}, {}}, view);
-  EXPECT_EQ(view.calls, (std::vector<std::string>{"baud 5", "clear", "add ttyS0", "add ttyUSB1", "select 0"}));
+  EXPECT_EQ(view.calls,
+            (std::vector<std::string>{"baud 5", "clear", "add ttyS0", "add ttyUSB1", "select 0"}));
 
   view.calls.clear();
   GivenPorts none;
@@ -171,7 +209,8 @@ TEST(Hotplug, ARescanReportsAChangedListOnTheMainThread) {
   ports.list = {"ttyUSB0"};
   int changes = 0;
   {
-    HotplugMonitor monitor(loop, ports, [&] { ++changes; }, HotplugMonitor::Mode::Rescan, 20ms);
+    HotplugMonitor monitor(
+        loop, ports, [&] { ++changes; }, HotplugMonitor::Mode::Rescan, 20ms);
     ASSERT_EQ(monitor.ActiveMode(), HotplugMonitor::Mode::Rescan);
     loop.RunUntil([] { return false; }, 100ms);
     EXPECT_EQ(changes, 0);  // the same list is no change
@@ -196,11 +235,13 @@ std::string Uevent(std::initializer_list<const char*> fields) {
 }
 
 TEST(Hotplug, KernelEventsOfTtyDevicesAreRecognised) {
-  const std::string plugged = Uevent({"add@/devices/pci0000:00/usb1/1-1/1-1:1.0/ttyUSB0/tty/ttyUSB0", "ACTION=add",
-                                      "DEVPATH=/devices/pci0000:00/usb1/1-1/1-1:1.0/ttyUSB0/tty/ttyUSB0",
-                                      "SUBSYSTEM=tty", "DEVNAME=ttyUSB0", "SEQNUM=4242"});
+  const std::string plugged =
+      Uevent({"add@/devices/pci0000:00/usb1/1-1/1-1:1.0/ttyUSB0/tty/ttyUSB0", "ACTION=add",
+              "DEVPATH=/devices/pci0000:00/usb1/1-1/1-1:1.0/ttyUSB0/tty/ttyUSB0", "SUBSYSTEM=tty",
+              "DEVNAME=ttyUSB0", "SEQNUM=4242"});
   EXPECT_TRUE(IsTtyAddOrRemove(plugged.data(), plugged.size()));
-  const std::string removed = Uevent({"remove@/devices/x/tty/ttyACM0", "ACTION=remove", "SUBSYSTEM=tty"});
+  const std::string removed =
+      Uevent({"remove@/devices/x/tty/ttyACM0", "ACTION=remove", "SUBSYSTEM=tty"});
   EXPECT_TRUE(IsTtyAddOrRemove(removed.data(), removed.size()));
   const std::string usb = Uevent({"add@/devices/x", "ACTION=add", "SUBSYSTEM=usb"});
   EXPECT_FALSE(IsTtyAddOrRemove(usb.data(), usb.size()));
@@ -208,11 +249,50 @@ TEST(Hotplug, KernelEventsOfTtyDevicesAreRecognised) {
   EXPECT_FALSE(IsTtyAddOrRemove(changed.data(), changed.size()));
 }
 
-TEST(Hotplug, StartsAndStopsWhicheverWayItListens) {
+// One descriptor left: the kernel's event socket takes it and the eventfd
+// that would wake the wait on it cannot be made. The monitor must rescan
+// instead, and its destruction must return rather than wait for ever.
+TEST(Hotplug, WithoutItsEventfdItRescansAndStillStops) {
   LoopDispatcher loop;
   GivenPorts ports;
-  HotplugMonitor monitor(loop, ports, [] {});
-  SUCCEED() << (monitor.ActiveMode() == HotplugMonitor::Mode::KernelEvents ? "kernel events" : "rescan");
+  ports.list = {"ttyUSB0"};
+  auto changes = std::make_shared<std::atomic<int>>(0);
+  const auto makeMonitor = [&](HotplugMonitor::Mode mode) {
+    return std::make_unique<HotplugMonitor>(
+        loop, ports, [changes] { ++*changes; }, mode, 20ms);
+  };
+  // Each way once with descriptors to spare: the sanitizer's type check
+  // needs a pipe the first time it meets a type, and later finds it cached.
+  makeMonitor(HotplugMonitor::Mode::KernelEvents).reset();
+  makeMonitor(HotplugMonitor::Mode::Rescan).reset();
+
+  rlimit saved{};
+  ASSERT_EQ(getrlimit(RLIMIT_NOFILE, &saved), 0);
+  const int lowestFree = open("/dev/null", O_RDONLY | O_CLOEXEC);
+  ASSERT_GE(lowestFree, 0);
+  close(lowestFree);
+  rlimit tight = saved;
+  tight.rlim_cur = static_cast<rlim_t>(lowestFree) + 1;
+  ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &tight), 0);
+  auto monitor = makeMonitor(HotplugMonitor::Mode::KernelEvents);
+  ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &saved), 0);
+  EXPECT_EQ(monitor->ActiveMode(), HotplugMonitor::Mode::Rescan);
+
+  {
+    std::lock_guard lock(ports.mutex);
+    ports.list.push_back("ttyACM0");
+  }
+  EXPECT_TRUE(loop.RunUntil([&] { return *changes == 1; }, 10s));
+
+  // Destroyed on a thread of its own, so a hang fails the test instead of
+  // stopping the run.
+  auto gone = std::make_shared<std::promise<void>>();
+  std::future<void> done = gone->get_future();
+  std::thread([m = std::move(monitor), gone]() mutable {
+    m.reset();
+    gone->set_value();
+  }).detach();
+  EXPECT_EQ(done.wait_for(10s), std::future_status::ready) << "the monitor did not stop";
 }
 
 }  // namespace

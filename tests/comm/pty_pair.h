@@ -17,7 +17,8 @@ class PtyPair {
  public:
   PtyPair() {
     master_ = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
-    if (master_ < 0 || grantpt(master_) != 0 || unlockpt(master_) != 0) throw std::runtime_error("no pty");
+    if (master_ < 0 || grantpt(master_) != 0 || unlockpt(master_) != 0)
+      throw std::runtime_error("no pty");
     char name[128];
     if (ptsname_r(master_, name, sizeof name) != 0) throw std::runtime_error("no pts name");
     slavePath_ = name;
@@ -36,11 +37,13 @@ class PtyPair {
   }
 
   // Reads until `count` bytes came or `timeout` passed.
-  std::string Read(std::size_t count, std::chrono::milliseconds timeout = std::chrono::seconds(10)) const {
+  std::string Read(std::size_t count,
+                   std::chrono::milliseconds timeout = std::chrono::seconds(10)) const {
     std::string got;
     const auto deadline = std::chrono::steady_clock::now() + timeout;
     while (got.size() < count) {
-      const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+      const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+          deadline - std::chrono::steady_clock::now());
       if (left.count() <= 0) break;
       pollfd p{master_, POLLIN, 0};
       if (poll(&p, 1, static_cast<int>(left.count())) <= 0 || !(p.revents & POLLIN)) break;

@@ -17,6 +17,7 @@
 #include "comm/comm.h"
 #include "comm/line_speed.h"
 #include "tests/comm/pty_pair.h"
+#include "tests/comm/temp_dir.h"
 
 namespace comm {
 namespace {
@@ -29,7 +30,8 @@ constexpr auto kDeadline = 10s;
 
 // Processor time the whole process spends while the main thread runs
 // `loop` for `wall`: a spinning event thread would take most of it.
-std::chrono::milliseconds CpuTimeWhileWaiting(LoopDispatcher& loop, std::chrono::milliseconds wall) {
+std::chrono::milliseconds CpuTimeWhileWaiting(LoopDispatcher& loop,
+                                              std::chrono::milliseconds wall) {
   const auto cpu = [] {
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
@@ -83,7 +85,8 @@ TEST_F(SerialPort, SecondOpenerIsRefusedWhileTheFirstHoldsThePort) {
   second.Open();
   EXPECT_FALSE(second.Connected());
   EXPECT_EQ(second.LastOpenError().Kind, PortErrorKind::Busy);
-  EXPECT_NE(second.LastOpenError().Message.find("pid " + std::to_string(getpid())), std::string::npos)
+  EXPECT_NE(second.LastOpenError().Message.find("pid " + std::to_string(getpid())),
+            std::string::npos)
       << second.LastOpenError().Message;
 
   port_.Close();
@@ -150,7 +153,8 @@ TEST_F(SerialPort, OpenOnAnOpenPortRaisesCodeMinusOne) {
 }
 
 TEST_F(SerialPort, UnopenableNamesLeaveThePortClosedWithAReason) {
-  const std::string regularFile = ::testing::TempDir() + "aisfw-not-a-port";
+  const testing::TempDir dir;
+  const std::string regularFile = (dir.Path() / "not-a-port").string();
   std::ofstream(regularFile) << "x";
   struct Case {
     std::string name;
@@ -169,7 +173,6 @@ TEST_F(SerialPort, UnopenableNamesLeaveThePortClosedWithAReason) {
     EXPECT_NE(port.LastOpenError().Message.find(PortDevicePath(c.name)), std::string::npos)
         << port.LastOpenError().Message;
   }
-  std::remove(regularFile.c_str());
 }
 
 TEST_F(SerialPort, WritesReachTheOtherEndAndReportAnEmptyOutputQueue) {
@@ -207,7 +210,9 @@ TEST_F(SerialPort, EachArrivalGivesOneRxCharWithTheQueuedCount) {
 TEST_F(SerialPort, UnreadBytesAreNotReportedAgainUntilMoreArrive) {
   std::vector<std::uint32_t> counts;
   int statusEvents = 0;
-  port_.OnRxChar = [&](TThreadComm&, std::uint32_t count) { counts.push_back(count); };  // reads nothing
+  port_.OnRxChar = [&](TThreadComm&, std::uint32_t count) {
+    counts.push_back(count);
+  };  // reads nothing
   port_.OnComStatEvent = [&](TThreadComm&, std::uint32_t, TComStat) { ++statusEvents; };
   port_.Open();
   pty_.Write("ab");
@@ -328,22 +333,146 @@ TEST_F(SerialPort, AHandlerThatClosesThePortEndsTheDispatch) {
   EXPECT_TRUE(loop_.RunUntil([&] { return rxCalls == 2; }, kDeadline));
 }
 
-TEST(PortErrors, PermissionDeniedSaysWhatTheUserLacks) {
-  namespace fs = std::filesystem;
-  const fs::path device = fs::path(::testing::TempDir()) / ("aisfw-perm-" + std::to_string(getpid()));
-  std::ofstream(device) << "x";
-
-  // A device of our own group: we are in it, the device mode is at fault.
-  PortError own = DescribeOpenError(device.string(), EACCES);
-  EXPECT_EQ(own.Kind, PortErrorKind::PermissionDenied);
-  EXPECT_NE(own.Message.find("you are in its group"), std::string::npos) << own.Message;
-
-  // A device of a group we are not in (only root may hand a file to it).
-  if (chown(device.c_str(), static_cast<uid_t>(-1), 20) == 0 && getegid() != 20) {
-    const PortError other = DescribeOpenError(device.string(), EACCES);
-    EXPECT_NE(other.Message.find("usermod -aG"), std::string::npos) << other.Message;
+// The advice for a device the user may not open, by its mode, owner and
+// group and the user's membership.
+TEST(PortErrors, PermissionAdviceFollowsTheDevicesGroupBitsAndNeverSuggestsJoiningRoot) {
+  struct Case {
+    const char* what;
+    std::string path;
+    mode_t mode;
+    uid_t owner;
+    const char* ownerName;
+    gid_t group;
+    const char* groupName;
+    bool inGroupNow, listedInGroup;
+    std::vector<std::string> says;
+  } cases[] = {
+      {"a dialout device, user not in dialout",
+       "/dev/ttyUSB0",
+       S_IFCHR | 0660,
+       0,
+       "root",
+       20,
+       "dialout",
+       false,
+       false,
+       {"not in the group 'dialout'", "sudo usermod -aG dialout ann", "log out and in again",
+        "crw-rw---- root dialout"}},
+      {"joined dialout after logging in",
+       "/dev/ttyUSB0",
+       S_IFCHR | 0660,
+       0,
+       "root",
+       20,
+       "dialout",
+       false,
+       true,
+       {"added to the group 'dialout' after this session started", "newgrp dialout"}},
+      {"in dialout and still refused",
+       "/dev/ttyUSB0",
+       S_IFCHR | 0660,
+       0,
+       "root",
+       20,
+       "dialout",
+       true,
+       true,
+       {"you are in its group 'dialout'", "ask the administrator"}},
+      {"root's device, no group access",
+       "/dev/ttyS4",
+       S_IFCHR | 0600,
+       0,
+       "root",
+       0,
+       "root",
+       false,
+       false,
+       {"only root may open it (crw------- root root)", "udev rule", "KERNEL==\"ttyS4\"",
+        "GROUP=\"dialout\"", "sudo"}},
+      {"root's group may use it: still not a group to join",
+       "/dev/ttyACM0",
+       S_IFCHR | 0660,
+       0,
+       "root",
+       0,
+       "root",
+       false,
+       false,
+       {"only root may open it", "udev rule", "sudo"}},
+      {"a group that may only read",
+       "/dev/ttyUSB1",
+       S_IFCHR | 0640,
+       0,
+       "root",
+       20,
+       "dialout",
+       false,
+       false,
+       {"only root may open it (crw-r----- root dialout)", "udev rule"}},
+      {"another user's terminal",
+       "/dev/pts/3",
+       S_IFCHR | 0620,
+       1001,
+       "bob",
+       5,
+       "tty",
+       false,
+       false,
+       {"only the user 'bob' may open it", "as your own user", "sudo"}},
+      {"the user's own device, not writable",
+       "/dev/ttyUSB2",
+       S_IFCHR | 0400,
+       1000,
+       "ann",
+       1000,
+       "ann",
+       true,
+       true,
+       {"it is yours", "chmod u+rw /dev/ttyUSB2"}},
+  };
+  for (const Case& c : cases) {
+    DeviceAccess access;
+    access.path = c.path;
+    access.known = true;
+    access.mode = c.mode;
+    access.owner = c.owner;
+    access.ownerName = c.ownerName;
+    access.group = c.group;
+    access.groupName = c.groupName;
+    access.userName = "ann";
+    access.inGroupNow = c.inGroupNow;
+    access.listedInGroup = c.listedInGroup;
+    const std::string message = PermissionAdvice(access);
+    EXPECT_EQ(message.rfind("Permission denied on " + c.path + ": ", 0), 0u)
+        << c.what << ": " << message;
+    for (const std::string& part : c.says)
+      EXPECT_NE(message.find(part), std::string::npos) << c.what << ": " << message;
+    EXPECT_EQ(message.find("-aG root"), std::string::npos) << c.what << ": " << message;
+    if (c.group == 0 || (c.mode & 060) != 060) {
+      EXPECT_EQ(message.find("usermod"), std::string::npos) << c.what << ": " << message;
+    }
   }
-  fs::remove(device);
+}
+
+TEST(PortErrors, ThePermissionMessageReadsTheDevicesModeOwnerAndGroup) {
+  const testing::TempDir dir;
+  const std::filesystem::path device = dir.Path() / "ttyTest0";
+  std::ofstream(device) << "x";
+  ASSERT_EQ(chmod(device.c_str(), 0600), 0);
+  const DeviceAccess access = ReadDeviceAccess(device.string());
+  ASSERT_TRUE(access.known);
+  EXPECT_EQ(access.mode & 0777, 0600u);
+  EXPECT_EQ(access.owner, geteuid());
+  EXPECT_EQ(access.group, getegid());
+  EXPECT_TRUE(access.inGroupNow);
+  const PortError error = DescribeOpenError(device.string(), EACCES);
+  EXPECT_EQ(error.Kind, PortErrorKind::PermissionDenied);
+  EXPECT_NE(error.Message.find("-rw-------"), std::string::npos) << error.Message;
+
+  EXPECT_FALSE(ReadDeviceAccess((dir.Path() / "absent").string()).known);
+  EXPECT_NE(PermissionAdvice(ReadDeviceAccess((dir.Path() / "absent").string()))
+                .find("you may not open this device"),
+            std::string::npos);
 }
 
 }  // namespace

@@ -1,9 +1,12 @@
 // aisfw-sim as a program: started on its pseudo-terminal, talked to through
 // the serial port component as the tool will, and stopped with SIGINT.
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <poll.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/ioctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -43,7 +46,8 @@ class SimProcess {
     std::vector<char*> argv;
     for (std::string& a : args) argv.push_back(a.data());
     argv.push_back(nullptr);
-    if (posix_spawn(&pid_, AISFW_SIM_PROGRAM, &actions, nullptr, argv.data(), environ) != 0) pid_ = -1;
+    if (posix_spawn(&pid_, AISFW_SIM_PROGRAM, &actions, nullptr, argv.data(), environ) != 0)
+      pid_ = -1;
     posix_spawn_file_actions_destroy(&actions);
     close(out[1]);
     stdout_ = fdopen(out[0], "r");
@@ -67,6 +71,11 @@ class SimProcess {
   // Sends `signal` and waits for the exit; the exit status, or -1.
   int Stop(int signal) {
     kill(pid_, signal);
+    return WaitForExit();
+  }
+
+  // Waits for the program to end by itself; the exit status, or -1.
+  int WaitForExit() {
     const auto deadline = std::chrono::steady_clock::now() + kDeadline;
     int status = 0;
     while (std::chrono::steady_clock::now() < deadline) {
@@ -94,7 +103,9 @@ struct Lines final : comm::ReceiveConsumers {
     if (text.rfind("$PZLX,R,DBG,003,", 0) == 0) partReply = std::stoi(text.substr(16));
   }
   void WatchTextLine(const char*) override {}
-  bool Seen(const std::string& line) const { return std::find(all.begin(), all.end(), line) != all.end(); }
+  bool Seen(const std::string& line) const {
+    return std::find(all.begin(), all.end(), line) != all.end();
+  }
 
   std::vector<std::string> all;
   std::vector<long> replies;
@@ -102,13 +113,14 @@ struct Lines final : comm::ReceiveConsumers {
 };
 
 TEST(SimProgram, UpgradesAKernelOverItsPseudoTerminalAndStopsOnSigint) {
-  const fs::path dir = fs::path(::testing::TempDir()) / ("aisfw-simprog-" + std::to_string(getpid()));
+  const fs::path dir =
+      fs::path(::testing::TempDir()) / ("aisfw-simprog-" + std::to_string(getpid()));
   fs::remove_all(dir);
   fs::create_directories(dir);
   const fs::path link = dir / "ttyAIS";
 
-  SimProcess sim({"--quiet", "--out", (dir / "parts").string(), "--link", link.string(), "--countdown-ms", "50",
-                  "--programming-ms", "50", "--serial", "5550123"});
+  SimProcess sim({"--quiet", "--out", (dir / "parts").string(), "--link", link.string(),
+                  "--countdown-ms", "50", "--programming-ms", "50", "--serial", "5550123"});
   const std::string first = sim.FirstLine();
   ASSERT_EQ(first.rfind("port: /dev/pts/", 0), 0u) << first;
   ASSERT_EQ(fs::read_symlink(link).string(), first.substr(6));
@@ -117,10 +129,13 @@ TEST(SimProgram, UpgradesAKernelOverItsPseudoTerminalAndStopsOnSigint) {
   comm::TComm port(loop);
   Lines lines;
   comm::ReceiveLineAssembler assembler(lines);
-  port.OnRxChar = [&](comm::TThreadComm& sender, std::uint32_t count) { assembler.OnRxChar(sender, count); };
+  port.OnRxChar = [&](comm::TThreadComm& sender, std::uint32_t count) {
+    assembler.OnRxChar(sender, count);
+  };
   port.SetDeviceName(link.string());
   const auto send = [&](const std::string& bytes) {
-    ASSERT_EQ(port.Write(bytes.data(), static_cast<std::int32_t>(bytes.size())), static_cast<std::int32_t>(bytes.size()));
+    ASSERT_EQ(port.Write(bytes.data(), static_cast<std::int32_t>(bytes.size())),
+              static_cast<std::int32_t>(bytes.size()));
   };
   const auto probe = [&] {
     send(FrameSentence("PZLX,C,DBG,700,1,,,,,,"));
@@ -147,11 +162,13 @@ TEST(SimProgram, UpgradesAKernelOverItsPseudoTerminalAndStopsOnSigint) {
 
   send(FrameSentence("PZLX,R,DBG,107,1,,0,,0,,0"));
   ASSERT_TRUE(loop.RunUntil([&] { return lines.partReply == 1; }, kDeadline));
-  for (int i = 0; i < 5; ++i) send(FrameSentence("PZLX,R,DBG,103," + std::to_string(total) + ",,0,,0,,0"));
+  for (int i = 0; i < 5; ++i)
+    send(FrameSentence("PZLX,R,DBG,103," + std::to_string(total) + ",,0,,0,,0"));
   ASSERT_TRUE(loop.RunUntil([&] { return lines.Seen("wait for firmware upgrade"); }, kDeadline));
   for (long block = 1; block <= total; ++block) {
     send(std::string(image.begin() + (block - 1) * 263, image.begin() + block * 263));
-    ASSERT_TRUE(loop.RunUntil([&] { return lines.replies.size() == static_cast<std::size_t>(block); }, kDeadline));
+    ASSERT_TRUE(loop.RunUntil(
+        [&] { return lines.replies.size() == static_cast<std::size_t>(block); }, kDeadline));
     EXPECT_EQ(lines.replies.back(), block == total ? -8889 : block);
   }
   std::uint32_t sum = 0;
@@ -159,7 +176,8 @@ TEST(SimProgram, UpgradesAKernelOverItsPseudoTerminalAndStopsOnSigint) {
   char text[16];
   std::snprintf(text, sizeof text, "%08X", sum);
   send(FrameSentence(std::string("PTPS,040,") + text));
-  ASSERT_TRUE(loop.RunUntil([&] { return lines.replies.size() == static_cast<std::size_t>(total) + 1; }, kDeadline));
+  ASSERT_TRUE(loop.RunUntil(
+      [&] { return lines.replies.size() == static_cast<std::size_t>(total) + 1; }, kDeadline));
   EXPECT_EQ(lines.replies.back(), -8888);
 
   std::ifstream kernel(dir / "parts" / "kernel.bin", std::ios::binary);
@@ -177,6 +195,98 @@ TEST(SimProgram, StopsCleanlyOnSigterm) {
   EXPECT_EQ(sim.Stop(SIGTERM), 0);
 }
 
+TEST(SimProgram, AHangUpLetsItsLastAnswerReachTheHostFirst) {
+  SimProcess sim({"--quiet", "--fault", "hangup:2", "--countdown-ms", "20"});
+  const std::string first = sim.FirstLine();
+  ASSERT_EQ(first.rfind("port: /dev/pts/", 0), 0u) << first;
+
+  comm::LoopDispatcher loop;
+  comm::TComm port(loop);
+  Lines lines;
+  comm::ReceiveLineAssembler assembler(lines);
+  std::vector<std::int32_t> errors;
+  port.OnRxChar = [&](comm::TThreadComm& sender, std::uint32_t count) {
+    assembler.OnRxChar(sender, count);
+  };
+  port.OnError = [&](comm::TThreadComm&, std::int32_t e) { errors.push_back(e); };
+  port.SetBaudRate(comm::br115200);
+  port.SetDeviceName(first.substr(6));
+  port.Open();
+  ASSERT_TRUE(port.Connected()) << port.LastOpenError().Message;
+  const auto send = [&](const std::string& bytes) {
+    port.Write(bytes.data(), static_cast<std::int32_t>(bytes.size()));
+  };
+
+  std::vector<std::uint8_t> code(4 * 256);
+  for (std::size_t i = 0; i < code.size(); ++i) code[i] = static_cast<std::uint8_t>(i * 5 + 1);
+  const std::vector<std::uint8_t> image = firmware::PackImage(code);
+  send(FrameSentence("PZLX,R,DBG,103,5,,0,,0,,0"));
+  ASSERT_TRUE(loop.RunUntil([&] { return lines.Seen("wait for firmware upgrade"); }, kDeadline));
+  send(std::string(image.begin(), image.begin() + 263));
+  ASSERT_TRUE(loop.RunUntil([&] { return lines.replies.size() == 1; }, kDeadline));
+  send(std::string(image.begin() + 263, image.begin() + 526));
+  // The answer to block 2 first, then the hang-up.
+  ASSERT_TRUE(loop.RunUntil([&] { return !errors.empty(); }, kDeadline));
+  EXPECT_EQ(lines.replies, (std::vector<long>{1, 2}));
+  EXPECT_TRUE(errors.front() & comm::CE_HANGUP);
+  port.Close();
+  EXPECT_EQ(sim.WaitForExit(), 0);
+}
+
+TEST(SimProgram, AHostThatDiesLeavesNoExclusiveFlagBehind) {
+  SimProcess sim({"--quiet"});
+  const std::string first = sim.FirstLine();
+  ASSERT_EQ(first.rfind("port: /dev/pts/", 0), 0u) << first;
+  const std::string path = first.substr(6);
+
+  const auto exclusiveFlag = [&] {
+    const int fd = open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return errno == EBUSY ? 1 : -1;  // not root: the flag keeps us out
+    int flag = -1;
+    ioctl(fd, TIOCGEXCL, &flag);
+    close(fd);
+    return flag;
+  };
+
+  // While the tool holds the port its flag stays (only root gets in to look).
+  comm::LoopDispatcher loop;
+  comm::TComm tool(loop);
+  tool.SetDeviceName(path);
+  tool.Open();
+  ASSERT_TRUE(tool.Connected()) << tool.LastOpenError().Message;
+  EXPECT_EQ(exclusiveFlag(), 1);
+  EXPECT_EQ(exclusiveFlag(), 1);
+  tool.Close();
+
+  // A tool killed while it held the port: the flag set, never cleared.
+  const int killed = open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+  ASSERT_GE(killed, 0);
+  ASSERT_EQ(ioctl(killed, TIOCEXCL), 0);
+  close(killed);
+  const auto deadline = std::chrono::steady_clock::now() + kDeadline;
+  while (exclusiveFlag() != 0 && std::chrono::steady_clock::now() < deadline) usleep(10000);
+  EXPECT_EQ(exclusiveFlag(), 0);
+  EXPECT_EQ(sim.Stop(SIGTERM), 0);
+}
+
+TEST(SimProgram, OutputNobodyReadsIsDroppedNotKeptForTheNextHost) {
+  SimProcess sim({"--quiet"});
+  const std::string first = sim.FirstLine();
+  ASSERT_EQ(first.rfind("port: /dev/pts/", 0), 0u) << first;
+  // About six idle sentences go out while nobody has the port open.
+  usleep(1500 * 1000);
+  const int fd = open(first.substr(6).c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+  ASSERT_GE(fd, 0);
+  int unread = -1;
+  ASSERT_EQ(ioctl(fd, FIONREAD, &unread), 0);
+  EXPECT_LT(unread, 70);  // no stale line (at most one fresh one)
+  // What comes now is fresh output.
+  pollfd arrived{fd, POLLIN, 0};
+  EXPECT_EQ(poll(&arrived, 1, 5000), 1);
+  close(fd);
+  EXPECT_EQ(sim.Stop(SIGTERM), 0);
+}
+
 TEST(SimProgram, HelpDocumentsEveryOptionAndFault) {
   std::FILE* help = popen(AISFW_SIM_PROGRAM " --help", "r");
   ASSERT_NE(help, nullptr);
@@ -184,8 +294,9 @@ TEST(SimProgram, HelpDocumentsEveryOptionAndFault) {
   char buffer[512];
   while (std::fgets(buffer, sizeof buffer, help) != nullptr) text += buffer;
   EXPECT_EQ(pclose(help), 0);
-  for (const char* option : {"--baud", "--firmware", "--serial", "--class", "--language", "--out", "--link", "--seed",
-                             "--quiet", "--fault"}) {
+  for (const char* option : {"--baud", "--firmware", "--serial", "--class", "--language", "--out",
+                             "--link", "--seed", "--quiet", "--fault", "--countdown-ms",
+                             "--countdown", "--programming-ms", "--give-up-ms"}) {
     EXPECT_NE(text.find(option), std::string::npos) << option;
   }
   for (const FaultDescription& d : FaultDescriptions()) {

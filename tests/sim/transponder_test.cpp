@@ -12,29 +12,17 @@
 #include "nmea/sentence_library.h"
 #include "sim/idle_traffic.h"
 #include "tests/sim/scripted_host.h"
+#include "tests/sim/sim_test_support.h"
 
 namespace sim {
 namespace {
 
 namespace fs = std::filesystem;
+using testing::FaultOf;
+using testing::kInfoBlock;
+using testing::ReadFile;
 using testing::ScriptedHost;
-
-std::vector<std::uint8_t> ReadFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), {}};
-}
-
-// A small image of `codeBytes` pseudo-random bytes.
-std::vector<std::uint8_t> SmallImage(std::size_t codeBytes, std::uint8_t salt = 0) {
-  std::vector<std::uint8_t> code(codeBytes);
-  for (std::size_t i = 0; i < codeBytes; ++i) code[i] = static_cast<std::uint8_t>(i * 131 + salt + (i >> 8));
-  return firmware::PackImage(code);
-}
-
-const std::vector<std::string> kInfoBlock = {
-    "[STATIC DATA]", "Firmware=V1.0.0",       "S/N:(1234567)",    "[ClassA]=0",
-    "[END OF STATIC DATA]", "[MKD]Language=1,2,3,5", "[DEVICE DATA END]",
-};
+using testing::SmallImage;
 
 class TransponderTest : public ::testing::Test {
  protected:
@@ -96,13 +84,16 @@ TEST_F(TransponderTest, PlaysTheWholeUpgradeAndKeepsBothPartsByteForByte) {
     const auto seenBefore = host.seen.size();
     const ScriptedHost::Transfer k = host.RunTransfer(kernel, classDigit == 1);
     // The countdown came before any block was taken.
-    const std::vector<std::string> countdown(host.seen.begin() + static_cast<std::ptrdiff_t>(seenBefore),
-                                             host.seen.begin() + static_cast<std::ptrdiff_t>(seenBefore) + 6);
-    EXPECT_EQ(countdown, (std::vector<std::string>{"5", "4", "3", "2", "1", "wait for firmware upgrade"}));
+    const std::vector<std::string> countdown(
+        host.seen.begin() + static_cast<std::ptrdiff_t>(seenBefore),
+        host.seen.begin() + static_cast<std::ptrdiff_t>(seenBefore) + 6);
+    EXPECT_EQ(countdown,
+              (std::vector<std::string>{"5", "4", "3", "2", "1", "wait for firmware upgrade"}));
     ASSERT_EQ(k.verdict, -8888);
     const long kernelBlocks = static_cast<long>(kernel.size() / firmware::kBlockSize);
     ASSERT_EQ(k.replies.size(), static_cast<std::size_t>(kernelBlocks));
-    for (long i = 1; i < kernelBlocks; ++i) EXPECT_EQ(k.replies[static_cast<std::size_t>(i - 1)], i);
+    for (long i = 1; i < kernelBlocks; ++i)
+      EXPECT_EQ(k.replies[static_cast<std::size_t>(i - 1)], i);
     EXPECT_EQ(k.replies.back(), -8889);
 
     host.Command("PZLX,R,DBG,107,2,,0,,0,,0");
@@ -130,7 +121,8 @@ TEST_F(TransponderTest, IdleTrafficIsValidNmeaAndAis) {
     if (line.rfind("!AIVDM,", 0) == 0) {
       ++vdm;
       nmea::SentenceRecord record{};
-      EXPECT_TRUE(library.ParseSentence(line + "\r\n", record)) << line << ": " << nmea::FaultName(library.LastFault());
+      EXPECT_TRUE(library.ParseSentence(line + "\r\n", record))
+          << line << ": " << nmea::FaultName(library.LastFault());
     }
   }
   EXPECT_GE(rmc, 2);
@@ -144,9 +136,11 @@ TEST_F(TransponderTest, AtAnotherLineSpeedItNeitherUnderstandsNorIsUnderstood) {
   ScriptedHost host(device);
   device.SetHostBaud(38400);
   host.Probe(16);
-  EXPECT_FALSE(host.WaitLine([](const std::string& l) { return l.find("STATIC DATA") != std::string::npos ||
-                                                               l.find("$GP") != std::string::npos; },
-                             3000));
+  EXPECT_FALSE(host.WaitLine(
+      [](const std::string& l) {
+        return l.find("STATIC DATA") != std::string::npos || l.find("$GP") != std::string::npos;
+      },
+      3000));
   // Back at its speed: the first line still carries the garbage before it.
   device.SetHostBaud(115200);
   host.Probe(16);
@@ -162,8 +156,9 @@ TEST_F(TransponderTest, OptionalInformationLinesCanBeOmitted) {
   VirtualTransponder device(config);
   ScriptedHost host(device);
   host.Probe(16);
-  EXPECT_EQ(host.ReadInfoBlock(), (std::vector<std::string>{"[STATIC DATA]", "Firmware=V3.1.4", "S/N:(7654321)",
-                                                            "[END OF STATIC DATA]", "[DEVICE DATA END]"}));
+  EXPECT_EQ(host.ReadInfoBlock(),
+            (std::vector<std::string>{"[STATIC DATA]", "Firmware=V3.1.4", "S/N:(7654321)",
+                                      "[END OF STATIC DATA]", "[DEVICE DATA END]"}));
 }
 
 TEST_F(TransponderTest, DamagedAndIncompleteBlocksAreAnsweredWithThePreviousNumber) {
@@ -248,7 +243,8 @@ TEST_F(TransponderTest, EachFaultGivesItsReply) {
          EXPECT_EQ(t.replies.back(), 9);  // block 7 answered as 9: the tool abandons
        }},
       {"program-fail", [](const auto& t, auto&) { EXPECT_EQ(t.verdict, -4444); }},
-      {"program-fail:2", [](const auto& t, auto&) { EXPECT_EQ(t.verdict, -8888); }},  // kernel unaffected
+      {"program-fail:2",
+       [](const auto& t, auto&) { EXPECT_EQ(t.verdict, -8888); }},  // kernel unaffected
       {"bad-sum", [](const auto& t, auto&) { EXPECT_EQ(t.verdict, -4445); }},
       {"silent:4",
        [](const auto& t, auto& device) {
@@ -257,7 +253,18 @@ TEST_F(TransponderTest, EachFaultGivesItsReply) {
        }},
       {"hangup:2",
        [](const auto& t, auto& device) {
-         EXPECT_EQ(t.replies, (std::vector<long>{1, 2}));
+         EXPECT_EQ(t.replies, (std::vector<long>{1, 2}));  // the last answer before the line closes
+         EXPECT_TRUE(device.HungUp());
+       }},
+      // N = 0: as soon as the countdown has ended, before block 1.
+      {"silent:0",
+       [](const auto& t, auto& device) {
+         EXPECT_TRUE(t.replies.empty());
+         EXPECT_EQ(device.CurrentPhase(), VirtualTransponder::Phase::Silent);
+       }},
+      {"hangup:0",
+       [](const auto& t, auto& device) {
+         EXPECT_TRUE(t.replies.empty());
          EXPECT_TRUE(device.HungUp());
        }},
   };
@@ -282,19 +289,26 @@ TEST_F(TransponderTest, EachFaultGivesItsReply) {
 }
 
 TEST_F(TransponderTest, ARestartedCountdownTakesThePartFromBlockOneAgain) {
-  TransponderConfig config;
-  config.faults = {{FaultKind::RestartCountdown, 3}};
-  VirtualTransponder device(config);
-  ScriptedHost host(device);
-  const auto image = SmallImage(10 * 256);
-  const auto first = host.RunTransfer(image, false);
-  EXPECT_EQ(first.replies, (std::vector<long>{1, 2, 3}));
-  EXPECT_EQ(host.seen.back(), "wait for firmware upgrade");
-  EXPECT_EQ(std::count(host.seen.begin(), host.seen.end(), "5"), 2);
-  // The tool sees the countdown again (its DeviceReady) and starts over.
-  const auto again = host.RunTransfer(image, false, true, /*countdownSeen=*/true);
-  EXPECT_EQ(again.verdict, -8888);
-  EXPECT_EQ(device.ReceivedPart(1), image);
+  struct Case {
+    const char* fault;
+    std::vector<long> repliesBefore;
+  } cases[] = {{"restart-countdown:3", {1, 2, 3}}, {"restart-countdown:0", {}}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.fault);
+    TransponderConfig config;
+    config.faults = {FaultOf(c.fault)};
+    VirtualTransponder device(config);
+    ScriptedHost host(device);
+    const auto image = SmallImage(10 * 256);
+    const auto first = host.RunTransfer(image, false);
+    EXPECT_EQ(first.replies, c.repliesBefore);
+    EXPECT_EQ(std::count(host.seen.begin(), host.seen.end(), "5"), 2);
+    EXPECT_EQ(std::count(host.seen.begin(), host.seen.end(), "wait for firmware upgrade"), 2);
+    // The tool sees the countdown again (its DeviceReady) and starts over.
+    const auto again = host.RunTransfer(image, false, true, /*countdownSeen=*/true);
+    EXPECT_EQ(again.verdict, -8888);
+    EXPECT_EQ(device.ReceivedPart(1), image);
+  }
 }
 
 TEST_F(TransponderTest, TheSecondReadingDiffersWhenAsked) {
@@ -323,9 +337,10 @@ TEST_F(TransponderTest, NoiseFallsBetweenLinesButNeverInsideTheInformationBlock)
     host.WaitLine([](const std::string&) { return false; }, 4000);
     int noise = 0;
     for (const std::string& line : host.seen) {
-      const bool sentence = (line[0] == '$' || line[0] == '!') && nmea::VerifyChecksum((line + "\r\n").c_str());
-      if (!sentence && line.find("DATA") == std::string::npos && line.find('=') == std::string::npos &&
-          line.find("S/N") == std::string::npos) {
+      const bool sentence =
+          (line[0] == '$' || line[0] == '!') && nmea::VerifyChecksum((line + "\r\n").c_str());
+      if (!sentence && line.find("DATA") == std::string::npos &&
+          line.find('=') == std::string::npos && line.find("S/N") == std::string::npos) {
         ++noise;
       }
       if (std::string(kind) == "long-lines" && !sentence && line.size() > 82) ++noise;
@@ -337,20 +352,130 @@ TEST_F(TransponderTest, NoiseFallsBetweenLinesButNeverInsideTheInformationBlock)
   }
 }
 
-TEST(FaultOption, ParsesKindAndCount) {
+TEST_F(TransponderTest, PartRepliesOtherThanThePartRequested) {
+  struct Case {
+    const char* fault;
+    long toKernel, toApplication;  // the answers to DBG 107 with 1 and 2
+  } cases[] = {{"part-reply", 2, 1}, {"part-reply:0", 0, 0}, {"part-reply:7", 7, 7}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.fault);
+    TransponderConfig config;
+    config.faults = {FaultOf(c.fault)};
+    VirtualTransponder device(config);
+    ScriptedHost host(device);
+    host.Command("PZLX,R,DBG,107,1,,0,,0,,0");
+    EXPECT_EQ(host.WaitReply(3), c.toKernel);
+    host.Command("PZLX,R,DBG,107,2,,0,,0,,0");
+    EXPECT_EQ(host.WaitReply(3), c.toApplication);
+    // It still takes the part that was asked for.
+    EXPECT_EQ(host.RunTransfer(SmallImage(300), false).verdict, -8888);
+    EXPECT_EQ(device.ReceivedPart(2), SmallImage(300));
+  }
+}
+
+TEST_F(TransponderTest, ASentenceInsideTheInformationBlock) {
+  struct Case {
+    const char* fault;
+    bool optionalLines;
+    std::size_t sentenceAt;  // the index of the sentence among the block's lines
+  } cases[] = {
+      {"info-sentence", true, 3},     // after the serial number: no class, no language read
+      {"info-sentence:1", true, 1},   // right after the start
+      {"info-sentence:6", true, 6},   // just before the end
+      {"info-sentence:6", false, 4},  // a shorter block: still before its end
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.fault) + (c.optionalLines ? "" : ", no class or language"));
+    TransponderConfig config;
+    config.faults = {FaultOf(c.fault)};
+    if (!c.optionalLines) {
+      config.classDigit.reset();
+      config.language.reset();
+    }
+    VirtualTransponder device(config);
+    ScriptedHost host(device);
+    host.Probe(16);
+    const std::vector<std::string> block = host.ReadInfoBlock();
+    ASSERT_GT(block.size(), c.sentenceAt);
+    EXPECT_EQ(block.size(), c.optionalLines ? 8u : 6u);
+    EXPECT_EQ(block[c.sentenceAt].rfind("$GPRMC,", 0), 0u) << block[c.sentenceAt];
+    EXPECT_TRUE(nmea::VerifyChecksum((block[c.sentenceAt] + "\r\n").c_str()));
+    std::vector<std::string> rest = block;
+    rest.erase(rest.begin() + static_cast<std::ptrdiff_t>(c.sentenceAt));
+    if (c.optionalLines) {
+      EXPECT_EQ(rest, kInfoBlock);
+    }
+  }
+}
+
+TEST_F(TransponderTest, TheBlockPrintedAgainAfterTheApplicationOnly) {
+  TransponderConfig config;
+  config.faults = {FaultOf("info-after-upgrade")};
+  VirtualTransponder device(config);
+  ScriptedHost host(device);
+  EXPECT_EQ(host.RunTransfer(SmallImage(600), false).verdict, -8888);  // the kernel
+  EXPECT_TRUE(host.ReadInfoBlock().empty());
+  host.Command("PZLX,R,DBG,107,2,,0,,0,,0");
+  ASSERT_EQ(host.WaitReply(3), 2);
+  const auto seenBefore = host.seen.size();
+  EXPECT_EQ(host.RunTransfer(SmallImage(600, 9), false).verdict, -8888);
+  const std::size_t verdictAt = host.seen.size() - 1;
+  EXPECT_GT(verdictAt, seenBefore);
+  EXPECT_EQ(host.ReadInfoBlock(), kInfoBlock);
+  // It follows the verdict at once, before any other line.
+  EXPECT_EQ(host.seen[verdictAt + 1], "[STATIC DATA]");
+}
+
+TEST(FaultOption, EachKindTakesTheNumbersThatMeanSomething) {
+  struct Case {
+    const char* text;
+    bool accepted;
+  } cases[] = {
+      {"lose-block:12", true},
+      {"lose-block:0", false},  // no loss is no fault
+      {"silent:0", true},       // 0: before block 1
+      {"hangup:0", true},
+      {"restart-countdown:0", true},
+      {"wrong-block:0", false},  // there is no block 0
+      {"program-fail:2", true},
+      {"program-fail:3", false},  // parts are 1 and 2
+      {"bad-sum:0", false},
+      {"part-reply:0", true},
+      {"info-sentence:6", true},
+      {"info-sentence:7", false},
+      {"slow-replies:1", true},
+      {"slow-replies:0", false},
+      {"slow-replies:3600001", false},
+      {"silent:1000000000", true},
+      {"silent:1000000001", false},  // would not fit the block counter
+      {"silent:99999999999999999999", false},
+      {"info-differs", true},
+      {"info-differs:2", false},  // takes no number
+      {"garbage:1", false},
+      {"silent:x", false},
+      {"silent:-1", false},
+      {"silent:", false},
+      {"silent:3x", false},
+      {"lose-blocks", false},
+  };
+  for (const Case& c : cases) {
+    Fault f{};
+    std::string error;
+    EXPECT_EQ(ParseFault(c.text, f, error), c.accepted) << c.text << ": " << error;
+    if (!c.accepted) {
+      EXPECT_FALSE(error.empty()) << c.text;
+    }
+  }
   Fault f{};
   std::string error;
   ASSERT_TRUE(ParseFault("lose-block:12", f, error));
   EXPECT_EQ(f.kind, FaultKind::LoseBlock);
   EXPECT_EQ(f.n, 12);
-  ASSERT_TRUE(ParseFault("info-differs", f, error));
-  EXPECT_EQ(f.kind, FaultKind::InfoDiffers);
+  ASSERT_TRUE(ParseFault("slow-replies", f, error));
+  EXPECT_EQ(f.kind, FaultKind::SlowReplies);
   EXPECT_FALSE(f.n.has_value());
   EXPECT_FALSE(ParseFault("lose-blocks", f, error));
   EXPECT_NE(error.find("unknown fault"), std::string::npos);
-  EXPECT_FALSE(ParseFault("silent:x", f, error));
-  EXPECT_FALSE(ParseFault("silent:-1", f, error));
-  EXPECT_FALSE(ParseFault("silent:", f, error));
 }
 
 }  // namespace
