@@ -104,7 +104,14 @@ void VirtualTransponder::Receive(std::string_view bytes) {
     return;
   }
   reportedSpeedMismatch_ = false;
-  if (phase_ == Phase::Countdown) return;  // erasing: deaf
+  if (phase_ == Phase::Countdown) {
+    // Erasing: deaf, but for a device that counts down in digits only: it
+    // announces nothing more after the third digit, which tells the host it
+    // is ready, so from there on what arrives waits in its receive buffer.
+    if (config_.countdownLines == CountdownLines::DigitsOnly && countdownLine_ >= 3)
+      in_.append(bytes);
+    return;
+  }
   in_.append(bytes);
   ProcessInput();
 }
@@ -152,6 +159,7 @@ void VirtualTransponder::Advance(std::int64_t ms) {
         quietSince_ = now_;
         Note("erased, waiting for block 1");
         PlayBlockCountFaults();
+        if (!in_.empty()) ProcessInput();  // what a digits-only device buffered
       }
     } else if (next == giveUp) {
       GiveUp();

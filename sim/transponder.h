@@ -24,7 +24,7 @@ namespace sim {
 // Which lines the countdown prints; it takes as long whichever it prints.
 enum class CountdownLines {
   Both,        // 5, 4, 3, 2, 1, then "wait for firmware upgrade"
-  DigitsOnly,  // 5 to 1; block 1 is taken from when the "wait" line would have come
+  DigitsOnly,  // 5 to 1; what arrives after the "3" is buffered and taken once erased
   WaitOnly,    // only "wait for firmware upgrade", at its usual time
 };
 

@@ -202,7 +202,13 @@ void UpgradePreparation::SpeedButtonFrmVerWantToContinueYesClick() {
 }
 
 void UpgradePreparation::SpeedButtonFrmVerWantToContinueNoClick() {
-  if (state_.FileCheckState != kFileCheckPrepared) return;
+  // No is always safe: it abandons, closing whatever was opened. Were it to
+  // wait for a prepared image too, a device that never answers the part
+  // request would leave the user on a page where nothing works.
+  const bool asking =
+      state_.DeviceIdentified && state_.PartRequestPending &&
+      (state_.FileCheckState == kFileCheckPrepared || state_.FileCheckState == kFileCheckWaiting);
+  if (!asking) return;
   state_.FileCheckState = kFileCheckDeclined;
   HandleUpgradeLine(nullptr);
 }

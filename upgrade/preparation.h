@@ -33,8 +33,9 @@ class UpgradePreparation {
   bool HandleUpgradeLine(const char* line);
   int PrepareImage();
 
-  // The version page's buttons. They act only while a prepared kernel waits
-  // for the user's answer: no transfer starts without a validated image.
+  // The version page's buttons. Yes acts only while a prepared kernel waits
+  // for it, so no transfer starts without a validated image; No abandons
+  // whenever the page asks.
   void SpeedButtonFrmVerWantToContinueYesClick();
   void SpeedButtonFrmVerWantToContinueNoClick();
 

@@ -1,9 +1,11 @@
 #pragma once
 // A scripted host for the virtual transponder in virtual time: sends the
 // tool's commands and blocks, reads the device's lines, and runs a part's
-// transfer the way the tool's sequencer does (next block on an
-// acknowledgement, the same block again on the previous number or -1, the
-// image sum on -8889).
+// transfer by the device's rules (blocks from the "wait" line on, the next
+// block on an acknowledgement, the same block again on the previous number
+// or -1, the image sum on -8889). It drives the device alone, to test its
+// conversation line by line; the real sequencer meets the device in the
+// whole-wizard tests (tests/connect).
 
 #include <cstdint>
 #include <deque>
