@@ -56,18 +56,25 @@ void SetTextColour(QWidget* widget, const QColor& colour) {
   widget->setPalette(palette);
 }
 
-void MirrorList(QComboBox* combo, const ControlState& state) {
+// `selected`: the entry the core selected when last shown.
+void MirrorList(QComboBox* combo, const ControlState& state, int& selected) {
   QStringList items;
   for (const std::string& item : state.items) items << Text(item);
   QStringList shown;
   for (int i = 0; i < combo->count(); ++i) shown << combo->itemText(i);
-  if (items != shown) {
+  const bool rebuilt = items != shown;
+  if (rebuilt) {
     combo->clear();
     combo->addItems(items);
   }
   const QString text = Text(state.text);
   if (combo->isEditable()) {
-    if (state.value >= 0 && state.value < combo->count()) combo->setCurrentIndex(state.value);
+    // A pick or an edit of the user's own changes the text only; the
+    // selection follows the core's when the core selects.
+    const bool select = rebuilt || state.value != selected;
+    if (select && state.value >= 0 && state.value < combo->count()) {
+      combo->setCurrentIndex(state.value);
+    }
     if (combo->currentText() != text) combo->setEditText(text);
   } else {
     combo->setCurrentIndex(state.value < combo->count() ? state.value : -1);
@@ -75,6 +82,7 @@ void MirrorList(QComboBox* combo, const ControlState& state) {
     // until Start).
     combo->setPlaceholderText(text);
   }
+  selected = state.value;
 }
 
 }  // namespace
@@ -133,7 +141,7 @@ QTimer* TForm1::Timer(upgrade::TimerId timer) const {
 // ---- the core's view ---------------------------------------------------------
 
 void TForm1::ControlChanged(Control control, const ControlState& state) {
-  const Binding& binding = controls_[static_cast<std::size_t>(control)];
+  Binding& binding = controls_[static_cast<std::size_t>(control)];
   QWidget* widget = binding.widget;
   // What the core shows is no user action: no handler may run for it.
   const QSignalBlocker block(widget);
@@ -147,7 +155,7 @@ void TForm1::ControlChanged(Control control, const ControlState& state) {
     button->setText(text);
     if (button->isCheckable()) button->setChecked(state.down);
   } else if (auto* combo = qobject_cast<QComboBox*>(widget)) {
-    MirrorList(combo, state);
+    MirrorList(combo, state, binding.selected);
   } else if (auto* edit = qobject_cast<QLineEdit*>(widget)) {
     if (edit->text() != text) edit->setText(text);
   } else if (auto* bar = qobject_cast<QProgressBar*>(widget)) {

@@ -74,7 +74,8 @@ class TForm1 final : public QMainWindow, public upgrade::WizardView {
  private:
   struct Binding {
     QWidget* widget = nullptr;
-    QColor base;  // the text colour shown for the core's black
+    QColor base;        // the text colour shown for the core's black
+    int selected = -1;  // a list's entry the core selected, as last shown
   };
 
   // Building the window (form1_layout.cpp).

@@ -222,16 +222,18 @@ QWidget* TForm1::BuildMainPanel(QWidget* parent) {
 
 QWidget* TForm1::BuildChecklistPage() {
   QWidget* page = MakePage(kPageNames[0]);
-  auto* title = MakeLabel(page, {20, 10, 480, 40});
+  // A sentence rather than a title: a size smaller than the other pages'
+  // titles, so it keeps to one line.
+  auto* title = MakeLabel(page, {18, 13, 486, 40}, Qt::AlignLeft | Qt::AlignTop);
   title->setWordWrap(true);
-  title->setFont(Sized(title, 13, true));
+  title->setFont(Sized(title, 12, true));
   Bind(Control::StaticTextStartTitle, title, kTitleNavy);
 
   const std::array<Control, 3> items = {Control::StaticTextStartDescription1,
                                         Control::StaticTextStartDescription2,
                                         Control::StaticTextStartDescription3};
   for (std::size_t i = 0; i < items.size(); ++i) {
-    const int top = 64 + static_cast<int>(i) * 42;
+    const int top = 60 + static_cast<int>(i) * 44;
     auto* number = MakeLabel(page, {28, top + 2, 24, 24}, Qt::AlignCenter);
     number->setText(QString::number(i + 1));
     number->setStyleSheet(

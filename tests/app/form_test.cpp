@@ -378,6 +378,25 @@ class FormTest final : public QObject {
                                    : QMessageBox::StandardButtons(QMessageBox::Ok));
   }
 
+  // A pick from the list or a typed path becomes the port's name at once;
+  // the list keeps what the user chose.
+  void aPickedOrTypedPortNamesThePort() {
+    MakeForm({"ttyUSB0", "ttyUSB1"});
+    Click("SpeedButtonStart");
+    auto* list = Find<QComboBox>("cbxComPort");
+    list->setCurrentIndex(1);  // as a pick from the drop-down does
+    QCOMPARE(form_->Wizard().Port().DeviceName(), std::string("ttyUSB1"));
+    QCOMPARE(list->currentIndex(), 1);
+    QCOMPARE(list->currentText(), QString("ttyUSB1"));
+
+    list->lineEdit()->selectAll();
+    QTest::keyClicks(list->lineEdit(), "/dev/serial/by-id/usb-AIS");
+    QCOMPARE(form_->Wizard().Port().DeviceName(), std::string("/dev/serial/by-id/usb-AIS"));
+    QCOMPARE(list->currentText(), QString("/dev/serial/by-id/usb-AIS"));
+    QCOMPARE(list->lineEdit()->cursorPosition(), list->currentText().size());
+    QCOMPARE(Items("cbxComPort"), QStringList({"ttyUSB0", "ttyUSB1"}));
+  }
+
   // A typed path that cannot be opened: after the force-connect question,
   // the open error names the serial layer's reason.
   void aPortOpenFailureSaysWhy() {
@@ -448,20 +467,34 @@ class FormTest final : public QObject {
              QStringList({"https://www.zelo.example", "https://www.zelo.example"}));
   }
 
-  // A device plugged while the serial-port page is shown joins the list; on
-  // another page the list is left alone until Start rebuilds it.
+  // A device plugged while the serial-port page is shown joins the list;
+  // during a run, or on another page, the list is left alone (a scan would
+  // lose the port it holds) until the next notice or Start rebuilds it.
   void hotPlugRefreshesTheListOnTheSerialPortPage() {
-    MakeForm({"ttyUSB0"}, true);
+    comm::testing::PtyPair pty;
+    MakeForm({pty.SlavePath()}, true);
     Click("SpeedButtonStart");
-    QCOMPARE(Items("cbxComPort"), QStringList({"ttyUSB0"}));
+    QCOMPARE(Items("cbxComPort").size(), 1);
+    ports_->Plug("ttyUSB0");
+    QTRY_COMPARE(Items("cbxComPort").size(), 2);
+    QVERIFY(Items("cbxComPort").contains("ttyUSB0"));
+
+    QCOMPARE(TextOf("cbxComPort"), QString::fromStdString(pty.SlavePath()));
+    Click("OpenPort");
+    QVERIFY(form_->Wizard().Port().Connected());
     ports_->Plug("ttyUSB1");
-    QTRY_COMPARE(Items("cbxComPort"), QStringList({"ttyUSB0", "ttyUSB1"}));
-    Click("SpeedButtonCancel");
-    ports_->Plug("ttyACM0");
     QTest::qWait(400);  // ten rescans
-    QCOMPARE(Items("cbxComPort"), QStringList({"ttyUSB0", "ttyUSB1"}));
+    QCOMPARE(Items("cbxComPort").size(), 2);
+    Click("OpenPort");  // Discontinue
+    ports_->Plug("ttyACM0");
+    QTRY_COMPARE(Items("cbxComPort").size(), 4);
+
+    Click("SpeedButtonCancel");
+    ports_->Plug("ttyACM1");
+    QTest::qWait(400);
+    QCOMPARE(Items("cbxComPort").size(), 4);
     Click("SpeedButtonStart");
-    QCOMPARE(Items("cbxComPort"), QStringList({"ttyACM0", "ttyUSB0", "ttyUSB1"}));
+    QCOMPARE(Items("cbxComPort").size(), 5);
   }
 
   // Post never waits for the GUI thread; tasks run there in the order
