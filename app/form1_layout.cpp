@@ -278,6 +278,9 @@ QWidget* TForm1::BuildSerialPortPage() {
                                      std::pair{Control::EditAutoDetectBaudRate, 33}}) {
     auto* edit = Make<QLineEdit>(autoPage, "", {0, top, 196, 24});
     edit->setReadOnly(true);
+    QPalette shaded = edit->palette();  // read-only: what the scan tries
+    shaded.setColor(QPalette::Base, QColor(0xF2, 0xF5, 0xF9));
+    edit->setPalette(shaded);
     Bind(control, edit, kText);
   }
   modePages->addWidget(manualPage);
