@@ -7,7 +7,7 @@ FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 60
 JOBS       ?= 2
 
-.PHONY: all setup build demo test test-asan bench fuzz clean
+.PHONY: all setup build demo test test-asan bench fuzz screenshots clean
 
 all: build
 
@@ -53,6 +53,11 @@ fuzz: setup
 	@cd $(FUZZ_BUILD) && ./fuzz/validate_image_fuzz -max_total_time=$(FUZZ_SECONDS) -max_len=3000
 	@cd $(FUZZ_BUILD) && ./fuzz/receive_lines_fuzz -max_total_time=$(FUZZ_SECONDS) -max_len=12000
 	@cd $(FUZZ_BUILD) && ./fuzz/transponder_fuzz -max_total_time=$(FUZZ_SECONDS) -max_len=3000
+
+# The wizard's four pages and an error box, rendered offscreen against the
+# virtual transponder, as the PNG files the README shows.
+screenshots: build
+	@$(BUILD)/tests/app/gui_screenshots docs/screenshots
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)

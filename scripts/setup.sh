@@ -13,6 +13,12 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   # command-line front end
   libcli11-dev libfmt-dev nlohmann-json3-dev
+  # the desktop wizard (Qt 6 Widgets + Qt Test); its tests run on the
+  # offscreen platform, so no X server is needed
+  qt6-base-dev
+  # a sans font for the wizard (without one Qt draws every glyph as a box),
+  # and fc-list, with which the GUI tests check that a font is there
+  fonts-dejavu-core fontconfig
 )
 
 missing=()
