@@ -275,11 +275,9 @@ void TForm1::OpenMakerWebAddress() {
 }
 
 void TForm1::OnDeviceChange() {
-  // Only the serial-port page shows the list, and a run keeps the lists it
-  // started with.
-  const upgrade::WizardScreen& screen = wizard_->Screen();
-  if (screen.CurrentPage() != upgrade::Page::TabSheetConnectDevice) return;
-  if (screen.State(Control::OpenPort).down) return;
+  // Only the serial-port page shows the list (a run keeps its lists: the
+  // core ignores the notice then).
+  if (wizard_->Screen().CurrentPage() != upgrade::Page::TabSheetConnectDevice) return;
   wizard_->OnDeviceChange();
 }
 

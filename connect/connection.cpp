@@ -301,6 +301,7 @@ void ConnectionProcedure::StepVersionCheck() {
 }
 
 void ConnectionProcedure::AutoDetectStep() {
+  if (lists_.AvailablePorts.empty()) return;  // nothing to scan (tick 0 has failed already)
   const std::int32_t tick = state_.StageTicks;
   if (tick == 0) {
     AutoPortIndex = 0;

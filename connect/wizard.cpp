@@ -155,7 +155,14 @@ bool Wizard::FormClose() {
   return true;
 }
 
-void Wizard::OnDeviceChange() { connection_.RebuildPortLists(); }
+void Wizard::OnDeviceChange() {
+  // A run keeps the lists it started with: rebuilt now, they would lose the
+  // port the scan holds open (it no longer opens exclusively), and the scan
+  // indexes them. The next Start, mode switch or notice after the run
+  // rebuilds them.
+  if (connection_.RunActive()) return;
+  connection_.RebuildPortLists();
+}
 
 // ---- timers ---------------------------------------------------------------------
 

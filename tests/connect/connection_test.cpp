@@ -37,6 +37,25 @@ TEST_F(WizardTest, TheScanGivesUpOnTick28WithOnePortAndOnTick76WithThree) {
   }
 }
 
+// A hot-plug notice during a scan leaves the scan's list alone: rebuilt, it
+// would lose the port the scan holds open, and the scan reads it by index.
+TEST_F(WizardTest, AHotPlugNoticeDuringAScanLeavesItsPortsAlone) {
+  sim::TransponderConfig config;
+  config.baud = 14400;  // not among the six rates: never answers
+  Device("ttyV0", config);
+  rig_->PressStart();
+  rig_->ChooseAuto();
+  rig_->PressContinue();
+  rig_->RunFor(3000);
+  rig_->Wizard().OnDeviceChange();
+  EXPECT_EQ(Core().Ports().AvailablePorts, std::vector<std::string>{"ttyV0"});
+  ASSERT_TRUE(rig_->RunUntil([&] { return !View().Messages().empty(); }, 60'000));
+  EXPECT_EQ(MessageTexts(), std::vector<std::string>{"Serial port detecting failed."});
+  EXPECT_EQ(Text(Control::EditAutoDetectComPort), "");
+  rig_->Wizard().OnDeviceChange();  // after the run: rebuilt
+  EXPECT_EQ(Core().Ports().AvailablePorts, std::vector<std::string>{"ttyV0"});
+}
+
 TEST_F(WizardTest, TheScanTriesEachRateOfEachPortInTurn) {
   for (int i = 0; i < 2; ++i) rig_->AddPort("ttyV" + std::to_string(i));
   rig_->PressStart();
