@@ -209,6 +209,13 @@ std::shared_ptr<MemoryLine> MemoryPorts::Add(const std::string& name) {
   return port.line;
 }
 
+std::shared_ptr<MemoryLine> MemoryPorts::Replace(const std::string& name) {
+  std::lock_guard lock(mutex_);
+  Port& port = ports_[PortDevicePath(name)];
+  port.line = std::make_shared<MemoryLine>();
+  return port.line;
+}
+
 std::shared_ptr<MemoryLine> MemoryPorts::Line(const std::string& name) const {
   std::lock_guard lock(mutex_);
   const auto it = ports_.find(PortDevicePath(name));

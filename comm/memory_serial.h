@@ -79,6 +79,9 @@ class MemoryPorts final : public PortEnumerator {
  public:
   // Adds a port; returns its line.
   std::shared_ptr<MemoryLine> Add(const std::string& name);
+  // A new line on the port (a new cable, a new device): a host that has the
+  // old one open keeps it until it closes.
+  std::shared_ptr<MemoryLine> Replace(const std::string& name);
   std::shared_ptr<MemoryLine> Line(const std::string& name) const;
   // A port that is present but that someone else holds.
   void SetHeldElsewhere(const std::string& name, bool held);

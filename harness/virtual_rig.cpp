@@ -57,6 +57,12 @@ void RecordingView::TimerChanged(TimerId timer, bool enabled) {
   if (onTimer) onTimer(timer, enabled);
 }
 
+void RecordingView::Reset() {
+  states_ = InitialStates();
+  for (auto& log : logs_) log.clear();
+  messages_.clear();
+}
+
 const upgrade::ControlState& RecordingView::State(Control control) const {
   return states_[static_cast<std::size_t>(control)];
 }
@@ -80,7 +86,11 @@ VirtualRig::~VirtualRig() {
 }
 
 VirtualDevice& VirtualRig::AddDevice(const std::string& port, sim::TransponderConfig config) {
-  auto device = std::make_unique<VirtualDevice>(ports_.Add(port), std::move(config));
+  // One device per port: the old one lets go of its line, and the new one
+  // comes with a line of its own.
+  const bool replacing = devices_.erase(port) > 0;
+  auto device = std::make_unique<VirtualDevice>(replacing ? ports_.Replace(port) : ports_.Add(port),
+                                                std::move(config));
   VirtualDevice& ref = *device;
   devices_[port] = std::move(device);
   return ref;
@@ -98,6 +108,18 @@ void VirtualRig::HoldElsewhere(const std::string& port) {
 void VirtualRig::AddFarEnd(const std::string& port,
                            std::function<void(std::int64_t nowMs, comm::MemoryLine& line)> far) {
   farEnds_.emplace_back(ports_.Add(port), std::move(far));
+}
+
+void VirtualRig::RemoveDevice(const std::string& port) { devices_.erase(port); }
+
+bool VirtualRig::ExitProgram() {
+  if (!wizard_) return true;
+  answers_.push_front({upgrade::MessageAnswer::Ok, 0});
+  if (!wizard_->FormClose()) return false;
+  wizard_.reset();
+  for (auto& next : nextFire_) next.reset();
+  view_.Reset();
+  return true;
 }
 
 VirtualDevice* VirtualRig::Device(const std::string& port) {

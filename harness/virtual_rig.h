@@ -55,6 +55,8 @@ class RecordingView final : public upgrade::WizardView {
     return logs_[static_cast<std::size_t>(pane)];
   }
   const std::vector<ShownMessage>& Messages() const { return messages_; }
+  // A new window: every control as stored, empty log panes, no message.
+  void Reset();
 
   // Set by the rig.
   std::function<upgrade::MessageAnswer(const upgrade::MessageBox&)> onMessage;
@@ -90,6 +92,8 @@ class VirtualRig final : public upgrade::WizardClock {
   void AddFarEnd(const std::string& port,
                  std::function<void(std::int64_t nowMs, comm::MemoryLine& line)> far);
   VirtualDevice* Device(const std::string& port);
+  // Takes the device off its port (the port stays, with nothing behind it).
+  void RemoveDevice(const std::string& port);
   comm::MemoryPorts& Ports() { return ports_; }
 
   // Answers for the next message boxes, in order.
@@ -97,6 +101,9 @@ class VirtualRig final : public upgrade::WizardClock {
 
   // Creates the wizard (done by the first call that needs it).
   connect::Wizard& Wizard();
+  // The user leaves the program (the exit question answered OK); the next
+  // call of Wizard() starts it again. False when the window stayed.
+  bool ExitProgram();
   RecordingView& View() { return view_; }
 
   // Virtual time.

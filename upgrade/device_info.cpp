@@ -87,6 +87,10 @@ int InfoCollector::CollectInfoLine(const char* line, bool reset) {
   if (reset) {
     collecting_ = false;
     count_ = 0;
+    // A new connection reads a device afresh: the slots keep their text from
+    // one block to the next, but not from an earlier run, or the lines of a
+    // device connected before would stand in for lines this one left out.
+    for (auto& slot : slots_) slot[0] = '\0';
     return Ignored;
   }
   if (line == nullptr) return Ignored;

@@ -51,9 +51,9 @@ class InfoCollector {
 
   InfoCollector();
   // A line with its CR LF (NUL-terminated) or none; `reset` drops a block
-  // begun before.
+  // begun before and empties the slots (a new connection).
   int CollectInfoLine(const char* line, bool reset);
-  // The slots in order; slots keep their text between blocks.
+  // The slots in order; slots keep their text between blocks until a reset.
   const char* Slot(std::size_t index) const { return slots_[index].data(); }
 
  private:

@@ -64,6 +64,23 @@ TEST_F(WizardTest, ASentenceInsideTheInformationBlockEndsItThere) {
   ASSERT_TRUE(RunUpgrade("ttyV1", 701));                        // the default application
 }
 
+// The information of a device upgraded before does not stand in for lines
+// the next device leaves out.
+TEST_F(WizardTest, ANewConnectionReadsNothingOfTheDeviceBefore) {
+  Device("ttyV0");
+  ASSERT_TRUE(RunUpgrade("ttyV0"));
+  BackToChecklist();
+  sim::TransponderConfig noClass;
+  noClass.classDigit.reset();
+  noClass.serial = "7654321";
+  Device("ttyV1", noClass);
+  rig_->PressStart();
+  rig_->ChooseManual("ttyV1");
+  rig_->PressContinue();
+  ASSERT_TRUE(rig_->RunUntil([&] { return !View().Messages().empty(); }, 60'000));
+  EXPECT_EQ(MessageTexts(), std::vector<std::string>{"Invalid hardware identification!"});
+}
+
 TEST_F(WizardTest, TheBlockPrintedAgainAfterTheUpgradeIsIgnored) {
   Device("ttyV0", WithFault(sim::FaultKind::InfoAfterUpgrade));
   ASSERT_TRUE(RunUpgrade("ttyV0"));

@@ -104,6 +104,7 @@ TEST(InfoCollector, ABlockOf300LinesOverflowsAndAResetDropsABlock) {
   c.CollectInfoLine("[STATIC DATA]\r\n", false);
   EXPECT_EQ(c.CollectInfoLine(nullptr, true), InfoCollector::Ignored);
   EXPECT_EQ(c.CollectInfoLine("[DEVICE DATA END]\r\n", false), InfoCollector::Ignored);
+  EXPECT_STREQ(c.Slot(1), "");  // a new connection starts with empty slots
 }
 
 class Evaluation : public EngineBench {

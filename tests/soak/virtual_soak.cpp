@@ -1,0 +1,374 @@
+// The soak in virtual time: many upgrades in one window against virtual
+// transponders that play a random fault each (a fixed seed per run), and
+// after each run the checks that nothing was lost or misreported:
+//   - the wizard ended where the fault leads (a failure is never a success),
+//   - every part the device reported programmed is the image, byte for byte,
+//   - the image file is closed, no file descriptor or thread is left over,
+//   - and after a failure, the next upgrade in the same window succeeds.
+// Prints the counts; any discrepancy makes the exit status 1.
+//
+//   virtual_soak [--runs N] [--seed S] [--verbose]
+
+#include <dirent.h>
+#include <stdlib.h>
+
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "firmware/image_writer.h"
+#include "harness/virtual_rig.h"
+
+namespace {
+
+using upgrade::Control;
+using upgrade::WizardOutcome;
+
+// How a run with a fault ends.
+enum class Ending {
+  Finished,  // both parts programmed
+  Fails,     // a failure with the given outcome(s)
+  Waits,     // the wizard waits for the device for ever (the user leaves)
+};
+
+struct FaultRow {
+  const char* name;  // as --fault names it; "none" for a healthy device
+  std::optional<sim::FaultKind> kind;
+  long minN, maxN;  // N drawn from this range (0, 0: none given)
+  // The ending for a given N, and the outcomes a failure may have.
+  std::function<Ending(long n)> ending;
+  std::vector<WizardOutcome> outcomes;
+  // Which application image a finished upgrade carries (702 unless told).
+  std::function<int(long n)> application = [](long) { return 702; };
+  sim::CountdownLines countdown = sim::CountdownLines::Both;
+};
+
+Ending Always(Ending e, long) { return e; }
+
+const std::vector<FaultRow>& Rows() {
+  using K = sim::FaultKind;
+  using namespace std::placeholders;
+  static const std::vector<FaultRow> rows = {
+      {"none", std::nullopt, 0, 0, std::bind(Always, Ending::Finished, _1), {}},
+      {"countdown-digits",
+       std::nullopt,
+       0,
+       0,
+       std::bind(Always, Ending::Finished, _1),
+       {},
+       [](long) { return 702; },
+       sim::CountdownLines::DigitsOnly},
+      {"countdown-wait",
+       std::nullopt,
+       0,
+       0,
+       std::bind(Always, Ending::Finished, _1),
+       {},
+       [](long) { return 702; },
+       sim::CountdownLines::WaitOnly},
+      {"lose-block", K::LoseBlock, 1, 8, std::bind(Always, Ending::Finished, _1), {}},
+      {"lose-burst",
+       K::LoseBurst,
+       0,
+       0,
+       std::bind(Always, Ending::Fails, _1),
+       {WizardOutcome::TransmissionErrors}},
+      {"repeat-request", K::RepeatRequest, 1, 5, std::bind(Always, Ending::Finished, _1), {}},
+      {"wrong-block",
+       K::WrongBlock,
+       1,
+       60,
+       std::bind(Always, Ending::Fails, _1),
+       {WizardOutcome::IncorrectBlockCount}},
+      {"program-fail",
+       K::ProgramFail,
+       1,
+       2,
+       std::bind(Always, Ending::Fails, _1),
+       {WizardOutcome::ProgrammingFailed}},
+      {"bad-sum",
+       K::BadSum,
+       1,
+       2,
+       std::bind(Always, Ending::Fails, _1),
+       {WizardOutcome::ChecksumError}},
+      {"silent", K::Silent, 0, 60, std::bind(Always, Ending::Waits, _1), {}},
+      {"restart-countdown",
+       K::RestartCountdown,
+       0,
+       60,
+       std::bind(Always, Ending::Finished, _1),
+       {}},
+      {"info-differs",
+       K::InfoDiffers,
+       0,
+       0,
+       std::bind(Always, Ending::Fails, _1),
+       {WizardOutcome::Identification}},
+      {"garbage", K::Garbage, 0, 0, std::bind(Always, Ending::Finished, _1), {}},
+      {"long-lines", K::LongLines, 0, 0, std::bind(Always, Ending::Finished, _1), {}},
+      {"hangup",
+       K::Hangup,
+       0,
+       60,
+       std::bind(Always, Ending::Fails, _1),
+       {WizardOutcome::HungUp, WizardOutcome::SendFailed}},
+      // Asked for the application, it says "kernel": the kernel is prepared
+      // again and waits for a Yes the upgrade page does not offer.
+      {"part-reply",
+       K::PartReply,
+       1,
+       3,
+       [](long n) { return n == 2 ? Ending::Finished : Ending::Waits; },
+       {}},
+      // A sentence after line N ends the block: before the class line (N < 4)
+      // the device cannot be identified; after it, the language may be lost.
+      {"info-sentence",
+       K::InfoSentence,
+       1,
+       6,
+       [](long n) { return n < 4 ? Ending::Fails : Ending::Finished; },
+       {WizardOutcome::Identification},
+       [](long n) { return n < 6 ? 701 : 702; }},
+      {"info-after-upgrade",
+       K::InfoAfterUpgrade,
+       0,
+       0,
+       std::bind(Always, Ending::Finished, _1),
+       {}},
+      {"slow-replies", K::SlowReplies, 100, 3000, std::bind(Always, Ending::Finished, _1), {}},
+  };
+  return rows;
+}
+
+std::size_t CountEntries(const char* folder) {
+  std::size_t n = 0;
+  if (DIR* dir = opendir(folder)) {
+    while (readdir(dir) != nullptr) ++n;
+    closedir(dir);
+  }
+  return n;
+}
+
+std::vector<std::uint8_t> ReadFile(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+class Soak {
+ public:
+  Soak(std::uint64_t seed, bool verbose) : seed_(seed), verbose_(verbose) {
+    char pattern[] = "/tmp/aisfw-soak-XXXXXX";
+    folder_ = mkdtemp(pattern);
+    std::string error;
+    if (!firmware::WriteSampleFirmware(folder_, error)) throw std::runtime_error(error);
+    rig_ = std::make_unique<harness::VirtualRig>(harness::RigOptions{folder_, {}});
+    rig_->Wizard();
+    rig_->RunFor(1000);
+    fds_ = CountEntries("/proc/self/fd");
+    threads_ = CountEntries("/proc/self/task");
+  }
+  ~Soak() {
+    rig_.reset();
+    std::filesystem::remove_all(folder_);
+  }
+
+  void Run(int index) {
+    std::mt19937_64 random(seed_ * 1'000'003 + static_cast<std::uint64_t>(index));
+    const FaultRow& row = Rows()[random() % Rows().size()];
+    const long n =
+        row.maxN > row.minN
+            ? row.minN +
+                  static_cast<long>(random() % static_cast<unsigned long>(row.maxN - row.minN + 1))
+            : row.minN;
+    sim::TransponderConfig config;
+    config.seed = random();
+    config.countdownLines = row.countdown;
+    if (row.kind)
+      config.faults = {{*row.kind, row.maxN > 0 ? std::optional<long>(n) : std::nullopt}};
+    const std::string label = std::string(row.name) + (row.maxN > 0 ? ":" + std::to_string(n) : "");
+    ++faults_[row.name];
+
+    const Ending expected = row.ending(n);
+    const Result got = Upgrade(config);
+    ++outcomes_[upgrade::OutcomeName(got.outcome)];
+    if (verbose_)
+      std::printf("run %d: %s -> %s\n", index, label.c_str(), upgrade::OutcomeName(got.outcome));
+
+    const auto fail = [&](const std::string& what) {
+      discrepancies_.push_back("run " + std::to_string(index) + " (" + label + "): " + what);
+    };
+    switch (expected) {
+      case Ending::Finished:
+        if (!got.finished)
+          fail(std::string("did not finish: ") + upgrade::OutcomeName(got.outcome));
+        break;
+      case Ending::Fails:
+        if (got.finished) fail("reported success");
+        if (std::find(row.outcomes.begin(), row.outcomes.end(), got.outcome) ==
+            row.outcomes.end()) {
+          fail(std::string("ended as ") + upgrade::OutcomeName(got.outcome));
+        }
+        break;
+      case Ending::Waits:
+        if (got.finished) fail("reported success");
+        if (!got.waiting) fail(std::string("did not wait: ") + upgrade::OutcomeName(got.outcome));
+        break;
+    }
+    // What the device reported programmed is the image, byte for byte.
+    const sim::VirtualTransponder& device = rig_->Device(kPort)->Transponder();
+    const int application = row.application(n);
+    if (got.kernelProgrammed && device.ReceivedPart(1) != Image(firmware::kKernelImage) &&
+        !(row.kind == sim::FaultKind::PartReply && device.ReceivedPart(1) == Image(application))) {
+      fail("the kernel the device programmed is not the image");
+    }
+    if (got.finished && row.kind != sim::FaultKind::PartReply &&
+        device.ReceivedPart(2) != Image(application)) {
+      fail("the application the device programmed is not the image");
+    }
+    Leave(got.waiting);
+    CheckNothingLeft(fail);
+
+    // After a failure, the next upgrade in the same window works.
+    if (expected != Ending::Finished) {
+      ++recoveries_;
+      sim::TransponderConfig healthy;
+      healthy.seed = random();
+      const Result again = Upgrade(healthy);
+      if (!again.finished)
+        fail(std::string("the next upgrade failed: ") + upgrade::OutcomeName(again.outcome));
+      Leave(false);
+      CheckNothingLeft(fail);
+    }
+  }
+
+  int Report(int runs) const {
+    std::printf(
+        "virtual soak: %d upgrades with a random fault each (seed %llu), %d more after failures\n",
+        runs, static_cast<unsigned long long>(seed_), recoveries_);
+    std::printf("faults:");
+    for (const auto& [name, count] : faults_) std::printf(" %s %d,", name.c_str(), count);
+    std::printf("\noutcomes:");
+    for (const auto& [name, count] : outcomes_) std::printf(" %s %d,", name.c_str(), count);
+    std::printf("\ndiscrepancies: %zu\n", discrepancies_.size());
+    for (const std::string& d : discrepancies_) std::printf("  %s\n", d.c_str());
+    return discrepancies_.empty() ? 0 : 1;
+  }
+
+ private:
+  static constexpr const char* kPort = "ttyV0";
+
+  struct Result {
+    bool finished = false;
+    bool waiting = false;  // still in a transfer or on the version page, waiting for the device
+    bool kernelProgrammed = false;
+    WizardOutcome outcome = WizardOutcome::None;
+  };
+
+  std::vector<std::uint8_t> Image(int number) {
+    return ReadFile(folder_ / firmware::ImagePath(number));
+  }
+
+  // One run from the checklist page, Yes when asked, until it ends or has
+  // waited ten minutes of virtual time.
+  Result Upgrade(sim::TransponderConfig config) {
+    config.outDir.clear();
+    rig_->AddDevice(kPort, std::move(config));
+    rig_->PressStart();
+    rig_->ChooseManual(kPort);
+    rig_->PressContinue();
+    const connect::Wizard& wizard = rig_->Wizard();
+    const auto& view = rig_->View();
+    const std::size_t messages = view.Messages().size();
+    const bool ended = rig_->RunUntil(
+        [&] {
+          if (view.State(Control::SpeedButtonFrmVerWantToContinueYes).visible &&
+              view.Page() == upgrade::Page::TabSheetFirmwareVersion) {
+            rig_->Wizard().SpeedButtonFrmVerWantToContinueYesClick();
+          }
+          return wizard.State().UpgradeFinished ||
+                 (wizard.State().WizardStage == upgrade::Stage::Idle &&
+                  wizard.State().Outcome != WizardOutcome::None);
+        },
+        600'000);
+    Result r;
+    r.finished = wizard.State().UpgradeFinished;
+    r.outcome = wizard.State().Outcome;
+    r.waiting = !ended && view.Messages().size() == messages;
+    const auto& tx = view.Log(upgrade::LogPane::MemoTX);
+    r.kernelProgrammed =
+        r.finished ||
+        std::any_of(tx.begin() + static_cast<std::ptrdiff_t>(txSeen_), tx.end(),
+                    [](const std::string& l) { return l.find("DBG,107,2,") != l.npos; });
+    txSeen_ = tx.size();
+    return r;
+  }
+
+  // Back to the checklist page as the user can: Finish, Cancel, or leaving
+  // the program when it waits for a device that says nothing more.
+  void Leave(bool waiting) {
+    if (waiting) {
+      rig_->ExitProgram();
+      rig_->Wizard();
+      txSeen_ = 0;
+    } else if (rig_->View().Page() == upgrade::Page::TabSheetFirmwareUpgrade) {
+      rig_->Wizard().SpeedButtonFrmUpgFinishClick();
+    } else if (rig_->View().Page() == upgrade::Page::TabSheetConnectDevice) {
+      rig_->Wizard().SpeedButtonCancelClick();
+    }
+    rig_->RunFor(2000);
+  }
+
+  void CheckNothingLeft(const std::function<void(const std::string&)>& fail) {
+    const connect::Wizard& wizard = rig_->Wizard();
+    if (rig_->View().Page() != upgrade::Page::TabSheetStart) fail("not back on the checklist page");
+    if (wizard.Transfer().ImageFile.IsOpen()) fail("the image file is still open");
+    if (rig_->Wizard().Port().Connected()) fail("the port is still open");
+    if (CountEntries("/proc/self/fd") != fds_) fail("file descriptors left over");
+    if (CountEntries("/proc/self/task") != threads_) fail("threads left over");
+  }
+
+  std::uint64_t seed_;
+  bool verbose_;
+  std::filesystem::path folder_;
+  std::unique_ptr<harness::VirtualRig> rig_;
+  std::size_t fds_ = 0, threads_ = 0, txSeen_ = 0;
+  std::map<std::string, int> faults_, outcomes_;
+  std::vector<std::string> discrepancies_;
+  int recoveries_ = 0;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  int runs = 100;
+  std::uint64_t seed = 1;
+  bool verbose = false;
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    if (arg == "--runs" && i + 1 < argc) {
+      runs = std::atoi(argv[++i]);
+    } else if (arg == "--seed" && i + 1 < argc) {
+      seed = std::strtoull(argv[++i], nullptr, 10);
+    } else if (arg == "--verbose") {
+      verbose = true;
+    } else {
+      std::fprintf(stderr, "usage: virtual_soak [--runs N] [--seed S] [--verbose]\n");
+      return 2;
+    }
+  }
+  try {
+    Soak soak(seed, verbose);
+    for (int i = 0; i < runs; ++i) soak.Run(i);
+    return soak.Report(runs);
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "virtual soak: %s\n", e.what());
+    return 1;
+  }
+}
