@@ -159,6 +159,7 @@ std::uint32_t VirtualRig::Seconds() {
 
 void VirtualRig::Pause(std::chrono::milliseconds duration) {
   // The main thread sleeps: the devices go on, nothing is handled.
+  pauses_.push_back(duration.count());
   AdvanceDevices(duration.count());
 }
 

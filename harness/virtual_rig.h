@@ -108,6 +108,8 @@ class VirtualRig final : public upgrade::WizardClock {
 
   // Virtual time.
   std::int64_t Now() const { return now_; }
+  // Every pause the wizard made (it blocks the main thread), in ms.
+  const std::vector<std::int64_t>& Pauses() const { return pauses_; }
   void RunFor(std::int64_t ms);
   // Runs until `done` holds (checked after every step); false after
   // `limitMs` of virtual time without it.
@@ -138,6 +140,7 @@ class VirtualRig final : public upgrade::WizardClock {
 
   RigOptions options_;
   std::int64_t now_ = 0;
+  std::vector<std::int64_t> pauses_;
   comm::LoopDispatcher dispatcher_;
   comm::MemoryPorts ports_;
   std::map<std::string, std::unique_ptr<VirtualDevice>> devices_;

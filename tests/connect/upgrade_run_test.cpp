@@ -43,6 +43,8 @@ TEST_F(WizardTest, AManualUpgradeSendsTheKernelThenTheApplicationByteForByte) {
   EXPECT_EQ(device.ReceivedPart(2), Image(702));
   EXPECT_EQ(Core().State().Outcome, upgrade::WizardOutcome::Finished);
   EXPECT_FALSE(Core().Transfer().ImageFile.IsOpen());
+  // The one time the wizard blocks: before the application is validated.
+  EXPECT_EQ(rig_->Pauses(), std::vector<std::int64_t>{2000});
 
   // Finish leads back to the checklist page and closes the port.
   rig_->Wizard().SpeedButtonFrmUpgFinishClick();
