@@ -11,6 +11,13 @@ if(AISFW_SANITIZE)
   target_link_options(aisfw_options INTERFACE -fsanitize=address,undefined)
 endif()
 
+# ThreadSanitizer, for the tests where the serial event thread meets the
+# main thread; it cannot be combined with AddressSanitizer.
+if(AISFW_TSAN)
+  target_compile_options(aisfw_options INTERFACE -fsanitize=thread -fno-omit-frame-pointer)
+  target_link_options(aisfw_options INTERFACE -fsanitize=thread)
+endif()
+
 # A fuzzing build instruments every library for coverage, not just the
 # harnesses, or libFuzzer sees nothing of the code under test.
 if(AISFW_FUZZ)
