@@ -10,7 +10,7 @@
 #include "cli/exit_codes.h"
 
 int main(int argc, char** argv) {
-  CLI::App app{"aisfw: firmware upgrade and NMEA/AIS tool for AIS Class A transponders"};
+  CLI::App app{"aisfw: firmware upgrade and NMEA/AIS tool for AIS Class A transponders", "aisfw"};
   app.require_subcommand(1);
   app.set_version_flag("--version", "aisfw " AISFW_VERSION);
 

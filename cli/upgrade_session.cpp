@@ -190,8 +190,9 @@ void UpgradeSession::Fire(TimerId timer) {
     case TimerId::TimerUpgrade: {
       const std::int32_t reply = wizard.Channel().BlockReply;
       const std::uint32_t block = wizard.Transfer().BlockIndex;
+      const bool ready = wizard.State().DeviceReady;
       wizard.TimerUpgradeTimer();
-      TrackTransfer(reply, block);
+      TrackTransfer(reply, block, ready);
       break;
     }
   }
@@ -450,20 +451,27 @@ void UpgradeSession::ApplyAnswer() {
 // Called after each TimerUpgrade tick: notes a block sent (the log panes see
 // only sentences; blocks are raw writes), keeps the progress display and
 // where the transfer stands.
-void UpgradeSession::TrackTransfer(std::int32_t replyBefore, std::uint32_t blockBefore) {
+void UpgradeSession::TrackTransfer(std::int32_t replyBefore, std::uint32_t blockBefore,
+                                   bool readyBefore) {
   const connect::Wizard& wizard = *wizard_;
   const upgrade::WizardState& state = wizard.State();
   const upgrade::TransferState& transfer = wizard.Transfer();
   const auto now = Clock::now();
 
+  // A block went out when the tick left the sequencer awaiting a reply that
+  // it was not awaiting before, or when the device's countdown restarted
+  // the part (then block 1 goes again, whatever was awaited).
+  const bool restarted = readyBefore && !state.DeviceReady;
   const bool sent = state.WizardStage == Stage::Transfer &&
-                    replyBefore != upgrade::kReplyAwaiting &&
-                    wizard.Channel().BlockReply == upgrade::kReplyAwaiting;
+                    wizard.Channel().BlockReply == upgrade::kReplyAwaiting &&
+                    (replyBefore != upgrade::kReplyAwaiting || restarted);
   if (sent && options_.trace) {
     const bool sum16 = wizard.DeviceInfo().Records[0].classDigit == 1;
+    const char* note = restarted                            ? ", the part restarted"
+                       : transfer.BlockIndex == blockBefore ? ", again"
+                                                            : "";
     Trace("TX", fmt::format("[block {}/{}{}, {} bytes]", transfer.BlockIndex, transfer.BlockTotal,
-                            transfer.BlockIndex == blockBefore ? " again" : "",
-                            sum16 ? firmware::kWireBlockWithSum16 : firmware::kBlockSize));
+                            note, sum16 ? firmware::kWireBlockWithSum16 : firmware::kBlockSize));
   }
 
   if (state.WizardStage >= Stage::Transfer) {

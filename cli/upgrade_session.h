@@ -76,7 +76,7 @@ class UpgradeSession final : public upgrade::WizardView {
   void AskAtTerminal();
   void OnTypedAnswer(const std::optional<std::string>& line);
   void ApplyAnswer();
-  void TrackTransfer(std::int32_t replyBefore, std::uint32_t blockBefore);
+  void TrackTransfer(std::int32_t replyBefore, std::uint32_t blockBefore, bool readyBefore);
   void ShowProgress(const ProgressSample& sample, bool partDone);
   void Interrupt();
   int Finish(bool interrupted);
