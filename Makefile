@@ -6,8 +6,9 @@ ASAN_BUILD ?= build-asan
 FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 60
 JOBS       ?= 2
+PREFIX     ?= /usr/local
 
-.PHONY: all setup build demo test test-asan bench fuzz clean
+.PHONY: all setup build demo test test-asan bench fuzz package install clean
 
 all: build
 
@@ -18,9 +19,18 @@ build: setup
 	@cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DAISFW_WERROR=ON >/dev/null
 	@cmake --build $(BUILD) -j $(JOBS)
 
-# The main job against the sample firmware.
+# The main job: upgrade the virtual transponder with the sample firmware.
 demo: build
 	@bash scripts/demo.sh $(BUILD)
+
+# A Debian package of the programs, the sample firmware and the manual pages,
+# in $(BUILD)/; install it with: sudo apt install ./$(BUILD)/aisfw_*.deb
+package: build
+	@cmake --build $(BUILD) --target package
+
+# The same files straight into PREFIX (default /usr/local).
+install: build
+	@cmake --install $(BUILD) --prefix $(PREFIX)
 
 test: build
 	@ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)

@@ -13,6 +13,8 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   # command-line front end
   libcli11-dev libfmt-dev nlohmann-json3-dev
+  # make package: the .deb and the runtime packages it depends on
+  dpkg-dev file
 )
 
 missing=()
