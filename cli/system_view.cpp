@@ -1,18 +1,20 @@
 #include "cli/system_view.h"
 
+#include <fcntl.h>
 #include <grp.h>
 #include <pwd.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <fstream>
 
 #include "cli/port_argument.h"
 #include "comm/port_enumeration.h"
 #include "comm/port_errors.h"
-#include "comm/serial_platform.h"
 
 namespace cli {
 namespace {
@@ -72,6 +74,22 @@ std::string UserName(uid_t uid) {
   return std::to_string(uid);
 }
 
+// The descriptor `fd` of `process` is the master side of pseudo-terminal
+// `index` (its fdinfo names the terminal it leads to).
+bool IsMasterOf(const fs::path& process, const fs::path& fd, const std::string& index) {
+  std::error_code ec;
+  const fs::path target = fs::read_symlink(fd, ec);
+  if (ec || (target != "/dev/ptmx" && target != "/dev/pts/ptmx")) return false;
+  std::ifstream info(process / "fdinfo" / fd.filename());
+  for (std::string line; std::getline(info, line);) {
+    if (line.rfind("tty-index:", 0) == 0) {
+      const std::size_t digits = line.find_first_not_of(" \t", 10);
+      return digits != std::string::npos && line.substr(digits) == index;
+    }
+  }
+  return false;
+}
+
 bool IsPid(const std::string& name) {
   return !name.empty() && name.find_first_not_of("0123456789") == std::string::npos;
 }
@@ -113,10 +131,16 @@ std::vector<SerialPortFacts> LinuxSystemView::Ports() {
   return ports;
 }
 
+// Whether the port opens for exclusive use now, found without touching its
+// line settings: a port listed here may be a console or another program's
+// line, which a listing must leave as it was.
 std::string LinuxSystemView::WhyNotAvailable(const std::string& path) {
-  comm::PortError error;
-  if (comm::MakeSystemSerialPlatform()->Open(path, error) != nullptr) return {};
-  return error.Message;
+  const int fd = open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return comm::DescribeOpenError(path, errno).Message;
+  std::string why;
+  if (flock(fd, LOCK_EX | LOCK_NB) != 0) why = comm::BusyError(path).Message;
+  close(fd);  // the lock, when taken, goes with the descriptor
+  return why;
 }
 
 DeviceNode LinuxSystemView::Node(const std::string& path) {
@@ -161,21 +185,29 @@ std::vector<PortHolder> LinuxSystemView::Holders(const std::string& path) {
   std::vector<PortHolder> holders;
   struct stat target {};
   if (stat(path.c_str(), &target) != 0) return holders;
+  // The far end of a pseudo-terminal (the program on its master side, such
+  // as the virtual transponder, which may hold the slave too) is the device,
+  // not a competitor.
+  std::string ptyIndex;
+  if (path.rfind("/dev/pts/", 0) == 0) ptyIndex = path.substr(9);
   const std::string self = std::to_string(getpid());
   std::error_code ec;
   for (const auto& process : fs::directory_iterator("/proc", ec)) {
     const std::string pid = process.path().filename().string();
     if (!IsPid(pid) || pid == self) continue;
+    bool holds = false;
+    bool farEnd = false;
     std::error_code fdError;
     for (const auto& fd : fs::directory_iterator(process.path() / "fd", fdError)) {
+      if (!ptyIndex.empty() && IsMasterOf(process.path(), fd.path(), ptyIndex)) farEnd = true;
       struct stat info {};
       if (stat(fd.path().c_str(), &info) != 0) continue;
-      const bool same = S_ISCHR(target.st_mode)
+      holds = holds || (S_ISCHR(target.st_mode)
                             ? S_ISCHR(info.st_mode) && info.st_rdev == target.st_rdev
-                            : info.st_dev == target.st_dev && info.st_ino == target.st_ino;
-      if (!same) continue;
+                            : info.st_dev == target.st_dev && info.st_ino == target.st_ino);
+    }
+    if (holds && !farEnd) {
       holders.push_back({std::stoi(pid), ReadFirstLine(process.path() / "comm")});
-      break;
     }
   }
   return holders;

@@ -411,6 +411,7 @@ void UpgradeSession::OnQuestion() {
 
 void UpgradeSession::AskAtTerminal() {
   console_.Prompt(wizard_->Screen().Text(Control::LabelFrmVerWantToContinue) + " [y/N] ");
+  promptOpen_ = true;
   loop_.ReadLines([this](const std::optional<std::string>& line) { OnTypedAnswer(line); });
 }
 
@@ -430,6 +431,7 @@ void UpgradeSession::OnTypedAnswer(const std::optional<std::string>& line) {
     return;
   }
   if (!line) console_.Err("");  // the end of the input left the prompt's line open
+  promptOpen_ = false;
   loop_.StopReading();
   ApplyAnswer();
 }
@@ -567,6 +569,7 @@ void UpgradeSession::Interrupt() {
   if (state.WizardStage < Stage::Transfer) point_ = {state.WizardStage, 0, 0, 0, false};
   wizard_->SpeedButtonCancelClick();
   loop_.StopReading();
+  if (promptOpen_) console_.Err("");  // Ctrl-C came while the question waited
   // The cancel closes the port and the image; make sure of both.
   if (wizard_->Port().Connected()) wizard_->Port().Close();
   loop_.Dispatcher().RunPending();

@@ -244,6 +244,23 @@ TEST_F(UpgradeCommand, AtATerminalNoDeclinesAndInfoReadsWithoutSending) {
   EXPECT_FALSE(ReceivedAny()) << "info sends nothing to the device's memory";
 }
 
+TEST_F(UpgradeCommand, DoctorTakesTheSimulatorForTheDeviceAndNamesAnotherHolder) {
+  StartSimulator();
+  auto ready = Aisfw({"doctor", "--port", simulator_->Port()});
+  EXPECT_EQ(ready->Wait(20s), 0) << ready->Out();
+  EXPECT_NE(ready->Out().find("no other program holds it"), std::string::npos) << ready->Out();
+
+  // This test holds the port now, as a terminal program left open would.
+  const int fd = open(simulator_->Port().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+  ASSERT_GE(fd, 0);
+  auto held = Aisfw({"doctor", "--port", simulator_->Port()});
+  EXPECT_EQ(held->Wait(20s), 2) << held->Out();
+  EXPECT_NE(held->Out().find(fmt::format("(pid {})", getpid())), std::string::npos) << held->Out();
+  EXPECT_NE(held->Out().find(fmt::format("fix: close that program, or end it: kill {}", getpid())),
+            std::string::npos);
+  close(fd);
+}
+
 TEST_F(UpgradeCommand, MonitorDecodesWhatThePortSays) {
   StartSimulator();
   auto run = Aisfw({"monitor", "--port", simulator_->Port(), "--seconds", "2.5"});
