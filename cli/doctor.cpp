@@ -114,7 +114,7 @@ const char* CheckName(CheckKind kind) {
 std::vector<DoctorCheck> RunDoctorChecks(SystemView& view, const std::string& port) {
   std::vector<DoctorCheck> checks;
   std::vector<SerialPortFacts> ports;
-  if (!port.empty()) {
+  if (!port.empty() && port != "auto") {
     ports.push_back(FindPort(view, port));
   } else {
     ports = view.Ports();

@@ -24,7 +24,7 @@ struct DoctorCheck {
 const char* CheckName(CheckKind kind);
 
 // The checks for `port` (a name, a path or a by-id link), or for every
-// present port when it is empty.
+// present port when it is empty or "auto".
 std::vector<DoctorCheck> RunDoctorChecks(SystemView& view, const std::string& port);
 
 // Prints the checks (readable, or one JSON object per check); the exit code:

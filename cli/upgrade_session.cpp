@@ -378,7 +378,8 @@ void UpgradeSession::OnQuestion() {
           {"current_version", transfer.CurrentVersion},
           {"new_version", transfer.NewVersion},
           {"application_image", transfer.ImageName}});
-  } else if (!options_.quiet) {
+  } else if (!options_.quiet || (!options_.yes && isatty(STDIN_FILENO) == 1)) {
+    // A question is never asked without what it is about.
     console_.Out("Serial number:      " +
                  wizard_->Screen().Text(Control::LabelFrmUpgSerialNumber1));
     console_.Out(fmt::format("Running firmware:   {}", transfer.CurrentVersion));
@@ -646,6 +647,11 @@ int UpgradeSession::Finish(bool interrupted) {
     if (outcome == WizardOutcome::ForceDeclined) {
       hint = fmt::format(" {} does not open now{}; --force tries it anyway", portName_,
                          unavailableReason_.empty() ? "" : " (" + unavailableReason_ + ")");
+    } else if (outcome == WizardOutcome::ConnectTimeout || outcome == WizardOutcome::DetectFailed) {
+      hint = fmt::format(
+          " Check that the device is powered and its cable plugged in{}; aisfw "
+          "doctor checks the port",
+          automatic_ ? "" : ", and try --baud auto");
     } else if (exit == ExitCode::Firmware && folders_.BinFolder.empty()) {
       hint = fmt::format(
           " Images are read from {}/Bin and the catalogue from {}/Bin; --bin DIR "
