@@ -115,7 +115,7 @@ bool UpgradeSession::Prepare(std::string& error) {
   } else {
     auto single =
         std::make_unique<SinglePortEnumerator>(port.name, comm::MakeSystemSerialPlatform());
-    unavailableReason_ = single->WhyNotAvailable();
+    singlePort_ = single.get();
     ports_ = std::move(single);
   }
 
@@ -645,8 +645,9 @@ int UpgradeSession::Finish(bool interrupted) {
   if (code != 0 && !interrupted) {
     std::string hint;
     if (outcome == WizardOutcome::ForceDeclined) {
+      const std::string why = singlePort_ ? singlePort_->WhyNotAvailable() : std::string();
       hint = fmt::format(" {} does not open now{}; --force tries it anyway", portName_,
-                         unavailableReason_.empty() ? "" : " (" + unavailableReason_ + ")");
+                         why.empty() ? "" : " (" + why + ")");
     } else if (outcome == WizardOutcome::ConnectTimeout || outcome == WizardOutcome::DetectFailed) {
       hint = fmt::format(
           " Check that the device is powered and its cable plugged in{}; aisfw "

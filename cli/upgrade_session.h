@@ -16,6 +16,7 @@
 
 #include "cli/console.h"
 #include "cli/event_loop.h"
+#include "cli/port_argument.h"
 #include "cli/progress.h"
 #include "comm/port_enumeration.h"
 #include "connect/wizard.h"
@@ -94,7 +95,7 @@ class UpgradeSession final : public upgrade::WizardView {
   upgrade::FirmwareFolders folders_;
   std::string portName_;
   bool automatic_ = false;
-  std::string unavailableReason_;  // why the named port does not open, when it does not
+  SinglePortEnumerator* singlePort_ = nullptr;  // the named port's list, when one is named
   std::unique_ptr<connect::Wizard> wizard_;
 
   std::array<std::string, upgrade::kControlCount> echoed_{};

@@ -28,7 +28,9 @@ class ChildProcess {
  public:
   enum class Mode { Pipes, Terminal };
 
-  ChildProcess(const std::vector<std::string>& argv, Mode mode = Mode::Pipes) {
+  // `folder`: the child's current folder (empty: the test's).
+  ChildProcess(const std::vector<std::string>& argv, Mode mode = Mode::Pipes,
+               const std::string& folder = {}) {
     std::vector<char*> args;
     for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
     args.push_back(nullptr);
@@ -39,6 +41,7 @@ class ChildProcess {
       size.ws_row = 50;
       pid_ = forkpty(&outFd_, nullptr, nullptr, &size);
       if (pid_ == 0) {
+        if (!folder.empty() && chdir(folder.c_str()) != 0) _exit(126);
         execv(args[0], args.data());
         _exit(127);
       }
@@ -54,6 +57,7 @@ class ChildProcess {
       dup2(null, STDIN_FILENO);
       dup2(out[1], STDOUT_FILENO);
       dup2(err[1], STDERR_FILENO);
+      if (!folder.empty() && chdir(folder.c_str()) != 0) _exit(126);
       execv(args[0], args.data());
       _exit(127);
     }

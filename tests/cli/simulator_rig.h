@@ -102,12 +102,13 @@ class SimulatorRig : public ::testing::Test {
     return *simulator_;
   }
 
-  // aisfw with `arguments`, the set's Bin folder given unless `bin` is set.
+  // aisfw with `arguments`, run in `folder` (the test's own when empty).
   std::unique_ptr<ChildProcess> Aisfw(std::vector<std::string> arguments,
-                                      ChildProcess::Mode mode = ChildProcess::Mode::Pipes) {
+                                      ChildProcess::Mode mode = ChildProcess::Mode::Pipes,
+                                      const std::string& folder = {}) {
     std::vector<std::string> argv = {kAisfw};
     argv.insert(argv.end(), arguments.begin(), arguments.end());
-    return std::make_unique<ChildProcess>(argv, mode);
+    return std::make_unique<ChildProcess>(argv, mode, folder);
   }
 
   std::string BinFolder() const { return (folder_ / "Bin").string(); }

@@ -244,6 +244,26 @@ TEST_F(UpgradeCommand, AtATerminalNoDeclinesAndInfoReadsWithoutSending) {
   EXPECT_FALSE(ReceivedAny()) << "info sends nothing to the device's memory";
 }
 
+TEST_F(UpgradeCommand, WithoutBinImagesComeFromBesideTheProgramAndTheCatalogueFromHere) {
+  StartSimulator();
+  // Run in the test's folder: its catalogue names the versions, while the
+  // images are the sample set beside the program.
+  auto info =
+      Aisfw({"info", "--port", simulator_->Port()}, ChildProcess::Mode::Pipes, folder_.string());
+  ASSERT_EQ(info->Wait(kRunLimit), 0) << info->Out() << info->Err();
+  const std::string kernel = std::string(AISFW_PROGRAM_DIR) + "/Bin/App_700.SBIN";
+  EXPECT_NE(info->Out().find("Kernel image:       " + kernel), std::string::npos) << info->Out();
+  EXPECT_NE(info->Out().find("Would install:      " + TestVersion(702)), std::string::npos);
+
+  // No catalogue here: an image or catalogue error, with the way out.
+  fs::create_directories(folder_ / "elsewhere");
+  auto lost = Aisfw({"info", "--port", simulator_->Port()}, ChildProcess::Mode::Pipes,
+                    (folder_ / "elsewhere").string());
+  EXPECT_EQ(lost->Wait(kRunLimit), 4) << lost->Out() << lost->Err();
+  EXPECT_NE(lost->Err().find("Error: No firmware version is detected!"), std::string::npos);
+  EXPECT_NE(lost->Err().find("--bin DIR names a folder holding both"), std::string::npos);
+}
+
 TEST_F(UpgradeCommand, DoctorTakesTheSimulatorForTheDeviceAndNamesAnotherHolder) {
   StartSimulator();
   auto ready = Aisfw({"doctor", "--port", simulator_->Port()});
