@@ -439,7 +439,21 @@ void UpgradeSession::OnTypedAnswer(const std::optional<std::string>& line) {
 
 // Presses Yes or No once the kernel is prepared; the buttons act only then.
 void UpgradeSession::ApplyAnswer() {
-  if (!answer_ || wizard_->State().FileCheckState != kKernelPrepared) return;
+  if (!answer_) return;
+  if (wizard_->State().FileCheckState != kKernelPrepared) {
+    // The kernel is prepared once the device says it is ready for it; the
+    // wizard has no time-out here, so say why nothing happens.
+    const auto now = Clock::now();
+    if (answerSince_ == Clock::time_point{}) answerSince_ = now;
+    if (now - answerSince_ >= kStallNotice && now - lastStallNote_ >= kStallRepeat &&
+        !options_.quiet) {
+      lastStallNote_ = now;
+      console_.Err(
+          "aisfw: the device has not said that it is ready for the kernel; still "
+          "waiting (Ctrl-C stops)");
+    }
+    return;
+  }
   const bool yes = *answer_;
   answer_.reset();
   if (yes) {

@@ -104,7 +104,8 @@ class UpgradeSession final : public upgrade::WizardView {
   bool questionShown_ = false;
   bool infoShown_ = false;
   std::optional<bool> answer_;  // the version question's answer, until pressed
-  bool promptOpen_ = false;     // the question waits at the terminal
+  Clock::time_point answerSince_{};
+  bool promptOpen_ = false;  // the question waits at the terminal
   bool forceRefused_ = false;
 
   // Progress of the part being sent.
