@@ -3,11 +3,13 @@
 
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
+TSAN_BUILD ?= build-tsan
 FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 60
 JOBS       ?= 2
+PREFIX     ?= /usr/local
 
-.PHONY: all setup build demo test test-asan bench fuzz screenshots clean
+.PHONY: all setup build demo test test-asan test-tsan bench fuzz soak screenshots package install clean
 
 all: build
 
@@ -18,9 +20,18 @@ build: setup
 	@cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DAISFW_WERROR=ON >/dev/null
 	@cmake --build $(BUILD) -j $(JOBS)
 
-# The main job against the sample firmware.
+# The main job: upgrade the virtual transponder with the sample firmware.
 demo: build
 	@bash scripts/demo.sh $(BUILD)
+
+# A Debian package of the programs, the sample firmware and the manual pages,
+# in $(BUILD)/; install it with: sudo apt install ./$(BUILD)/aisfw_*.deb
+package: build
+	@cmake --build $(BUILD) --target package
+
+# The same files straight into PREFIX (default /usr/local).
+install: build
+	@cmake --install $(BUILD) --prefix $(PREFIX)
 
 test: build
 	@ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
@@ -32,6 +43,24 @@ test-asan: setup
 	@cmake --build $(ASAN_BUILD) -j $(JOBS)
 	@ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 	  ctest --test-dir $(ASAN_BUILD) --output-on-failure -j $(JOBS)
+
+# Under ThreadSanitizer, the tests where the serial port's event thread meets
+# the main thread: the serial component, the engine on in-memory lines, the
+# whole wizard, and the programs end to end (command line, window, simulator).
+TSAN_TESTS := comm_tests upgrade_tests wizard_tests sim_program_tests cli_unit_tests cli_upgrade_tests \
+  gui_form_tests gui_upgrade_tests
+test-tsan: setup
+	@cmake -S . -B $(TSAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DAISFW_TSAN=ON \
+	  -DAISFW_BENCH=OFF -DAISFW_WERROR=ON >/dev/null
+	@cmake --build $(TSAN_BUILD) -j $(JOBS) --target $(TSAN_TESTS) aisfw aisfw-sim
+	@TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 ctest --test-dir $(TSAN_BUILD) \
+	  --output-on-failure -j $(JOBS) -L threads
+
+# Many upgrades in virtual time, each against a device playing a random
+# fault; SOAK_RUNS of them (the test suite runs a short one).
+SOAK_RUNS ?= 1000
+soak: build
+	@$(BUILD)/tests/soak/virtual_soak --runs $(SOAK_RUNS) --seed 1
 
 # Benchmarks, built optimised; each prints its own figures.
 bench: build
@@ -60,4 +89,4 @@ screenshots: build
 	@$(BUILD)/tests/app/gui_screenshots docs/screenshots
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(TSAN_BUILD) $(FUZZ_BUILD)

@@ -1,5 +1,7 @@
 // aisfw validate / aisfw pack: firmware images from the command line.
 
+#include <fmt/core.h>
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -8,8 +10,6 @@
 #include <memory>
 #include <string>
 #include <vector>
-
-#include <fmt/core.h>
 
 #include "cli/commands.h"
 #include "firmware/image_validation.h"
@@ -91,7 +91,11 @@ void AddPackCommand(CLI::App& app, int& exitCode) {
     const std::vector<std::uint8_t> code{std::istreambuf_iterator<char>(in), {}};
     const std::vector<std::uint8_t> image = firmware::PackImage(code);
     std::ofstream out(opt->output, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(image.data()), static_cast<std::streamsize>(image.size()));
+    out.write(reinterpret_cast<const char*>(image.data()),
+              static_cast<std::streamsize>(image.size()));
+    // A small image sits in the stream's buffer until the close writes it:
+    // only a close that succeeded means the image is on disk.
+    out.close();
     if (!out) {
       fmt::print(stderr, "aisfw pack: cannot write {}\n", opt->output);
       exitCode = 1;

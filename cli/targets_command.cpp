@@ -2,15 +2,16 @@
 // the AIS target table after the last one, as a readable table or as one
 // JSON object per entry in use.
 
+#include <fmt/core.h>
+
 #include <iostream>
 #include <memory>
 #include <string>
 
-#include <fmt/core.h>
-
 #include "cli/ais_json.h"
 #include "cli/commands.h"
 #include "cli/line_reader.h"
+#include "cli/target_table.h"
 #include "store/nmea_stack.h"
 
 namespace cli {
@@ -18,13 +19,20 @@ namespace {
 
 const char* TypeName(std::uint8_t type) {
   switch (static_cast<store::AisTargetType>(type)) {
-    case store::AisTargetType::BaseStation: return "base";
-    case store::AisTargetType::SarAircraft: return "SAR";
-    case store::AisTargetType::AidToNavigation: return "AtoN";
-    case store::AisTargetType::ClassA: return "A";
-    case store::AisTargetType::ClassB: return "B";
-    case store::AisTargetType::Sart: return "SART";
-    case store::AisTargetType::Unknown: return "?";
+    case store::AisTargetType::BaseStation:
+      return "base";
+    case store::AisTargetType::SarAircraft:
+      return "SAR";
+    case store::AisTargetType::AidToNavigation:
+      return "AtoN";
+    case store::AisTargetType::ClassA:
+      return "A";
+    case store::AisTargetType::ClassB:
+      return "B";
+    case store::AisTargetType::Sart:
+      return "SART";
+    case store::AisTargetType::Unknown:
+      return "?";
   }
   return "?";
 }
@@ -38,7 +46,9 @@ std::string Optional(float value, float limit, const char* format) {
   return value >= 0.0f && value < limit ? fmt::format(fmt::runtime(format), value) : "-";
 }
 
-void PrintTable(const store::AisTargetTable& table, std::ostream& out) {
+}  // namespace
+
+void PrintTargetTable(const store::AisTargetTable& table, std::ostream& out) {
   out << fmt::format("{:>5} {:<4} {:>9} {:<20} {:<7} {:>10} {:>11} {:>6} {:>6} {:>4} {:>6} {:>6}\n",
                      "index", "type", "mmsi", "name", "call", "lat", "lon", "speed", "course",
                      "hdg", "vdm", "vdo");
@@ -48,14 +58,15 @@ void PrintTable(const store::AisTargetTable& table, std::ostream& out) {
     if (i == 0 && t.mmsi == 0) continue;
     out << fmt::format(
         "{:>5} {:<4} {:>9} {:<20} {:<7} {:>10} {:>11} {:>6} {:>6} {:>4} {:>6} {:>6}\n", i,
-        TypeName(t.type), t.mmsi, t.name, t.callsign, Degrees(t.lat, 91.0f),
-        Degrees(t.lon, 181.0f), Optional(t.speed, 102.3f, "{:.1f}"),
-        Optional(t.course, 360.0f, "{:.1f}"), Optional(t.heading, 360.0f, "{:.0f}"), t.vdmCount,
-        t.vdoCount);
+        TypeName(t.type), t.mmsi, t.name, t.callsign, Degrees(t.lat, 91.0f), Degrees(t.lon, 181.0f),
+        Optional(t.speed, 102.3f, "{:.1f}"), Optional(t.course, 360.0f, "{:.1f}"),
+        Optional(t.heading, 360.0f, "{:.0f}"), t.vdmCount, t.vdoCount);
     ++shown;
   }
   out << fmt::format("{} station{}\n", shown, shown == 1 ? "" : "s");
 }
+
+namespace {
 
 void PrintJson(const store::AisTargetTable& table, std::ostream& out) {
   for (int i = 0; i < table.Count(); ++i) {
@@ -90,7 +101,7 @@ void AddTargetsCommand(CLI::App& app, int& exitCode) {
     if (opt->json) {
       PrintJson(stack->ais.Targets(), std::cout);
     } else {
-      PrintTable(stack->ais.Targets(), std::cout);
+      PrintTargetTable(stack->ais.Targets(), std::cout);
     }
     std::cout.flush();
   });

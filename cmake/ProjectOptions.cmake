@@ -24,13 +24,18 @@ if(AISFW_FUZZ)
   target_compile_options(aisfw_options INTERFACE -fsanitize=fuzzer-no-link)
 endif()
 
-# aisfw_add_test(NAME SOURCES... LIBS ...): one GoogleTest executable, each of
-# its cases registered with CTest.
+# aisfw_add_test(NAME SOURCES... LIBS ... [LABELS ...]): one GoogleTest
+# executable, each of its cases registered with CTest. The label "threads"
+# marks the tests that `make test-tsan` runs.
 function(aisfw_add_test name)
-  cmake_parse_arguments(T "" "" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(T "" "" "SOURCES;LIBS;LABELS" ${ARGN})
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main aisfw_options)
   target_compile_definitions(${name} PRIVATE
     AISFW_TEST_DATA="${PROJECT_SOURCE_DIR}/tests/data")
-  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 NO_PRETTY_VALUES)
+  if(T_LABELS)
+    gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 NO_PRETTY_VALUES PROPERTIES LABELS "${T_LABELS}")
+  else()
+    gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 NO_PRETTY_VALUES)
+  endif()
 endfunction()

@@ -19,6 +19,8 @@ packages=(
   # a sans font for the wizard (without one Qt draws every glyph as a box),
   # and fc-list, with which the GUI tests check that a font is there
   fonts-dejavu-core fontconfig
+  # make package: the .deb and the runtime packages it depends on
+  dpkg-dev file
 )
 
 missing=()

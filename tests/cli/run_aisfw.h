@@ -5,11 +5,10 @@
 #include <sys/wait.h>
 
 #include <cstdio>
+#include <nlohmann/json.hpp>
 #include <sstream>
 #include <string>
 #include <vector>
-
-#include <nlohmann/json.hpp>
 
 using json = nlohmann::ordered_json;  // keeps the key order of the output
 
@@ -21,7 +20,8 @@ struct Output {
 
 // Runs `aisfw <arguments>` through the shell; stderr is dropped.
 inline Output Aisfw(const std::string& arguments) {
-  const std::string command = std::string(AISFW_PROGRAM_DIR) + "/aisfw " + arguments + " 2>/dev/null";
+  const std::string command =
+      std::string(AISFW_PROGRAM_DIR) + "/aisfw " + arguments + " 2>/dev/null";
   Output run;
   FILE* pipe = popen(command.c_str(), "r");
   if (pipe == nullptr) return run;
@@ -38,4 +38,3 @@ inline Output Aisfw(const std::string& arguments) {
   }
   return run;
 }
-

@@ -1,0 +1,103 @@
+#pragma once
+// The exit codes of `aisfw upgrade` and `aisfw info`. Each code has one row
+// with its meaning (for --help and the final line), and each way a wizard run
+// can end has one row naming its code; every other list is derived.
+
+#include <array>
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+#include "upgrade/wizard_state.h"
+
+namespace cli {
+
+enum class ExitCode : int {
+  Upgraded = 0,
+  Usage = 1,
+  NoDevice = 2,
+  Identification = 3,
+  Firmware = 4,
+  TransferAbandoned = 5,
+  DeviceFailure = 6,
+  Declined = 7,
+  Interrupted = 130,
+};
+
+struct ExitCodeRow {
+  ExitCode code;
+  std::string_view meaning;
+};
+
+inline constexpr std::array<ExitCodeRow, 9> kExitCodes = {{
+    {ExitCode::Upgraded, "upgraded (info: the device was read)"},
+    {ExitCode::Usage, "usage error"},
+    {ExitCode::NoDevice, "no device found, or a port error"},
+    {ExitCode::Identification, "the device could not be identified"},
+    {ExitCode::Firmware, "image or catalogue error"},
+    {ExitCode::TransferAbandoned,
+     "transfer abandoned (transmission errors, incorrect block count, send failure, hang-up)"},
+    {ExitCode::DeviceFailure, "the device reported a failure (-4444 or -4445)"},
+    {ExitCode::Declined, "declined by the user"},
+    {ExitCode::Interrupted, "interrupted (Ctrl-C)"},
+}};
+
+struct OutcomeRow {
+  upgrade::WizardOutcome outcome;
+  ExitCode code;
+};
+
+// In the order of the enumeration, one row each.
+inline constexpr std::array<OutcomeRow, 20> kOutcomeExitCodes = {{
+    // A run that ends without naming how is a fault of this program.
+    {upgrade::WizardOutcome::None, ExitCode::Usage},
+    {upgrade::WizardOutcome::NoPorts, ExitCode::NoDevice},
+    {upgrade::WizardOutcome::DetectFailed, ExitCode::NoDevice},
+    {upgrade::WizardOutcome::OpenFailed, ExitCode::NoDevice},
+    {upgrade::WizardOutcome::ConnectTimeout, ExitCode::NoDevice},
+    // The port was not among those that open now and --force was not given.
+    {upgrade::WizardOutcome::ForceDeclined, ExitCode::NoDevice},
+    {upgrade::WizardOutcome::InfoTimeout, ExitCode::Identification},
+    {upgrade::WizardOutcome::Identification, ExitCode::Identification},
+    {upgrade::WizardOutcome::MissingImage, ExitCode::Firmware},
+    {upgrade::WizardOutcome::InvalidImage, ExitCode::Firmware},
+    {upgrade::WizardOutcome::MissingCatalogue, ExitCode::Firmware},
+    {upgrade::WizardOutcome::Declined, ExitCode::Declined},
+    {upgrade::WizardOutcome::TransmissionErrors, ExitCode::TransferAbandoned},
+    {upgrade::WizardOutcome::IncorrectBlockCount, ExitCode::TransferAbandoned},
+    {upgrade::WizardOutcome::SendFailed, ExitCode::TransferAbandoned},
+    {upgrade::WizardOutcome::ProgrammingFailed, ExitCode::DeviceFailure},
+    {upgrade::WizardOutcome::ChecksumError, ExitCode::DeviceFailure},
+    {upgrade::WizardOutcome::HungUp, ExitCode::TransferAbandoned},
+    {upgrade::WizardOutcome::Cancelled, ExitCode::Interrupted},
+    {upgrade::WizardOutcome::Finished, ExitCode::Upgraded},
+}};
+
+constexpr bool OutcomeRowsFollowTheEnumeration() {
+  for (std::size_t i = 0; i < kOutcomeExitCodes.size(); ++i) {
+    if (static_cast<std::size_t>(kOutcomeExitCodes[i].outcome) != i) return false;
+  }
+  return static_cast<std::size_t>(upgrade::WizardOutcome::Finished) + 1 == kOutcomeExitCodes.size();
+}
+static_assert(OutcomeRowsFollowTheEnumeration(), "one row per outcome, in enumeration order");
+
+constexpr bool EveryOutcomeCodeIsListed() {
+  for (const OutcomeRow& row : kOutcomeExitCodes) {
+    bool found = false;
+    for (const ExitCodeRow& code : kExitCodes) found = found || code.code == row.code;
+    if (!found) return false;
+  }
+  return true;
+}
+static_assert(EveryOutcomeCodeIsListed(), "every code an outcome gives has its meaning");
+
+constexpr int ExitCodeOf(upgrade::WizardOutcome outcome) {
+  return static_cast<int>(kOutcomeExitCodes[static_cast<std::size_t>(outcome)].code);
+}
+
+std::string_view ExitCodeMeaning(ExitCode code);
+
+// The table for --help: one line per code.
+std::string ExitCodeHelp();
+
+}  // namespace cli

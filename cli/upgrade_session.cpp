@@ -1,0 +1,690 @@
+#include "cli/upgrade_session.h"
+
+#include <fmt/core.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstring>
+#include <ctime>
+#include <filesystem>
+
+#include "cli/exit_codes.h"
+#include "cli/port_argument.h"
+#include "comm/comm_types.h"
+#include "connect/connection.h"
+#include "firmware/catalogue.h"
+#include "firmware/code_block.h"
+
+namespace cli {
+
+using upgrade::Control;
+using upgrade::Stage;
+using upgrade::TimerId;
+using upgrade::WizardOutcome;
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// The status texts shown as lines as they change: the status line, the
+// part line, and the two messages of the upgrade page.
+constexpr std::array<Control, 4> kEchoedControls = {
+    Control::lblUpgradeStatus, Control::lbl2ndAISUpgradeStatus, Control::StaticTextFrmUpgMessage1,
+    Control::StaticTextFrmUpgMessage2};
+
+// With no answer from the device for this long, the progress says so; the
+// transfer itself waits as long as it takes.
+constexpr auto kStallNotice = std::chrono::seconds(10);
+constexpr auto kStallRepeat = std::chrono::seconds(30);
+
+// The state in which the prepared kernel waits for the user's answer.
+constexpr int kKernelPrepared = 99;
+
+bool Echoed(Control control) {
+  return std::find(kEchoedControls.begin(), kEchoedControls.end(), control) !=
+         kEchoedControls.end();
+}
+
+// A message box as one line: its lines joined, the blanks at their ends
+// dropped (they pad the box, they say nothing).
+std::string OneLine(std::string_view text) {
+  std::string line;
+  std::size_t start = 0;
+  while (start <= text.size()) {
+    std::size_t end = text.find('\n', start);
+    if (end == std::string_view::npos) end = text.size();
+    std::string_view piece = text.substr(start, end - start);
+    while (!piece.empty() && (piece.back() == ' ' || piece.back() == '\r')) piece.remove_suffix(1);
+    if (!piece.empty()) {
+      if (!line.empty()) line += ' ';
+      line += piece;
+    }
+    start = end + 1;
+  }
+  return line;
+}
+
+// A text field of the device record without its line end.
+std::string Field(const char* text) {
+  std::string value = text;
+  while (!value.empty() && (value.back() == '\n' || value.back() == '\r')) value.pop_back();
+  return value;
+}
+
+std::string LocalTimeStamp() {
+  const auto now = std::chrono::system_clock::now();
+  const std::time_t seconds = std::chrono::system_clock::to_time_t(now);
+  std::tm local{};
+  localtime_r(&seconds, &local);
+  const auto ms =
+      std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count() % 1000;
+  return fmt::format("{:02}:{:02}:{:02}.{:03}", local.tm_hour, local.tm_min, local.tm_sec, ms);
+}
+
+fs::path ProgramFolder() {
+  std::error_code ec;
+  const fs::path self = fs::read_symlink("/proc/self/exe", ec);
+  return ec ? fs::current_path() : self.parent_path();
+}
+
+int BaudEntry(const std::string& baud) {
+  const std::vector<std::string> entries = connect::BaudRateEntries();
+  const auto it = std::find(entries.begin(), entries.end(), baud);
+  return it == entries.end() ? connect::kDefaultBaudEntry : static_cast<int>(it - entries.begin());
+}
+
+}  // namespace
+
+UpgradeSession::UpgradeSession(UpgradeOptions options, Console& console)
+    : options_(std::move(options)), console_(console) {}
+
+UpgradeSession::~UpgradeSession() {
+  // The port's event thread hands over through the loop's dispatcher: the
+  // wizard (and its port) go first.
+  wizard_.reset();
+}
+
+// ---- setting up ---------------------------------------------------------------
+
+bool UpgradeSession::Prepare(std::string& error) {
+  const PortArgument port = ResolvePortArgument(options_.port);
+  automatic_ = port.automatic || options_.baud == "auto";
+  portName_ = port.name;
+  if (port.automatic) {
+    ports_ = std::make_unique<comm::SysfsPortEnumerator>();
+  } else {
+    auto single =
+        std::make_unique<SinglePortEnumerator>(port.name, comm::MakeSystemSerialPlatform());
+    singlePort_ = single.get();
+    ports_ = std::move(single);
+  }
+
+  folders_.ProgramFolder = ProgramFolder();
+  if (!options_.binFolder.empty()) {
+    std::error_code ec;
+    folders_.BinFolder = fs::absolute(options_.binFolder, ec);
+    if (!fs::is_directory(folders_.BinFolder, ec)) {
+      error = "--bin " + options_.binFolder + " is not a folder";
+      return false;
+    }
+  }
+  wizard_ = std::make_unique<connect::Wizard>(
+      connect::WizardSetup{loop_.Dispatcher(), *ports_, *this, clock_, folders_});
+  return true;
+}
+
+// The user's way through the first two pages.
+void UpgradeSession::StartRun() {
+  connect::Wizard& wizard = *wizard_;
+  wizard.SpeedButtonStartClick();
+  if (automatic_) {
+    wizard.RadioButtonConnectionModeAutoClick(true);
+  } else {
+    wizard.cbxComPortChange(portName_);
+    wizard.cbxBaudRateChange(BaudEntry(options_.baud));
+  }
+  const std::string where =
+      portName_.empty() ? std::string("every serial port that opens") : portName_;
+  if (options_.json) {
+    Emit({{"event", "start"},
+          {"mode", options_.mode == UpgradeOptions::Mode::Info ? "info" : "upgrade"},
+          {"port", portName_.empty() ? "auto" : portName_},
+          {"baud", automatic_ ? "auto" : options_.baud}});
+  } else if (!options_.quiet) {
+    console_.Out(automatic_ ? fmt::format("Looking for the device on {}, at every baud rate", where)
+                            : fmt::format("Connecting to {} at {} baud", where, options_.baud));
+  }
+  runStart_ = Clock::now();
+  wizard.OpenPortClick();
+}
+
+int UpgradeSession::Run() {
+  std::string error;
+  if (!Prepare(error)) {
+    console_.Err("aisfw: " + error);
+    return static_cast<int>(ExitCode::Usage);
+  }
+  StartRun();
+  loop_.Run([this](TimerId timer) { Fire(timer); },
+            [this] { return Ended() || loop_.Interrupted(); });
+  const bool interrupted = !Ended() && loop_.Interrupted();
+  if (interrupted) Interrupt();
+  return Finish(interrupted);
+}
+
+bool UpgradeSession::Ended() const {
+  const upgrade::WizardState& state = wizard_->State();
+  if (state.Outcome == WizardOutcome::None) return false;
+  return state.WizardStage == Stage::Idle || state.UpgradeFinished;
+}
+
+void UpgradeSession::Fire(TimerId timer) {
+  connect::Wizard& wizard = *wizard_;
+  switch (timer) {
+    case TimerId::Timer1:
+      wizard.Timer1Timer();
+      break;
+    case TimerId::TimerConnection:
+      wizard.TimerConnectionTimer();
+      break;
+    case TimerId::TimerUpgrade: {
+      const std::int32_t reply = wizard.Channel().BlockReply;
+      const std::uint32_t block = wizard.Transfer().BlockIndex;
+      const bool ready = wizard.State().DeviceReady;
+      wizard.TimerUpgradeTimer();
+      TrackTransfer(reply, block, ready);
+      break;
+    }
+  }
+  ApplyAnswer();
+}
+
+// ---- the view ------------------------------------------------------------------
+
+void UpgradeSession::ControlChanged(Control control, const upgrade::ControlState& state) {
+  if (!wizard_) return;  // the wizard is setting itself up
+  if (Echoed(control)) {
+    std::string& last = echoed_[static_cast<std::size_t>(control)];
+    if (state.text != last) {
+      last = state.text;
+      if (!state.text.empty()) Status(control, state.text);
+    }
+    return;
+  }
+  switch (control) {
+    case Control::LabelConnectionStatus:
+      if (state.text == connect::kConnected && !connected_) {
+        connected_ = true;
+        AnnounceConnection();
+      }
+      break;
+    case Control::EditAutoDetectComPort:
+    case Control::EditAutoDetectBaudRate:
+      // Both boxes change in one step; the line is printed after it.
+      if (automatic_ && !connected_) loop_.Dispatcher().Post([this] { AnnounceTrial(); });
+      break;
+    case Control::SpeedButtonFrmVerWantToContinueYes:
+      // The question is asked once the page has been filled in.
+      if (state.visible && !questionShown_) {
+        questionShown_ = true;
+        loop_.Dispatcher().Post([this] { OnQuestion(); });
+      }
+      break;
+    default:
+      break;
+  }
+}
+
+void UpgradeSession::AppendLog(upgrade::LogPane pane, std::string_view line) {
+  if (options_.trace) Trace(pane == upgrade::LogPane::MemoTX ? "TX" : "RX", line);
+}
+
+upgrade::MessageAnswer UpgradeSession::ShowMessage(const upgrade::MessageBox& box) {
+  // Only the force-connect question offers Cancel; it is answered OK only
+  // when the user said so beforehand.
+  upgrade::MessageAnswer answer = upgrade::MessageAnswer::Ok;
+  if (box.buttons == upgrade::MessageButtons::OkCancel && !options_.force) {
+    answer = upgrade::MessageAnswer::Cancel;
+    forceRefused_ = true;
+  }
+  const std::string caption =
+      box.caption.empty() ? std::string(upgrade::kApplicationTitle) : OneLine(box.caption);
+  std::string line = caption + ": " + OneLine(box.text);
+  if (box.buttons == upgrade::MessageButtons::OkCancel) {
+    line += answer == upgrade::MessageAnswer::Ok ? " [OK: --force]" : " [Cancel: no --force]";
+  }
+  console_.Err(line);
+  if (options_.json) {
+    const char* icon = box.icon == upgrade::MessageIcon::Error     ? "error"
+                       : box.icon == upgrade::MessageIcon::Warning ? "warning"
+                                                                   : "none";
+    Emit({{"event", "message"},
+          {"caption", caption},
+          {"text", box.text},
+          {"icon", icon},
+          {"answer", answer == upgrade::MessageAnswer::Ok ? "ok" : "cancel"}});
+  }
+  return answer;
+}
+
+void UpgradeSession::TimerChanged(TimerId timer, bool enabled) { loop_.SetTimer(timer, enabled); }
+
+// ---- what the user reads ----------------------------------------------------------
+
+void UpgradeSession::Emit(Json event) {
+  console_.Out(event.dump(-1, ' ', false, Json::error_handler_t::replace));
+}
+
+void UpgradeSession::Trace(const char* direction, std::string_view line) {
+  console_.Err(fmt::format("{} {} {}", LocalTimeStamp(), direction, line));
+}
+
+void UpgradeSession::Status(Control control, const std::string& text) {
+  if (options_.json) {
+    Emit({{"event", "status"}, {"control", upgrade::ControlName(control)}, {"text", text}});
+  } else if (!options_.quiet) {
+    console_.Out(OneLine(text));
+  }
+}
+
+void UpgradeSession::AnnounceConnection() {
+  comm::TComm& port = wizard_->Port();
+  const std::uint32_t baud = comm::BaudRateValue(port.BaudRate());
+  if (options_.json) {
+    Emit({{"event", "connected"}, {"port", port.DeviceName()}, {"baud", baud}});
+  } else if (!options_.quiet) {
+    console_.Out(fmt::format("Found the device on {} at {} baud", port.DeviceName(), baud));
+  }
+}
+
+void UpgradeSession::AnnounceTrial() {
+  const upgrade::WizardScreen& screen = wizard_->Screen();
+  const std::string& port = screen.Text(Control::EditAutoDetectComPort);
+  const std::string& baud = screen.Text(Control::EditAutoDetectBaudRate);
+  if (port.empty() || baud.empty() || connected_) return;
+  std::string trial = port + " " + baud;
+  if (trial == lastTrial_) return;
+  lastTrial_ = std::move(trial);
+  if (options_.json) {
+    Emit({{"event", "trying"}, {"port", port}, {"baud", baud}});
+  } else if (!options_.quiet) {
+    console_.Out(fmt::format("Trying {} at {} baud", port, baud));
+  }
+}
+
+std::string UpgradeSession::Reading(int index) const {
+  const upgrade::DeviceInfoRecord& r =
+      wizard_->DeviceInfo().Records[static_cast<std::size_t>(index)];
+  const std::string classText = r.classDigit < 0 ? "none" : std::to_string(r.classDigit);
+  return fmt::format("firmware {}, serial number {}, class {}, languages {},{},{},{}",
+                     Field(r.firmware).empty() ? "-" : Field(r.firmware),
+                     Field(r.serialNumber).empty() ? "-" : Field(r.serialNumber), classText,
+                     r.language[0], r.language[1], r.language[2], r.language[3]);
+}
+
+void UpgradeSession::PrintInfo() {
+  const upgrade::DeviceInformation& info = wizard_->DeviceInfo();
+  const upgrade::DeviceInfoRecord& device = info.Records[0];
+  const upgrade::TransferState& transfer = wizard_->Transfer();
+  comm::TComm& port = wizard_->Port();
+  const fs::path kernel = folders_.Resolve(device.kernelPath);
+  const fs::path application = folders_.Resolve(device.applicationPath);
+  if (options_.json) {
+    Json readings = Json::array();
+    for (const upgrade::DeviceInfoRecord& r : info.Records) {
+      readings.push_back(
+          {{"firmware", Field(r.firmware)},
+           {"serial_number", Field(r.serialNumber)},
+           {"class", r.classDigit < 0 ? Json() : Json(r.classDigit)},
+           {"language", {r.language[0], r.language[1], r.language[2], r.language[3]}}});
+    }
+    Emit({{"event", "info"},
+          {"port", port.DeviceName()},
+          {"baud", comm::BaudRateValue(port.BaudRate())},
+          {"readings", readings},
+          {"kernel_image", kernel.string()},
+          {"kernel_blocks", transfer.BlockIndex},
+          {"application_image", application.string()},
+          {"current_version", transfer.CurrentVersion},
+          {"new_version", transfer.NewVersion}});
+    return;
+  }
+  console_.Out(fmt::format("Port:               {} at {} baud", port.DeviceName(),
+                           comm::BaudRateValue(port.BaudRate())));
+  console_.Out("First reading:      " + Reading(0));
+  console_.Out("Second reading:     " + Reading(1));
+  console_.Out(
+      fmt::format("Kernel image:       {} ({} blocks)", kernel.string(), transfer.BlockIndex));
+  console_.Out("Application image:  " + application.string());
+  console_.Out(fmt::format("Would install:      {} (running {})", transfer.NewVersion,
+                           transfer.CurrentVersion));
+}
+
+// ---- the version question ------------------------------------------------------------
+
+void UpgradeSession::OnQuestion() {
+  const upgrade::TransferState& transfer = wizard_->Transfer();
+  const std::string question = wizard_->Screen().Text(Control::LabelFrmVerWantToContinue);
+  if (options_.mode == UpgradeOptions::Mode::Info) {
+    PrintInfo();
+    infoShown_ = true;
+    answer_ = false;  // read only: the prepared kernel is not sent
+    ApplyAnswer();
+    return;
+  }
+  if (options_.json) {
+    Emit({{"event", "versions"},
+          {"serial_number", wizard_->Screen().Text(Control::LabelFrmUpgSerialNumber1)},
+          {"current_version", transfer.CurrentVersion},
+          {"new_version", transfer.NewVersion},
+          {"application_image", transfer.ImageName}});
+  } else if (!options_.quiet || (!options_.yes && isatty(STDIN_FILENO) == 1)) {
+    // A question is never asked without what it is about.
+    console_.Out("Serial number:      " +
+                 wizard_->Screen().Text(Control::LabelFrmUpgSerialNumber1));
+    console_.Out(fmt::format("Running firmware:   {}", transfer.CurrentVersion));
+    console_.Out(
+        fmt::format("New firmware:       {} ({})", transfer.NewVersion, transfer.ImageName));
+  }
+  if (options_.yes) {
+    if (options_.json) {
+      Emit({{"event", "question"}, {"text", question}, {"answer", "yes"}, {"by", "--yes"}});
+    } else if (!options_.quiet) {
+      console_.Out(question + " yes (--yes)");
+    }
+    answer_ = true;
+  } else if (!options_.json && isatty(STDIN_FILENO) == 1) {
+    AskAtTerminal();
+    return;
+  } else {
+    const char* why = options_.json ? "--json asks nothing" : "standard input is not a terminal";
+    if (options_.json) {
+      Emit({{"event", "question"}, {"text", question}, {"answer", "no"}, {"by", "refused"}});
+    }
+    console_.Err(
+        fmt::format("aisfw: not upgrading: \"{}\" needs an answer and {}; give --yes to "
+                    "answer yes",
+                    question, why));
+    answer_ = false;
+  }
+  ApplyAnswer();
+}
+
+void UpgradeSession::AskAtTerminal() {
+  console_.Prompt(wizard_->Screen().Text(Control::LabelFrmVerWantToContinue) + " [y/N] ");
+  promptOpen_ = true;
+  loop_.ReadLines([this](const std::optional<std::string>& line) { OnTypedAnswer(line); });
+}
+
+void UpgradeSession::OnTypedAnswer(const std::optional<std::string>& line) {
+  if (answer_ || Ended()) return;
+  std::string text = line.value_or("n");
+  text.erase(0, text.find_first_not_of(" \t"));
+  text.erase(text.find_last_not_of(" \t") + 1);
+  std::transform(text.begin(), text.end(), text.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  if (text == "y" || text == "yes") {
+    answer_ = true;
+  } else if (text.empty() || text == "n" || text == "no") {
+    answer_ = false;
+  } else {
+    console_.Prompt("Please answer y or n: ");
+    return;
+  }
+  if (!line) console_.Err("");  // the end of the input left the prompt's line open
+  promptOpen_ = false;
+  loop_.StopReading();
+  ApplyAnswer();
+}
+
+// Presses Yes or No once the kernel is prepared; the buttons act only then.
+void UpgradeSession::ApplyAnswer() {
+  if (!answer_) return;
+  if (wizard_->State().FileCheckState != kKernelPrepared) {
+    // The kernel is prepared once the device says it is ready for it; the
+    // wizard has no time-out here, so say why nothing happens.
+    const auto now = Clock::now();
+    if (answerSince_ == Clock::time_point{}) answerSince_ = now;
+    if (now - answerSince_ >= kStallNotice && now - lastStallNote_ >= kStallRepeat &&
+        !options_.quiet) {
+      lastStallNote_ = now;
+      console_.Err(
+          "aisfw: the device has not said that it is ready for the kernel; still "
+          "waiting (Ctrl-C stops)");
+    }
+    return;
+  }
+  const bool yes = *answer_;
+  answer_.reset();
+  if (yes) {
+    wizard_->SpeedButtonFrmVerWantToContinueYesClick();
+  } else {
+    wizard_->SpeedButtonFrmVerWantToContinueNoClick();
+  }
+}
+
+// ---- the transfer -------------------------------------------------------------------
+
+// Called after each TimerUpgrade tick: notes a block sent (the log panes see
+// only sentences; blocks are raw writes), keeps the progress display and
+// where the transfer stands.
+void UpgradeSession::TrackTransfer(std::int32_t replyBefore, std::uint32_t blockBefore,
+                                   bool readyBefore) {
+  const connect::Wizard& wizard = *wizard_;
+  const upgrade::WizardState& state = wizard.State();
+  const upgrade::TransferState& transfer = wizard.Transfer();
+  const auto now = Clock::now();
+
+  // A block went out when the tick left the sequencer awaiting a reply that
+  // it was not awaiting before, or when the device's countdown restarted
+  // the part (then block 1 goes again, whatever was awaited).
+  const bool restarted = readyBefore && !state.DeviceReady;
+  const bool sent = state.WizardStage == Stage::Transfer &&
+                    wizard.Channel().BlockReply == upgrade::kReplyAwaiting &&
+                    (replyBefore != upgrade::kReplyAwaiting || restarted);
+  if (sent && options_.trace) {
+    const bool sum16 = wizard.DeviceInfo().Records[0].classDigit == 1;
+    const char* note = restarted                            ? ", the part restarted"
+                       : transfer.BlockIndex == blockBefore ? ", again"
+                                                            : "";
+    Trace("TX", fmt::format("[block {}/{}{}, {} bytes]", transfer.BlockIndex, transfer.BlockTotal,
+                            note, sum16 ? firmware::kWireBlockWithSum16 : firmware::kBlockSize));
+  }
+
+  if (state.WizardStage >= Stage::Transfer) {
+    point_.stage = state.WizardStage;
+    point_.part = state.UpgradePart;
+    point_.betweenParts = state.PartRequestPending && !state.UpgradeRunning;
+    if (state.UpgradeRunning) {
+      point_.block = std::min(transfer.BlockIndex, transfer.BlockTotal);
+      point_.total = transfer.BlockTotal;
+    }
+  }
+  if (!state.UpgradeRunning || state.WizardStage < Stage::Transfer) return;
+
+  const std::uint32_t block = std::min(transfer.BlockIndex, transfer.BlockTotal);
+  if (state.UpgradePart != part_) {
+    part_ = state.UpgradePart;
+    shownBlock_ = 0;
+    shownRetransmissions_ = 0;
+    plainStep_ = -1;
+  }
+  // The part's clock starts with block 1, and again when the device makes
+  // the transfer start over (block 1 goes out before its countdown ends).
+  if (sent && transfer.BlockIndex == 1) {
+    partStart_ = now;
+    lastChange_ = now;
+  }
+  if (block == 0) return;
+  const bool changed = block != shownBlock_ || transfer.Retransmissions != shownRetransmissions_;
+  if (changed) {
+    shownBlock_ = block;
+    shownRetransmissions_ = transfer.Retransmissions;
+    lastChange_ = now;
+    ProgressSample sample{part_,
+                          std::min(wizard.Screen().Progress(), 100),
+                          block,
+                          transfer.BlockTotal,
+                          transfer.Retransmissions,
+                          std::chrono::duration_cast<std::chrono::milliseconds>(now - partStart_)};
+    ShowProgress(sample, block == transfer.BlockTotal);
+    return;
+  }
+  // The transfer has no time-out: say that the device is quiet, so the user
+  // knows that Ctrl-C is the way out.
+  if (now - lastChange_ >= kStallNotice && now - lastStallNote_ >= kStallRepeat &&
+      wizard.Channel().BlockReply == upgrade::kReplyAwaiting && !options_.quiet) {
+    lastStallNote_ = now;
+    const auto quiet = std::chrono::duration_cast<std::chrono::seconds>(now - lastChange_);
+    const std::string note = fmt::format(
+        "no reply from the device for {} s after block {}; still waiting (Ctrl-C stops)",
+        quiet.count(), block);
+    if (options_.json) {
+      Emit({{"event", "waiting"},
+            {"part", PartName(part_)},
+            {"block", block},
+            {"seconds", quiet.count()}});
+    } else {
+      console_.Out(note);
+    }
+  }
+}
+
+void UpgradeSession::ShowProgress(const ProgressSample& sample, bool partDone) {
+  if (options_.json) {
+    Json event = {{"event", "progress"},
+                  {"part", PartName(sample.part)},
+                  {"percent", sample.percent},
+                  {"block", sample.block},
+                  {"blocks", sample.total},
+                  {"retransmissions", sample.retransmissions},
+                  {"elapsed_ms", sample.elapsed.count()}};
+    if (const auto rest = EstimateRemaining(sample)) event["remaining_ms"] = rest->count();
+    Emit(std::move(event));
+    return;
+  }
+  if (options_.quiet) return;
+  if (console_.Terminal()) {
+    console_.Live(ProgressLine(sample));
+    if (partDone) console_.KeepLive();
+    return;
+  }
+  const int step = sample.percent / kPlainProgressStep;
+  if (step > plainStep_ || partDone) {
+    plainStep_ = step;
+    console_.Out(ProgressLine(sample));
+  }
+}
+
+// ---- the end --------------------------------------------------------------------------
+
+void UpgradeSession::Interrupt() {
+  // Where the device stands before Cancel resets it all.
+  const upgrade::WizardState& state = wizard_->State();
+  if (state.WizardStage < Stage::Transfer) point_ = {state.WizardStage, 0, 0, 0, false};
+  wizard_->SpeedButtonCancelClick();
+  loop_.StopReading();
+  if (promptOpen_) console_.Err("");  // Ctrl-C came while the question waited
+  // The cancel closes the port and the image; make sure of both.
+  if (wizard_->Port().Connected()) wizard_->Port().Close();
+  loop_.Dispatcher().RunPending();
+}
+
+void UpgradeSession::PrintWhereLeft(bool interrupted, WizardOutcome outcome) {
+  const TransferPoint& p = point_;
+  std::string where;
+  std::string next;
+  const std::string part = PartName(p.part);
+  if (p.stage < Stage::FirstReading) {
+    where = "while connecting; nothing was sent to the device's memory";
+    next = "run aisfw upgrade again when ready";
+  } else if (p.stage < Stage::Transfer) {
+    where = "before the transfer; nothing was written to the device";
+    next = "run aisfw upgrade again when ready";
+  } else if (p.betweenParts) {
+    where = "after the kernel was programmed, before the application was sent";
+    next =
+        "the device has the new kernel but not its application: run aisfw upgrade again at "
+        "once, it sends both";
+  } else if (outcome == WizardOutcome::ProgrammingFailed ||
+             outcome == WizardOutcome::ChecksumError) {
+    where = fmt::format("with the {} refused after all {} blocks were sent", part, p.total);
+    next =
+        "restart the device and run aisfw upgrade again; if it fails again, check the cable "
+        "or use another PC";
+  } else if (p.stage == Stage::FinalCheck) {
+    where =
+        fmt::format("while it checked and programmed the {} (all {} blocks sent)", part, p.total);
+    next =
+        "wait a few seconds, restart the device, check it with aisfw info, and run aisfw "
+        "upgrade again if it does not run the new version";
+  } else {
+    where = fmt::format("in the {} transfer at block {} of {}", part, p.block, p.total);
+    next = fmt::format(
+        "the device holds an incomplete {}: keep it powered and run aisfw upgrade "
+        "again, which sends the kernel and the application from the start "
+        "(restart the device first if it does not answer)",
+        part);
+  }
+  const std::string closed = interrupted ? "Stopped; the port and the image are closed. " : "";
+  const std::string text =
+      fmt::format("aisfw: {}The device was left {}. Next: {}.", closed, where, next);
+  console_.Err(text);
+  if (options_.json) Emit({{"event", "left"}, {"where", where}, {"next", next}});
+}
+
+int UpgradeSession::Finish(bool interrupted) {
+  const upgrade::WizardState& state = wizard_->State();
+  const WizardOutcome outcome = interrupted ? WizardOutcome::Cancelled : state.Outcome;
+  int code = ExitCodeOf(outcome);
+  if (options_.mode == UpgradeOptions::Mode::Info && outcome == WizardOutcome::Declined &&
+      infoShown_) {
+    code = static_cast<int>(ExitCode::Upgraded);
+  }
+  if (outcome == WizardOutcome::Finished) {
+    const std::string from = wizard_->Transfer().CurrentVersion;
+    const std::string to = wizard_->Transfer().NewVersion;
+    wizard_->SpeedButtonFrmUpgFinishClick();  // back to the first page; closes the port
+    if (!options_.json && !options_.quiet) {
+      console_.Out(fmt::format("Upgraded from {} to {} in {}.", from, to,
+                               FormatDuration(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                   Clock::now() - runStart_))));
+    }
+  }
+
+  const ExitCode exit = static_cast<ExitCode>(code);
+  if (interrupted || exit == ExitCode::TransferAbandoned || exit == ExitCode::DeviceFailure) {
+    PrintWhereLeft(interrupted, outcome);
+  }
+  if (code != 0 && !interrupted) {
+    std::string hint;
+    if (outcome == WizardOutcome::ForceDeclined) {
+      const std::string why = singlePort_ ? singlePort_->WhyNotAvailable() : std::string();
+      hint = fmt::format(" {} does not open now{}; --force tries it anyway", portName_,
+                         why.empty() ? "" : " (" + why + ")");
+    } else if (outcome == WizardOutcome::ConnectTimeout || outcome == WizardOutcome::DetectFailed) {
+      hint = fmt::format(
+          " Check that the device is powered and its cable plugged in{}; aisfw "
+          "doctor checks the port",
+          automatic_ ? "" : ", and try --baud auto");
+    } else if (exit == ExitCode::Firmware && folders_.BinFolder.empty()) {
+      hint = fmt::format(
+          " Images are read from {}/Bin and the catalogue from {}/Bin; --bin DIR "
+          "names a folder holding both",
+          folders_.ProgramFolder.string(), fs::current_path().string());
+    } else if (outcome == WizardOutcome::Identification && !options_.quiet) {
+      hint = " First reading: " + Reading(0) + "; second reading: " + Reading(1);
+    }
+    console_.Err(fmt::format("aisfw: {} ({}, exit {}).{}", ExitCodeMeaning(exit),
+                             upgrade::OutcomeName(outcome), code, hint));
+  }
+  if (options_.json) {
+    Emit({{"event", "outcome"},
+          {"outcome", upgrade::OutcomeName(outcome)},
+          {"exit_code", code},
+          {"meaning", ExitCodeMeaning(exit)}});
+  }
+  return code;
+}
+
+}  // namespace cli
