@@ -9,7 +9,8 @@ FUZZ_SECONDS ?= 60
 JOBS       ?= 2
 PREFIX     ?= /usr/local
 
-.PHONY: all setup build demo test test-asan test-tsan bench fuzz soak screenshots package install clean
+.PHONY: all setup build demo test test-asan test-tsan bench fuzz-build fuzz fuzz-short fuzz-seeds \
+  soak screenshots package install clean
 
 all: build
 
@@ -66,22 +67,28 @@ soak: build
 bench: build
 	@for b in $(BUILD)/bench/*_bench; do [ -x "$$b" ] && "$$b" || true; done
 
-# Coverage-guided fuzzing of the input boundaries with clang's libFuzzer,
-# FUZZ_SECONDS each; a crash leaves its input in $(FUZZ_BUILD)/.
-fuzz: setup
+# Coverage-guided fuzzing of the input boundaries with clang's libFuzzer.
+# `make fuzz` runs every harness for FUZZ_SECONDS, on a scratch corpus under
+# $(FUZZ_BUILD)/fuzz-runs/ that keeps what earlier runs found (FUZZERS="a b"
+# runs only those); `make fuzz-short` runs each for 10 s from its committed
+# seeds alone, as CI does. A crash leaves its input in $(FUZZ_BUILD)/fuzz-runs/
+# and fails the target. `make fuzz-seeds` records the wizard fuzzer's seeds
+# again from whole upgrades (fuzz/seeds/wizard/).
+FUZZERS ?=
+fuzz-build: setup
 	@CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 	  -DAISFW_SANITIZE=ON -DAISFW_FUZZ=ON -DAISFW_BENCH=OFF >/dev/null
-	@cmake --build $(FUZZ_BUILD) -j $(JOBS) --target parse_sentence_fuzz validate_image_fuzz \
-	  receive_lines_fuzz transponder_fuzz
-	@rm -rf $(FUZZ_BUILD)/seeds && mkdir -p $(FUZZ_BUILD)/seeds/sentences
-	@cat tests/data/corpus/nmea/*.log tests/data/corpus/ais/*/*[^n] 2>/dev/null | grep -a '^[!$$]' \
-	  | awk 'NR % 7 == 0' | head -3000 | sed 's/\r*$$/\r/' \
-	  | split -l 1 -a 4 - $(FUZZ_BUILD)/seeds/sentences/line-
-	@cd $(FUZZ_BUILD) && ./fuzz/parse_sentence_fuzz -max_total_time=$(FUZZ_SECONDS) -max_len=200 \
-	  seeds/sentences
-	@cd $(FUZZ_BUILD) && ./fuzz/validate_image_fuzz -max_total_time=$(FUZZ_SECONDS) -max_len=3000
-	@cd $(FUZZ_BUILD) && ./fuzz/receive_lines_fuzz -max_total_time=$(FUZZ_SECONDS) -max_len=12000
-	@cd $(FUZZ_BUILD) && ./fuzz/transponder_fuzz -max_total_time=$(FUZZ_SECONDS) -max_len=3000
+	@cmake --build $(FUZZ_BUILD) -j $(JOBS) --target fuzzers wizard_seed
+
+fuzz: fuzz-build
+	@bash scripts/fuzz.sh $(FUZZ_BUILD) $(FUZZ_SECONDS) $(FUZZERS)
+
+fuzz-short: fuzz-build
+	@bash scripts/fuzz.sh --fresh $(FUZZ_BUILD) 10 $(FUZZERS)
+
+fuzz-seeds: fuzz-build
+	@rm -rf fuzz/seeds/wizard
+	@$(FUZZ_BUILD)/fuzz/wizard_seed fuzz/seeds/wizard
 
 # The wizard's four pages and an error box, rendered offscreen against the
 # virtual transponder, as the PNG files the README shows.
