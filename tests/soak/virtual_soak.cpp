@@ -22,130 +22,17 @@
 #include <string>
 #include <vector>
 
+#include "firmware/code_block.h"
 #include "firmware/image_writer.h"
 #include "harness/virtual_rig.h"
+#include "tests/soak/fault_rows.h"
 
 namespace {
 
+using soak::Ending;
+using soak::FaultRow;
 using upgrade::Control;
 using upgrade::WizardOutcome;
-
-// How a run with a fault ends.
-enum class Ending {
-  Finished,  // both parts programmed
-  Fails,     // a failure with the given outcome(s)
-  Waits,     // the wizard waits for the device for ever (the user leaves)
-};
-
-struct FaultRow {
-  const char* name;  // as --fault names it; "none" for a healthy device
-  std::optional<sim::FaultKind> kind;
-  long minN, maxN;  // N drawn from this range (0, 0: none given)
-  // The ending for a given N, and the outcomes a failure may have.
-  std::function<Ending(long n)> ending;
-  std::vector<WizardOutcome> outcomes;
-  // Which application image a finished upgrade carries (702 unless told).
-  std::function<int(long n)> application = [](long) { return 702; };
-  sim::CountdownLines countdown = sim::CountdownLines::Both;
-};
-
-Ending Always(Ending e, long) { return e; }
-
-const std::vector<FaultRow>& Rows() {
-  using K = sim::FaultKind;
-  using namespace std::placeholders;
-  static const std::vector<FaultRow> rows = {
-      {"none", std::nullopt, 0, 0, std::bind(Always, Ending::Finished, _1), {}},
-      {"countdown-digits",
-       std::nullopt,
-       0,
-       0,
-       std::bind(Always, Ending::Finished, _1),
-       {},
-       [](long) { return 702; },
-       sim::CountdownLines::DigitsOnly},
-      {"countdown-wait",
-       std::nullopt,
-       0,
-       0,
-       std::bind(Always, Ending::Finished, _1),
-       {},
-       [](long) { return 702; },
-       sim::CountdownLines::WaitOnly},
-      {"lose-block", K::LoseBlock, 1, 8, std::bind(Always, Ending::Finished, _1), {}},
-      {"lose-burst",
-       K::LoseBurst,
-       0,
-       0,
-       std::bind(Always, Ending::Fails, _1),
-       {WizardOutcome::TransmissionErrors}},
-      {"repeat-request", K::RepeatRequest, 1, 5, std::bind(Always, Ending::Finished, _1), {}},
-      {"wrong-block",
-       K::WrongBlock,
-       1,
-       60,
-       std::bind(Always, Ending::Fails, _1),
-       {WizardOutcome::IncorrectBlockCount}},
-      {"program-fail",
-       K::ProgramFail,
-       1,
-       2,
-       std::bind(Always, Ending::Fails, _1),
-       {WizardOutcome::ProgrammingFailed}},
-      {"bad-sum",
-       K::BadSum,
-       1,
-       2,
-       std::bind(Always, Ending::Fails, _1),
-       {WizardOutcome::ChecksumError}},
-      {"silent", K::Silent, 0, 60, std::bind(Always, Ending::Waits, _1), {}},
-      {"restart-countdown",
-       K::RestartCountdown,
-       0,
-       60,
-       std::bind(Always, Ending::Finished, _1),
-       {}},
-      {"info-differs",
-       K::InfoDiffers,
-       0,
-       0,
-       std::bind(Always, Ending::Fails, _1),
-       {WizardOutcome::Identification}},
-      {"garbage", K::Garbage, 0, 0, std::bind(Always, Ending::Finished, _1), {}},
-      {"long-lines", K::LongLines, 0, 0, std::bind(Always, Ending::Finished, _1), {}},
-      {"hangup",
-       K::Hangup,
-       0,
-       60,
-       std::bind(Always, Ending::Fails, _1),
-       {WizardOutcome::HungUp, WizardOutcome::SendFailed}},
-      // Asked for the application, it says "kernel": the kernel is prepared
-      // again and waits for a Yes the upgrade page does not offer.
-      {"part-reply",
-       K::PartReply,
-       1,
-       3,
-       [](long n) { return n == 2 ? Ending::Finished : Ending::Waits; },
-       {}},
-      // A sentence after line N ends the block: before the class line (N < 4)
-      // the device cannot be identified; after it, the language may be lost.
-      {"info-sentence",
-       K::InfoSentence,
-       1,
-       6,
-       [](long n) { return n < 4 ? Ending::Fails : Ending::Finished; },
-       {WizardOutcome::Identification},
-       [](long n) { return n < 6 ? 701 : 702; }},
-      {"info-after-upgrade",
-       K::InfoAfterUpgrade,
-       0,
-       0,
-       std::bind(Always, Ending::Finished, _1),
-       {}},
-      {"slow-replies", K::SlowReplies, 100, 3000, std::bind(Always, Ending::Finished, _1), {}},
-  };
-  return rows;
-}
 
 std::size_t CountEntries(const char* folder) {
   std::size_t n = 0;
@@ -168,6 +55,9 @@ class Soak {
     folder_ = mkdtemp(pattern);
     std::string error;
     if (!firmware::WriteSampleFirmware(folder_, error)) throw std::runtime_error(error);
+    // Code blocks of the kernel: every block but the end block.
+    kernelBlocks_ =
+        static_cast<long>(Image(firmware::kKernelImage).size() / firmware::kBlockSize) - 1;
     rig_ = std::make_unique<harness::VirtualRig>(harness::RigOptions{folder_, {}});
     rig_->Wizard();
     rig_->RunFor(1000);
@@ -181,18 +71,15 @@ class Soak {
 
   void Run(int index) {
     std::mt19937_64 random(seed_ * 1'000'003 + static_cast<std::uint64_t>(index));
-    const FaultRow& row = Rows()[random() % Rows().size()];
-    const long n =
-        row.maxN > row.minN
-            ? row.minN +
-                  static_cast<long>(random() % static_cast<unsigned long>(row.maxN - row.minN + 1))
-            : row.minN;
+    const soak::DrawnFault fault = soak::DrawFault(random, kernelBlocks_);
+    const FaultRow& row = *fault.row;
+    const long n = fault.n;
     sim::TransponderConfig config;
     config.seed = random();
     config.countdownLines = row.countdown;
     if (row.kind)
       config.faults = {{*row.kind, row.maxN > 0 ? std::optional<long>(n) : std::nullopt}};
-    const std::string label = std::string(row.name) + (row.maxN > 0 ? ":" + std::to_string(n) : "");
+    const std::string label = fault.Label();
     ++faults_[row.name];
 
     const Ending expected = row.ending(n);
@@ -338,6 +225,7 @@ class Soak {
   bool verbose_;
   std::filesystem::path folder_;
   std::unique_ptr<harness::VirtualRig> rig_;
+  long kernelBlocks_ = 0;
   std::size_t fds_ = 0, threads_ = 0, txSeen_ = 0;
   std::map<std::string, int> faults_, outcomes_;
   std::vector<std::string> discrepancies_;
