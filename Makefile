@@ -10,7 +10,7 @@ JOBS       ?= 2
 PREFIX     ?= /usr/local
 
 .PHONY: all setup build demo test test-asan test-tsan bench fuzz-build fuzz fuzz-short fuzz-seeds \
-  soak screenshots package install clean
+  soak soak-realtime screenshots package install clean
 
 all: build
 
@@ -62,6 +62,16 @@ test-tsan: setup
 SOAK_RUNS ?= 1000
 soak: build
 	@$(BUILD)/tests/soak/virtual_soak --runs $(SOAK_RUNS) --seed 1
+
+# The same in real time: SOAK_REALTIME_RUNS upgrades through aisfw against
+# aisfw-sim on pseudo-terminals, a healthy one after each failure, then the
+# CPU aisfw uses over SOAK_WAIT_SECONDS of waiting on a silent device. CI runs
+# a short one.
+SOAK_REALTIME_RUNS ?= 20
+SOAK_WAIT_SECONDS  ?= 30
+soak-realtime: build
+	@$(BUILD)/tests/soak/realtime_soak --runs $(SOAK_REALTIME_RUNS) --seed 1 \
+	  --wait-seconds $(SOAK_WAIT_SECONDS)
 
 # Benchmarks, built optimised; each prints its own figures.
 bench: build

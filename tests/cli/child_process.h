@@ -10,6 +10,7 @@
 #include <poll.h>
 #include <pty.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -83,6 +84,8 @@ class ChildProcess {
   // Standard output (on a terminal: everything the terminal showed).
   const std::string& Out() const { return out_; }
   const std::string& Err() const { return err_; }
+  // What the child used (peak memory in ru_maxrss, CPU), once Wait saw it end.
+  const rusage& Usage() const { return usage_; }
 
   // Types `text` at the child's terminal.
   void Type(const std::string& text) {
@@ -115,7 +118,7 @@ class ChildProcess {
     const auto end = std::chrono::steady_clock::now() + limit;
     while (!status_) {
       int status = 0;
-      const pid_t got = waitpid(pid_, &status, WNOHANG);
+      const pid_t got = wait4(pid_, &status, WNOHANG, &usage_);
       if (got == pid_) {
         status_ = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
         break;
@@ -156,6 +159,7 @@ class ChildProcess {
   std::string out_;
   std::string err_;
   std::optional<int> status_;
+  rusage usage_{};
 };
 
 }  // namespace cli_test
