@@ -53,7 +53,7 @@ test-tsan: setup
 	@cmake -S . -B $(TSAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DAISFW_TSAN=ON \
 	  -DAISFW_BENCH=OFF -DAISFW_WERROR=ON >/dev/null
 	@cmake --build $(TSAN_BUILD) -j $(JOBS) --target $(TSAN_TESTS) aisfw aisfw-sim
-	@TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 ctest --test-dir $(TSAN_BUILD) \
+	@TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1:suppressions=$(CURDIR)/tests/tsan.supp ctest --test-dir $(TSAN_BUILD) \
 	  --output-on-failure -j $(JOBS) -L threads
 
 # Many upgrades in virtual time, each against a device playing a random
