@@ -17,24 +17,36 @@ void CopyUpTo(char* to, const char* from, std::size_t count) {
 
 SentenceFault FaultOf(ParseStatus status) {
   switch (status) {
-    case ParseStatus::Accepted: return SentenceFault::None;
-    case ParseStatus::FieldCount: return SentenceFault::FieldCount;
-    case ParseStatus::Range: return SentenceFault::Range;
-    case ParseStatus::Length: return SentenceFault::Length;
-    case ParseStatus::NotHex: return SentenceFault::NotHex;
+    case ParseStatus::Accepted:
+      return SentenceFault::None;
+    case ParseStatus::FieldCount:
+      return SentenceFault::FieldCount;
+    case ParseStatus::Range:
+      return SentenceFault::Range;
+    case ParseStatus::Length:
+      return SentenceFault::Length;
+    case ParseStatus::NotHex:
+      return SentenceFault::NotHex;
   }
   return SentenceFault::Range;
 }
 
 SentenceFault FaultOf(CollectResult result) {
   switch (result) {
-    case CollectResult::Complete: return SentenceFault::None;
-    case CollectResult::Collecting: return SentenceFault::Fragment;
-    case CollectResult::NotEncapsulation: return SentenceFault::UnknownFormatter;
-    case CollectResult::Broken: return SentenceFault::BrokenFragment;
-    case CollectResult::Blocked: return SentenceFault::RingBlocked;
-    case CollectResult::TooLong: return SentenceFault::PayloadTooLong;
-    case CollectResult::Addressed: return SentenceFault::Addressed;
+    case CollectResult::Complete:
+      return SentenceFault::None;
+    case CollectResult::Collecting:
+      return SentenceFault::Fragment;
+    case CollectResult::NotEncapsulation:
+      return SentenceFault::UnknownFormatter;
+    case CollectResult::Broken:
+      return SentenceFault::BrokenFragment;
+    case CollectResult::Blocked:
+      return SentenceFault::RingBlocked;
+    case CollectResult::TooLong:
+      return SentenceFault::PayloadTooLong;
+    case CollectResult::Addressed:
+      return SentenceFault::Addressed;
   }
   return SentenceFault::BrokenFragment;
 }
@@ -43,22 +55,38 @@ SentenceFault FaultOf(CollectResult result) {
 
 const char* FaultName(SentenceFault fault) {
   switch (fault) {
-    case SentenceFault::None: return "none";
-    case SentenceFault::LineEnd: return "line end";
-    case SentenceFault::Checksum: return "checksum";
-    case SentenceFault::TooLong: return "too long";
-    case SentenceFault::UnknownFormatter: return "unknown formatter";
-    case SentenceFault::FieldCount: return "field count";
-    case SentenceFault::Range: return "range";
-    case SentenceFault::Length: return "length";
-    case SentenceFault::NotHex: return "not hexadecimal";
-    case SentenceFault::Fragment: return "fragment";
-    case SentenceFault::BrokenFragment: return "broken fragment";
-    case SentenceFault::RingBlocked: return "fragment ring blocked";
-    case SentenceFault::PayloadTooLong: return "payload too long";
-    case SentenceFault::Addressed: return "addressed message";
-    case SentenceFault::AisPayload: return "ais payload";
-    case SentenceFault::AisMessage: return "ais message";
+    case SentenceFault::None:
+      return "none";
+    case SentenceFault::LineEnd:
+      return "line end";
+    case SentenceFault::Checksum:
+      return "checksum";
+    case SentenceFault::TooLong:
+      return "too long";
+    case SentenceFault::UnknownFormatter:
+      return "unknown formatter";
+    case SentenceFault::FieldCount:
+      return "field count";
+    case SentenceFault::Range:
+      return "range";
+    case SentenceFault::Length:
+      return "length";
+    case SentenceFault::NotHex:
+      return "not hexadecimal";
+    case SentenceFault::Fragment:
+      return "fragment";
+    case SentenceFault::BrokenFragment:
+      return "broken fragment";
+    case SentenceFault::RingBlocked:
+      return "fragment ring blocked";
+    case SentenceFault::PayloadTooLong:
+      return "payload too long";
+    case SentenceFault::Addressed:
+      return "addressed message";
+    case SentenceFault::AisPayload:
+      return "ais payload";
+    case SentenceFault::AisMessage:
+      return "ais message";
   }
   return "unknown";
 }
@@ -69,6 +97,14 @@ bool SentenceLibrary::Dispatch(char* line, SentenceRecord& record) {
     return Fail(SentenceFault::LineEnd);
   }
   if (!VerifyChecksum(line)) return Fail(SentenceFault::Checksum);
+  // The checksum covers the sentence up to its first '*', so that is where
+  // the sentence ends: text after the two digits (a receiver's metadata, say)
+  // must supply no field. VerifyChecksum found the '*' with its digits, and
+  // the CR LF behind them, so the three bytes after the digits are the line's.
+  char* star = std::strchr(line + 1, '*');
+  star[3] = '\r';
+  star[4] = '\n';
+  star[5] = '\0';
   if (!ExpandEmptyFields(line)) return Fail(SentenceFault::TooLong);
 
   std::memset(record.talker, 0, sizeof record.talker);
@@ -121,7 +157,19 @@ bool SentenceLibrary::ParseSentence(char* line, SentenceRecord& record) {
 
 bool SentenceLibrary::ParseSentence(std::string_view line, SentenceRecord& record) {
   fault_ = SentenceFault::None;
-  if (line.size() > kMaxExpandedLength) return Fail(SentenceFault::TooLong);
+  if (line.size() > kMaxExpandedLength) {
+    // Only the sentence up to its checksum counts (see Dispatch): a line
+    // made long by text after the checksum is read as that sentence.
+    const std::size_t star = line.find('*', 1);
+    if (star == std::string_view::npos || star + 5 > kMaxExpandedLength ||
+        !line.ends_with("\r\n")) {
+      return Fail(SentenceFault::TooLong);
+    }
+    char buffer[kLineBufferSize];
+    std::memcpy(buffer, line.data(), star + 3);
+    std::memcpy(buffer + star + 3, "\r\n", 3);
+    return ParseSentence(buffer, record);
+  }
   char buffer[kLineBufferSize];
   std::memcpy(buffer, line.data(), line.size());
   buffer[line.size()] = '\0';

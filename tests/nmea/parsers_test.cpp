@@ -64,7 +64,8 @@ TEST_P(ParserAccepts, RefusesOneFieldMoreOrFewer) {
     SentenceLibrary library;
     SentenceRecord record{};
     EXPECT_EQ(library.ParseSentence(Sentence(wrong), record), anyCount) << wrong;
-    EXPECT_EQ(library.LastFault(), anyCount ? SentenceFault::None : SentenceFault::FieldCount) << wrong;
+    EXPECT_EQ(library.LastFault(), anyCount ? SentenceFault::None : SentenceFault::FieldCount)
+        << wrong;
   }
 }
 
@@ -88,7 +89,8 @@ INSTANTIATE_TEST_SUITE_P(
                    EXPECT_EQ(+b.differentialStation, -1);
                  }},
         // Satellites and HDOP empty: their sentinels, not a rejection.
-        Accepted{"GgaEmptySatellitesAndHdop", "$GPGGA,123519,4807.038,S,01131.000,W,1,,,545.4,M,46.9,M,2.5,1023",
+        Accepted{"GgaEmptySatellitesAndHdop",
+                 "$GPGGA,123519,4807.038,S,01131.000,W,1,,,545.4,M,46.9,M,2.5,1023",
                  [](const SentenceRecord& r) {
                    const GgaBody& b = r.body.gga;
                    ExpectPosition(b.position, -48.1173f, -11.5166667f);
@@ -105,19 +107,21 @@ INSTANTIATE_TEST_SUITE_P(
                    EXPECT_EQ(r.body.gll.status, 'V');
                    EXPECT_EQ(r.body.gll.mode, 'N');
                  }},
-        Accepted{"GNS", "$GPGNS,224749.00,3333.4268304,N,11153.3538273,W,D,19,0.6,406.110,-26.294,6.0,0138",
-                 [](const SentenceRecord& r) {
-                   const GnsBody& b = r.body.gns;
-                   ExpectTime(b.time, 22, 47, 49, 0);
-                   ExpectPosition(b.position, 33.5571138f, -111.8892305f);
-                   EXPECT_EQ(std::string(b.mode, 2), std::string("D\0", 2));
-                   EXPECT_EQ(std::string(b.satellites, 2), "19");
-                   EXPECT_FLOAT_EQ(b.hdop, 0.6f);
-                   EXPECT_FLOAT_EQ(b.altitude, 406.11f);
-                   EXPECT_FLOAT_EQ(b.geoidSeparation, -26.294f);
-                   EXPECT_FLOAT_EQ(b.differentialAge, 6.0f);
-                   EXPECT_FLOAT_EQ(b.differentialStation, 138.0f);
-                 }},
+        Accepted{
+            "GNS",
+            "$GPGNS,224749.00,3333.4268304,N,11153.3538273,W,D,19,0.6,406.110,-26.294,6.0,0138",
+            [](const SentenceRecord& r) {
+              const GnsBody& b = r.body.gns;
+              ExpectTime(b.time, 22, 47, 49, 0);
+              ExpectPosition(b.position, 33.5571138f, -111.8892305f);
+              EXPECT_EQ(std::string(b.mode, 2), std::string("D\0", 2));
+              EXPECT_EQ(std::string(b.satellites, 2), "19");
+              EXPECT_FLOAT_EQ(b.hdop, 0.6f);
+              EXPECT_FLOAT_EQ(b.altitude, 406.11f);
+              EXPECT_FLOAT_EQ(b.geoidSeparation, -26.294f);
+              EXPECT_FLOAT_EQ(b.differentialAge, 6.0f);
+              EXPECT_FLOAT_EQ(b.differentialStation, 138.0f);
+            }},
         Accepted{"RMA", "$GPRMA,A,4916.45,N,12311.12,W,,,,,,,",
                  [](const SentenceRecord& r) {
                    EXPECT_EQ(r.body.rma.status, 'A');
@@ -216,7 +220,8 @@ INSTANTIATE_TEST_SUITE_P(
                    const GsaBody& b = r.body.gsa;
                    EXPECT_EQ(b.mode, 'A');
                    EXPECT_EQ(+b.fixType, 3);
-                   const std::int8_t ids[12] = {4, 5, kEmptyI8, 9, 12, kEmptyI8, kEmptyI8, 24,
+                   const std::int8_t ids[12] = {4,        5,        kEmptyI8, 9,
+                                                12,       kEmptyI8, kEmptyI8, 24,
                                                 kEmptyI8, kEmptyI8, kEmptyI8, kEmptyI8};
                    for (int i = 0; i < 12; ++i) EXPECT_EQ(+b.satellites[i], ids[i]) << i;
                    EXPECT_FLOAT_EQ(b.pdop, 2.5f);
@@ -246,7 +251,8 @@ INSTANTIATE_TEST_SUITE_P(
                      EXPECT_EQ(+b.snr[i], kEmptyI8);
                    }
                  }},
-        Accepted{"GsvFourSatellites", "$GPGSV,3,1,11,03,03,111,00,04,15,270,00,06,01,010,00,13,06,292,99",
+        Accepted{"GsvFourSatellites",
+                 "$GPGSV,3,1,11,03,03,111,00,04,15,270,00,06,01,010,00,13,06,292,99",
                  [](const SentenceRecord& r) {
                    EXPECT_EQ(+r.body.gsv.count, 4);
                    EXPECT_EQ(+r.body.gsv.ids[3], 13);
@@ -292,7 +298,8 @@ INSTANTIATE_TEST_SUITE_P(
                    EXPECT_FLOAT_EQ(b.waterTransverse, 0.07f);
                    EXPECT_EQ(b.waterStatus, 'A');
                    EXPECT_FLOAT_EQ(b.groundLongitudinal, 11.78f);
-                   EXPECT_FLOAT_EQ(b.groundTransverse, 0.0f) << "no sentinel: an empty real reads 0";
+                   EXPECT_FLOAT_EQ(b.groundTransverse, 0.0f)
+                       << "no sentinel: an empty real reads 0";
                    EXPECT_EQ(b.groundStatus, 'V');
                  }},
         Accepted{"OSD", "$RAOSD,35.1,A,36.0,P,10.2,P,15.3,0.1,N",
@@ -324,23 +331,25 @@ INSTANTIATE_TEST_SUITE_P(
                    EXPECT_EQ(+b.sequenceNumber, 1);
                    EXPECT_EQ(+b.acknowledgementType, 0);
                  }},
-        Accepted{"ACA", "$AIACA,1,5940.00,N,01030.00,E,5900.00,S,00945.00,W,2,2087,0,2088,1,0,1,I,1,123456.00",
-                 [](const SentenceRecord& r) {
-                   const AcaBody& b = r.body.aca;
-                   EXPECT_EQ(+b.sequenceNumber, 1);
-                   ExpectPosition(b.northEast, 59.6666667f, 10.5f);
-                   ExpectPosition(b.southWest, -59.0f, -9.75f);
-                   EXPECT_EQ(+b.transitionZone, 2);
-                   EXPECT_EQ(+b.channelA, 2087);
-                   EXPECT_EQ(+b.bandwidthA, 0);
-                   EXPECT_EQ(+b.channelB, 2088);
-                   EXPECT_EQ(+b.bandwidthB, 1);
-                   EXPECT_EQ(+b.txRxMode, 0);
-                   EXPECT_EQ(+b.powerLevel, 1);
-                   EXPECT_EQ(b.source, 'I');
-                   EXPECT_EQ(+b.inUse, 1);
-                   ExpectTime(b.inUseChanged, 12, 34, 56, 0);
-                 }},
+        Accepted{
+            "ACA",
+            "$AIACA,1,5940.00,N,01030.00,E,5900.00,S,00945.00,W,2,2087,0,2088,1,0,1,I,1,123456.00",
+            [](const SentenceRecord& r) {
+              const AcaBody& b = r.body.aca;
+              EXPECT_EQ(+b.sequenceNumber, 1);
+              ExpectPosition(b.northEast, 59.6666667f, 10.5f);
+              ExpectPosition(b.southWest, -59.0f, -9.75f);
+              EXPECT_EQ(+b.transitionZone, 2);
+              EXPECT_EQ(+b.channelA, 2087);
+              EXPECT_EQ(+b.bandwidthA, 0);
+              EXPECT_EQ(+b.channelB, 2088);
+              EXPECT_EQ(+b.bandwidthB, 1);
+              EXPECT_EQ(+b.txRxMode, 0);
+              EXPECT_EQ(+b.powerLevel, 1);
+              EXPECT_EQ(b.source, 'I');
+              EXPECT_EQ(+b.inUse, 1);
+              ExpectTime(b.inUseChanged, 12, 34, 56, 0);
+            }},
         Accepted{"ACK", "$AIACK,007",
                  [](const SentenceRecord& r) { EXPECT_EQ(+r.body.ack.alarmId, 7); }},
         Accepted{"AckEmpty", "$AIACK,",
@@ -586,13 +595,21 @@ TEST_P(ParserRefuses, WithTheRightReason) {
 INSTANTIATE_TEST_SUITE_P(
     Parsers, ParserRefuses,
     testing::Values(
-        Refused{"Gga13Satellites", "$GPGGA,123519,4807.038,N,01131.000,E,1,13,0.9,545.4,M,46.9,M,,", SentenceFault::Range},
-        Refused{"GgaHdop100", "$GPGGA,123519,4807.038,N,01131.000,E,1,08,100.0,545.4,M,46.9,M,,", SentenceFault::Range},
-        Refused{"GgaStation1024", "$GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,1024", SentenceFault::Range},
+        Refused{"Gga13Satellites", "$GPGGA,123519,4807.038,N,01131.000,E,1,13,0.9,545.4,M,46.9,M,,",
+                SentenceFault::Range},
+        Refused{"GgaHdop100", "$GPGGA,123519,4807.038,N,01131.000,E,1,08,100.0,545.4,M,46.9,M,,",
+                SentenceFault::Range},
+        Refused{"GgaStation1024",
+                "$GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,1024",
+                SentenceFault::Range},
         // A value is checked as read, not as the byte it is kept in: 265
         // would pass as 9 and -250 as 6.
-        Refused{"GgaSatellitesWrapToAByte", "$GPGGA,123519,4807.038,N,01131.000,E,1,265,0.9,545.4,M,46.9,M,,", SentenceFault::Range},
-        Refused{"GnsHdop100", "$GPGNS,224749.00,3333.42,N,11153.35,W,D,19,100,406.110,-26.294,6.0,0138", SentenceFault::Range},
+        Refused{"GgaSatellitesWrapToAByte",
+                "$GPGGA,123519,4807.038,N,01131.000,E,1,265,0.9,545.4,M,46.9,M,,",
+                SentenceFault::Range},
+        Refused{"GnsHdop100",
+                "$GPGNS,224749.00,3333.42,N,11153.35,W,D,19,100,406.110,-26.294,6.0,0138",
+                SentenceFault::Range},
         Refused{"GsvNineFields", "$GPGSV,3,3,10,03,03,111,00,04", SentenceFault::FieldCount},
         Refused{"GsvTotal10", "$GPGSV,10,1,10,03,03,111,00", SentenceFault::Range},
         Refused{"GsvTotalWrapsToAByte", "$GPGSV,265,1,10,03,03,111,00", SentenceFault::Range},
@@ -604,7 +621,8 @@ INSTANTIATE_TEST_SUITE_P(
         Refused{"ZdaMonth13", "$GPZDA,201530.00,04,13,2002,00,00", SentenceFault::Range},
         Refused{"ZdaZoneHoursMinus14", "$GPZDA,201530.00,04,07,2002,-14,00", SentenceFault::Range},
         Refused{"ZdaZoneMinutes60", "$GPZDA,201530.00,04,07,2002,01,60", SentenceFault::Range},
-        Refused{"VtgReferenceMM", "$GPVTG,054.7,T,034.4,MM,005.5,N,010.2,K,A", SentenceFault::Length},
+        Refused{"VtgReferenceMM", "$GPVTG,054.7,T,034.4,MM,005.5,N,010.2,K,A",
+                SentenceFault::Length},
         Refused{"VtgUnitKmh", "$GPVTG,054.7,T,034.4,M,005.5,N,010.2,KM,A", SentenceFault::Length},
         Refused{"TxtTotal0", "$GPTXT,00,01,02,TEXT", SentenceFault::Range},
         Refused{"TxtIdentifier100", "$GPTXT,01,01,100,TEXT", SentenceFault::Range},
@@ -617,7 +635,8 @@ INSTANTIATE_TEST_SUITE_P(
         Refused{"MobCodeThreeDigits", "$PZLX,A,MOB,0A1B2C,3,FFF,1E,01", SentenceFault::Length},
         Refused{"MobOptionalThreeDigits", "$PZLX,A,MOB,0A1B2C,3,FF,1E1,01", SentenceFault::Length},
         // A proprietary sentence of another maker has no parser...
-        Refused{"ForeignProprietary", "$PGRME,15.0,M,45.0,M,25.0,M", SentenceFault::UnknownFormatter},
+        Refused{"ForeignProprietary", "$PGRME,15.0,M,45.0,M,25.0,M",
+                SentenceFault::UnknownFormatter},
         // ...and the lower-case Smg is the only spelling in the table.
         Refused{"SmgInUpperCase", "$AISMG,TEXT,1", SentenceFault::UnknownFormatter}),
     [](const testing::TestParamInfo<Refused>& row) { return std::string(row.param.name); });
@@ -654,16 +673,46 @@ TEST(ParserState, TxtClearsItsTextArea) {
   }
 }
 
-TEST(ParserState, TextAfterTheChecksumHidingAFieldIsRefused) {
-  // The comma count matches, but one comma lies behind the checksum, so
-  // the last field is missing.
-  std::string line = Sentence("$HEHDT,274.07");
-  line.insert(line.size() - 2, ",T");
+// The checksum ends the sentence: text after its two digits supplies no
+// field and is not counted, whatever commas or '*' it holds.
+struct AfterChecksum {
+  const char* name;
+  std::string text;  // the sentence, summed
+  std::string tail;  // put between the checksum and CR LF
+  SentenceFault fault;
+};
+
+void PrintTo(const AfterChecksum& row, std::ostream* os) { *os << row.text << row.tail; }
+
+class TextAfterTheChecksum : public testing::TestWithParam<AfterChecksum> {};
+
+TEST_P(TextAfterTheChecksum, IsNoPartOfTheSentence) {
+  std::string line = Sentence(GetParam().text);
+  line.insert(line.size() - 2, GetParam().tail);
   SentenceLibrary library;
   SentenceRecord record{};
-  EXPECT_FALSE(library.ParseSentence(line, record));
-  EXPECT_EQ(library.LastFault(), SentenceFault::FieldCount);
+  EXPECT_EQ(library.ParseSentence(line, record), GetParam().fault == SentenceFault::None);
+  EXPECT_EQ(library.LastFault(), GetParam().fault) << FaultName(library.LastFault());
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Parsers, TextAfterTheChecksum,
+    testing::Values(
+        // Six fields, and two more behind the checksum that made eight.
+        AfterChecksum{"DbgPairAfterTheChecksum", "$PZLX,R,DBG,003,1,,,,", ",104,5*",
+                      SentenceFault::FieldCount},
+        AfterChecksum{"HdtReferenceAfterTheChecksum", "$GPHDT,274.07", ",T*",
+                      SentenceFault::FieldCount},
+        AfterChecksum{"HdtReferenceAfterTheChecksumNoStar", "$HEHDT,274.07", ",T",
+                      SentenceFault::FieldCount},
+        // A receiver's metadata after a whole sentence leaves it as it is,
+        // also when the line grows past the longest sentence.
+        AfterChecksum{"AisWithReceiverMetadata", "!AIVDM,1,1,,A,13aEOK?P00PD2wVMdLDRhgvL289?,0",
+                      ",b003669976,1272672016", SentenceFault::None},
+        AfterChecksum{"LongLineWithMetadata", "!AIVDM,1,1,,A,13aEOK?P00PD2wVMdLDRhgvL289?,0",
+                      ",b003669976,1272672016," + std::string(40, 'x'), SentenceFault::None},
+        AfterChecksum{"HdtWithMetadata", "$GPHDT,274.07,T", ",extra,1*", SentenceFault::None}),
+    [](const testing::TestParamInfo<AfterChecksum>& row) { return std::string(row.param.name); });
 
 }  // namespace
 }  // namespace nmea

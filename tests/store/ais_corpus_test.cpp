@@ -82,8 +82,8 @@ constexpr const char* kLonePartB =
     "with one of the last eight part A";
 // The sentences the library accepts.
 constexpr const char* kTagBlock = "a tag block in front of the sentence: the line is no sentence";
-constexpr const char* kTrailingText =
-    "text after the checksum holds commas: the sentence has too many fields";
+constexpr const char* kTooLong =
+    "a sentence of 99 characters or more (the standard allows 82) is refused";
 constexpr const char* kLongFragment =
     "a sentence with more than 62 payload characters (63 with a sequence id) is refused";
 constexpr const char* kInterleaved =
@@ -173,10 +173,9 @@ std::optional<RawSentence> RawFields(const std::string& line) {
 }
 
 const char* WhyRefused(const std::string& line, SentenceFault fault) {
-  const std::size_t star = line.find('*');
   if (line[0] == '\\') return cause::kTagBlock;
-  if (star != std::string::npos && line.size() > star + 5) return cause::kTrailingText;
   if (fault == SentenceFault::Length) return cause::kLongFragment;
+  if (fault == SentenceFault::TooLong) return cause::kTooLong;
   return "";
 }
 
@@ -266,7 +265,8 @@ class Comparison {
   void OursOnly(const Attempt& a) {
     if (!a.decoded) return;  // refused by both
     const char* what = "decoded, peer silent";
-    if (a.talker != "AI" && a.talker != "AB" && a.talker != "BS") return Note(a, what, cause::kTalker);
+    if (a.talker != "AI" && a.talker != "AB" && a.talker != "BS")
+      return Note(a, what, cause::kTalker);
     if (a.type == 24 && a.Whole("partno") >= 2) return Note(a, what, cause::kReservedPart);
     if (a.type == 24 && a.lonePartB) return Note(a, what, cause::kLonePartB);
     if (a.bitCount < NominalBits(a)) return Note(a, what, cause::kShort);
@@ -282,17 +282,20 @@ class Comparison {
     if (refused == nullptr) return Note(a, "peer decoded, not seen here", nullptr);
     const char* what = "refused, peer decoded";
     if (refused->refusedSentence) {
-      return Note(a, what, **refused->refusedSentence != '\0' ? *refused->refusedSentence : nullptr);
+      return Note(a, what,
+                  **refused->refusedSentence != '\0' ? *refused->refusedSentence : nullptr);
     }
     if (a.type >= 27 && a.type != 63) return Note(a, what, cause::kUnknownId);
     if (refused->fault == SentenceFault::AisPayload) {
       const int fill = refused->fillBits;
-      return Note(a, what, fill == 0 || fill == 2 || fill == 4 ? cause::kWholeBytes : cause::kFillBits);
+      return Note(a, what,
+                  fill == 0 || fill == 2 || fill == 4 ? cause::kWholeBytes : cause::kFillBits);
     }
     Note(a, what, nullptr);
   }
 
-  void Compare(const Attempt& a, const json& j, const std::map<std::uint32_t, std::string>& partANames) {
+  void Compare(const Attempt& a, const json& j,
+               const std::map<std::uint32_t, std::string>& partANames) {
     ++tally_.matched;
     Whole(a, j, "mmsi", "mmsi");
 
@@ -309,7 +312,8 @@ class Comparison {
     Scaled(a, j, "speed", a.type == 9 ? 1.0 : 10.0);
     Scaled(a, j, "course", 10.0);
     if (j.contains("heading")) {
-      Whole(a, j, "heading", "heading", j.at("heading").get<std::int64_t>() > 359 ? cause::kHeading : nullptr);
+      Whole(a, j, "heading", "heading",
+            j.at("heading").get<std::int64_t>() > 359 ? cause::kHeading : nullptr);
     }
     Whole(a, j, "shiptype", "shiptype");
     Whole(a, j, "imo", "imo");
@@ -328,7 +332,8 @@ class Comparison {
 
  private:
   void Note(const Attempt& a, const std::string& what, const char* why) {
-    tally_.disagreements.push_back({file_, a.line, a.type, a.mmsi, what, why != nullptr ? why : ""});
+    tally_.disagreements.push_back(
+        {file_, a.line, a.type, a.mmsi, what, why != nullptr ? why : ""});
   }
 
   template <typename T>
@@ -344,7 +349,8 @@ class Comparison {
     if (!j.contains(peer) || a.fields.count(ours) == 0) return;
     ++tally_.fieldsCompared;
     const std::int64_t o = a.Whole(ours);
-    const std::int64_t p = j.at(peer).is_boolean() ? j.at(peer).get<bool>() : j.at(peer).get<std::int64_t>();
+    const std::int64_t p =
+        j.at(peer).is_boolean() ? j.at(peer).get<bool>() : j.at(peer).get<std::int64_t>();
     if (o != p) Note(a, Pair(ours, o, p), why);
   }
 
@@ -378,14 +384,16 @@ class Comparison {
     }
   }
 
-  void Text(const Attempt& a, const json& j, const char* name, const std::optional<std::string>& ours) {
+  void Text(const Attempt& a, const json& j, const char* name,
+            const std::optional<std::string>& ours) {
     if (!j.contains(name) || !ours) return;
     ++tally_.fieldsCompared;
     const std::string mine = RightTrimmed(*ours);
     const std::string peer = j.at(name).get<std::string>();
     if (mine == peer) return;
     const bool atInside = RightTrimmed(mine.substr(0, mine.find('@'))) == peer;
-    Note(a, Pair(name, "\"" + mine + "\"", "\"" + peer + "\""), atInside ? cause::kAtInside : nullptr);
+    Note(a, Pair(name, "\"" + mine + "\"", "\"" + peer + "\""),
+         atInside ? cause::kAtInside : nullptr);
   }
 
   // The peer joins the name and its extension.

@@ -75,6 +75,17 @@ TEST(MakerRecord, OnlyTheUserClearsAFreshFlag) {
   EXPECT_EQ(+dbg.letter, 0) << "a plain $PDBG carries no letter";
 }
 
+TEST(MakerRecord, FieldsAfterTheChecksumAreNoReply) {
+  // The checksum covers none of ",104,5": the device did not send that pair.
+  NmeaStack stack;
+  std::string line = Sentence("$PZLX,R,DBG,003,1,,,,");
+  line.insert(line.size() - 2, ",104,5*");
+  SentenceRecord record{};
+  EXPECT_FALSE(stack.library.ParseSentence(line, record));
+  const DbgRecord& dbg = stack.sentences.Maker().dbg;
+  for (int i = 0; i < 4; ++i) EXPECT_EQ(+dbg.fresh[i], 0) << i;
+}
+
 struct MakerCase {
   const char* name;
   std::vector<std::string> sentences;  // received in order
@@ -93,83 +104,95 @@ TEST_P(MakerFlags, FollowTheirRules) {
 
 INSTANTIATE_TEST_SUITE_P(
     Store, MakerFlags,
-    testing::Values(
-        MakerCase{"MidBothIdentifiers", {"$PZLX,A,MID,123456789,"},
-                  [](const MakerRecord& m) {
-                    EXPECT_EQ(+m.mid.first, 123456789u);
-                    EXPECT_EQ(+m.mid.firstFresh, 1);
-                    EXPECT_EQ(+m.mid.second, 999999999u);
-                    EXPECT_EQ(+m.mid.secondFresh, 0);
-                  }},
-        MakerCase{"BdyNumber", {"$PZLX,A,BDY,42,FIRST,SECOND,0,0"},
-                  [](const MakerRecord& m) {
-                    EXPECT_EQ(+m.bdy.number, 42u);
-                    EXPECT_STREQ(m.bdy.text1, "FIRST");
-                    EXPECT_STREQ(m.bdy.text2, "SECOND");
-                    EXPECT_EQ(+m.bdy.fresh, 1);
-                  }},
-        MakerCase{"BdyNoNumberButByteB", {"$PZLX,A,BDY,,,,0,1"},
-                  [](const MakerRecord& m) { EXPECT_EQ(+m.bdy.fresh, 1); }},
-        MakerCase{"BdyNeither", {"$PZLX,A,BDY,,,,1,0"},
-                  [](const MakerRecord& m) { EXPECT_EQ(+m.bdy.fresh, 0); }},
-        // Number 99999, value 65535 and letter @ are "nothing arrived".
-        MakerCase{"TstNothingInRange", {"$PTST,99999,,,@,65535"},
-                  [](const MakerRecord& m) {
-                    EXPECT_EQ(+m.tst.number1Fresh, 0);
-                    EXPECT_EQ(+m.tst.letterFresh, 0);
-                    EXPECT_EQ(+m.tst.valueFresh, 0);
-                    EXPECT_EQ(m.tst.letter, '@');
-                  }},
-        MakerCase{"TstFlagsOutliveEmptyFields", {"$PTST,12345,07,c,Q,00016", "$PTST,,,,,"},
-                  [](const MakerRecord& m) {
-                    EXPECT_EQ(+m.tst.number1, 99999u) << "values follow the last sentence";
-                    EXPECT_EQ(+m.tst.number2, 99);
-                    EXPECT_EQ(m.tst.character, ' ');
-                    EXPECT_EQ(+m.tst.value, 65535);
-                    EXPECT_EQ(+m.tst.number1Fresh, 1) << "flags stay set";
-                    EXPECT_EQ(+m.tst.letterFresh, 1);
-                    EXPECT_EQ(+m.tst.valueFresh, 1);
-                  }},
-        MakerCase{"FrqEachPairOnItsOwn", {"$PZLX,A,FRQ,123456789,10,123456789,11"},
-                  [](const MakerRecord& m) {
-                    EXPECT_EQ(+m.frq.fresh[0], 1);
-                    EXPECT_EQ(+m.frq.fresh[1], 0) << "level above 10";
-                    EXPECT_EQ(+m.frq.bytes[1], 11);
-                  }},
-        MakerCase{"BthValueAbove255AndEmptyText", {"$PZLX,A,BTH,001,002,256,004,005,006,"},
-                  [](const MakerRecord& m) {
-                    EXPECT_EQ(+m.bth.values[2], 256);
-                    EXPECT_EQ(+m.bth.fresh, 0);
-                    EXPECT_EQ(+m.bth.textFresh, 0);
-                  }},
-        // The record keeps 24 characters of a longer text.
-        MakerCase{"BthInRangeWithText", {"$PZLX,A,BTH,-01,002,255,004,005,006,ABCDEFGHIJKLMNOPQRSTUVWXYZ"},
-                  [](const MakerRecord& m) {
-                    EXPECT_EQ(+m.bth.fresh, 1);
-                    EXPECT_EQ(+m.bth.textFresh, 1);
-                    EXPECT_STREQ(m.bth.text, "ABCDEFGHIJKLMNOPQRSTUVWX");
-                  }},
-        MakerCase{"TpsNegativeNumber", {"$PZLX,R,TPS,-8889,"},
-                  [](const MakerRecord& m) {
-                    EXPECT_EQ(+m.tps.number, -8889);
-                    EXPECT_EQ(+m.tps.fresh, 0);
-                  }},
-        MakerCase{"TpsNumber", {"$PZLX,R,TPS,040,0001ABCD"},
-                  [](const MakerRecord& m) {
-                    EXPECT_EQ(+m.tps.number, 40);
-                    EXPECT_STREQ(m.tps.text, "0001ABCD");
-                    EXPECT_EQ(+m.tps.fresh, 1);
-                  }},
-        // Byte 3 is taken only when byte 4 (its presence) says so.
-        MakerCase{"MobOptionalByteOnlyWhenPresent", {"$PZLX,A,MOB,0A1B2C,3,FF,1E,0102", "$PZLX,A,MOB,0A1B2C,4,FE,,"},
-                  [](const MakerRecord& m) {
-                    EXPECT_EQ(std::string(m.mob.characters, 3), "\x0A\x1B\x2C");
-                    EXPECT_EQ(+m.mob.byte1, 4);
-                    EXPECT_EQ(+m.mob.byte2, 0xFE);
-                    EXPECT_EQ(+m.mob.byte3, 0x1E) << "kept from the first sentence";
-                    EXPECT_EQ(+m.mob.byte4, 0);
-                    EXPECT_EQ(+m.mob.length, 0);
-                  }}),
+    testing::Values(MakerCase{"MidBothIdentifiers",
+                              {"$PZLX,A,MID,123456789,"},
+                              [](const MakerRecord& m) {
+                                EXPECT_EQ(+m.mid.first, 123456789u);
+                                EXPECT_EQ(+m.mid.firstFresh, 1);
+                                EXPECT_EQ(+m.mid.second, 999999999u);
+                                EXPECT_EQ(+m.mid.secondFresh, 0);
+                              }},
+                    MakerCase{"BdyNumber",
+                              {"$PZLX,A,BDY,42,FIRST,SECOND,0,0"},
+                              [](const MakerRecord& m) {
+                                EXPECT_EQ(+m.bdy.number, 42u);
+                                EXPECT_STREQ(m.bdy.text1, "FIRST");
+                                EXPECT_STREQ(m.bdy.text2, "SECOND");
+                                EXPECT_EQ(+m.bdy.fresh, 1);
+                              }},
+                    MakerCase{"BdyNoNumberButByteB",
+                              {"$PZLX,A,BDY,,,,0,1"},
+                              [](const MakerRecord& m) { EXPECT_EQ(+m.bdy.fresh, 1); }},
+                    MakerCase{"BdyNeither",
+                              {"$PZLX,A,BDY,,,,1,0"},
+                              [](const MakerRecord& m) { EXPECT_EQ(+m.bdy.fresh, 0); }},
+                    // Number 99999, value 65535 and letter @ are "nothing arrived".
+                    MakerCase{"TstNothingInRange",
+                              {"$PTST,99999,,,@,65535"},
+                              [](const MakerRecord& m) {
+                                EXPECT_EQ(+m.tst.number1Fresh, 0);
+                                EXPECT_EQ(+m.tst.letterFresh, 0);
+                                EXPECT_EQ(+m.tst.valueFresh, 0);
+                                EXPECT_EQ(m.tst.letter, '@');
+                              }},
+                    MakerCase{"TstFlagsOutliveEmptyFields",
+                              {"$PTST,12345,07,c,Q,00016", "$PTST,,,,,"},
+                              [](const MakerRecord& m) {
+                                EXPECT_EQ(+m.tst.number1, 99999u)
+                                    << "values follow the last sentence";
+                                EXPECT_EQ(+m.tst.number2, 99);
+                                EXPECT_EQ(m.tst.character, ' ');
+                                EXPECT_EQ(+m.tst.value, 65535);
+                                EXPECT_EQ(+m.tst.number1Fresh, 1) << "flags stay set";
+                                EXPECT_EQ(+m.tst.letterFresh, 1);
+                                EXPECT_EQ(+m.tst.valueFresh, 1);
+                              }},
+                    MakerCase{"FrqEachPairOnItsOwn",
+                              {"$PZLX,A,FRQ,123456789,10,123456789,11"},
+                              [](const MakerRecord& m) {
+                                EXPECT_EQ(+m.frq.fresh[0], 1);
+                                EXPECT_EQ(+m.frq.fresh[1], 0) << "level above 10";
+                                EXPECT_EQ(+m.frq.bytes[1], 11);
+                              }},
+                    MakerCase{"BthValueAbove255AndEmptyText",
+                              {"$PZLX,A,BTH,001,002,256,004,005,006,"},
+                              [](const MakerRecord& m) {
+                                EXPECT_EQ(+m.bth.values[2], 256);
+                                EXPECT_EQ(+m.bth.fresh, 0);
+                                EXPECT_EQ(+m.bth.textFresh, 0);
+                              }},
+                    // The record keeps 24 characters of a longer text.
+                    MakerCase{"BthInRangeWithText",
+                              {"$PZLX,A,BTH,-01,002,255,004,005,006,ABCDEFGHIJKLMNOPQRSTUVWXYZ"},
+                              [](const MakerRecord& m) {
+                                EXPECT_EQ(+m.bth.fresh, 1);
+                                EXPECT_EQ(+m.bth.textFresh, 1);
+                                EXPECT_STREQ(m.bth.text, "ABCDEFGHIJKLMNOPQRSTUVWX");
+                              }},
+                    MakerCase{"TpsNegativeNumber",
+                              {"$PZLX,R,TPS,-8889,"},
+                              [](const MakerRecord& m) {
+                                EXPECT_EQ(+m.tps.number, -8889);
+                                EXPECT_EQ(+m.tps.fresh, 0);
+                              }},
+                    MakerCase{"TpsNumber",
+                              {"$PZLX,R,TPS,040,0001ABCD"},
+                              [](const MakerRecord& m) {
+                                EXPECT_EQ(+m.tps.number, 40);
+                                EXPECT_STREQ(m.tps.text, "0001ABCD");
+                                EXPECT_EQ(+m.tps.fresh, 1);
+                              }},
+                    // Byte 3 is taken only when byte 4 (its presence) says so.
+                    MakerCase{"MobOptionalByteOnlyWhenPresent",
+                              {"$PZLX,A,MOB,0A1B2C,3,FF,1E,0102", "$PZLX,A,MOB,0A1B2C,4,FE,,"},
+                              [](const MakerRecord& m) {
+                                EXPECT_EQ(std::string(m.mob.characters, 3), "\x0A\x1B\x2C");
+                                EXPECT_EQ(+m.mob.byte1, 4);
+                                EXPECT_EQ(+m.mob.byte2, 0xFE);
+                                EXPECT_EQ(+m.mob.byte3, 0x1E) << "kept from the first sentence";
+                                EXPECT_EQ(+m.mob.byte4, 0);
+                                EXPECT_EQ(+m.mob.length, 0);
+                              }}),
     [](const testing::TestParamInfo<MakerCase>& row) { return std::string(row.param.name); });
 
 TEST(MakerRecord, MobDataOfTwentyBytesIsNotTaken) {
@@ -232,7 +255,8 @@ TEST(FamilyRecords, TalkerCodes) {
 TEST(Encode, ComposesWhatTheDecodeSideTookIn) {
   // An RMC received, then composed from the store: the same sentence.
   NmeaStack stack;
-  const std::string rmc = "$GPRMC,225446.00,A,4930.00000,N,12315.00000,W,0.500,54.70,191119,20.30,E,A";
+  const std::string rmc =
+      "$GPRMC,225446.00,A,4930.00000,N,12315.00000,W,0.500,54.70,191119,20.30,E,A";
   Receive(stack, rmc);
   EXPECT_EQ(Send(stack, "RMC", "GP"), Sentence(rmc));
 
