@@ -1,9 +1,12 @@
 #include "nmea/fields.h"
 
+#include <cfloat>
 #include <charconv>
 #include <climits>
 #include <cmath>
 #include <cstring>
+
+#include "nmea/sentence_record.h"
 
 namespace nmea {
 namespace {
@@ -54,10 +57,10 @@ char* FieldScanner::NextField(char* sentence, char delimiter) {
 
 char* FieldScanner::ParseLatLon(char* field, float& latitude, float& longitude) {
   const char* north = NextField(nullptr, ',');
-  latitude = ToLatitude(field, north);
+  ToLatitude(field, north, latitude);
   const char* lon = NextField(nullptr, ',');
   const char* east = NextField(nullptr, ',');
-  longitude = ToLongitude(lon, east);
+  ToLongitude(lon, east, longitude);
   return NextField(nullptr, ',');
 }
 
@@ -73,25 +76,43 @@ char* FieldScanner::ParseDate(char* field, std::uint16_t& year, std::uint8_t& mo
   return NextField(nullptr, ',');
 }
 
-float ToLatitude(const char* value, const char* hemisphere) {
-  const float latitude = IsEmptyField(value) ? 91.0f : DegMinToDegrees(ToReal(value), 90.0f);
-  return hemisphere != nullptr && std::strcmp(hemisphere, "S") == 0 ? -latitude : latitude;
+namespace {
+
+bool ToAngle(const char* value, const char* hemisphere, const char* negative, float empty,
+             float limit, float& angle) {
+  double raw = 0.0;
+  if (IsEmptyField(value)) {
+    angle = empty;
+  } else if (!ToReal(value, raw) || !FitsFloat(raw)) {
+    return false;
+  } else {
+    angle = DegMinToDegrees(raw, limit);
+  }
+  if (hemisphere != nullptr && std::strcmp(hemisphere, negative) == 0) angle = -angle;
+  return true;
 }
 
-float ToLongitude(const char* value, const char* hemisphere) {
-  const float longitude = IsEmptyField(value) ? 181.0f : DegMinToDegrees(ToReal(value), 180.0f);
-  return hemisphere != nullptr && std::strcmp(hemisphere, "W") == 0 ? -longitude : longitude;
+}  // namespace
+
+bool ToLatitude(const char* value, const char* hemisphere, float& latitude) {
+  return ToAngle(value, hemisphere, "S", kNoLatitude, 90.0f, latitude);
 }
 
-void ToUtcTime(const char* field, std::uint8_t& hour, std::uint8_t& minute, std::uint8_t& second,
+bool ToLongitude(const char* value, const char* hemisphere, float& longitude) {
+  return ToAngle(value, hemisphere, "W", kNoLongitude, 180.0f, longitude);
+}
+
+bool ToUtcTime(const char* field, std::uint8_t& hour, std::uint8_t& minute, std::uint8_t& second,
                std::uint8_t& hundredths) {
   if (IsEmptyField(field)) {
     hour = 24;
     minute = 60;
     second = 60;
-    return;
+    return true;
   }
-  const double v = ToReal(field);
+  double v = 0.0;
+  // hhmmss: the hour must fit its byte, and a negative time has no parts.
+  if (!ToReal(field, v) || v < 0.0 || v >= 2560000.0) return false;
   const std::uint8_t h = WholeByte(v * 0.0001);
   const std::uint8_t m = WholeByte((v - h * 10000.0) * 0.01);
   const float s = static_cast<float>(v - h * 10000.0 - m * 100.0);
@@ -104,19 +125,23 @@ void ToUtcTime(const char* field, std::uint8_t& hour, std::uint8_t& minute, std:
   minute = m;
   second = whole;
   hundredths = cents >= 99.0 ? 99 : cents <= 0.0 ? 0 : static_cast<std::uint8_t>(cents);
+  return true;
 }
 
-void ToDate(const char* field, std::uint16_t& year, std::uint8_t& month, std::uint8_t& day) {
+bool ToDate(const char* field, std::uint16_t& year, std::uint8_t& month, std::uint8_t& day) {
   if (IsEmptyField(field)) {
     year = 0;
     month = 0;
     day = 0;
-    return;
+    return true;
   }
-  const long v = ToInteger(field);
+  long v = 0;
+  // ddmmyy: the day must fit its byte.
+  if (!ToInteger(field, v) || v < 0 || v / 10000 > 255) return false;
   year = static_cast<std::uint16_t>(v % 100 + 2000);
   month = static_cast<std::uint8_t>((v / 100) % 100);
   day = static_cast<std::uint8_t>(v / 10000);
+  return true;
 }
 
 void CopyCut(char* out, std::size_t capacity, const char* text) {
@@ -143,32 +168,45 @@ bool ParseHexByte(const char* text, std::uint8_t& out) {
   return true;
 }
 
-long ToInteger(const char* field) {
-  if (field == nullptr) return 0;
+bool ToInteger(const char* field, long& value) {
+  value = 0;
+  if (field == nullptr) return true;
   const char* p = SkipBlanksAndPlus(field);
-  long value = 0;
   const auto [end, ec] = std::from_chars(p, p + std::strlen(p), value);
-  if (ec == std::errc::result_out_of_range) return *p == '-' ? LONG_MIN : LONG_MAX;
-  if (ec != std::errc()) return 0;
   (void)end;
-  return value;
+  if (ec == std::errc::result_out_of_range) {
+    value = 0;
+    return false;
+  }
+  if (ec != std::errc()) value = 0;
+  return true;
 }
 
-double ToReal(const char* field) {
-  if (field == nullptr) return 0.0;
+bool ToReal(const char* field, double& value) {
+  value = 0.0;
+  if (field == nullptr) return true;
   const char* p = SkipBlanksAndPlus(field);
-  double value = 0.0;
   const auto [end, ec] = std::from_chars(p, p + std::strlen(p), value);
-  if (ec != std::errc() || !std::isfinite(value)) return 0.0;
   (void)end;
-  return value;
+  if (ec == std::errc::result_out_of_range || (ec == std::errc() && std::isinf(value))) {
+    value = 0.0;
+    return false;
+  }
+  if (ec != std::errc() || !std::isfinite(value)) value = 0.0;
+  return true;
+}
+
+bool FitsFloat(double value) {
+  return std::isfinite(value) && std::fabs(value) <= static_cast<double>(FLT_MAX);
 }
 
 float DegMinToDegrees(double value, float limit) {
   const double scaled = value * 0.01;
   const double degrees = std::trunc(scaled);
-  const float result = static_cast<float>((scaled - degrees) * 1.6666666666666667 + degrees);
-  return result > limit ? limit + 1.0f : result;
+  const double result = (scaled - degrees) * 1.6666666666666667 + degrees;
+  if (!(result <= limit)) return limit + 1.0f;
+  if (result < -static_cast<double>(FLT_MAX)) return -(limit + 1.0f);
+  return static_cast<float>(result);
 }
 
 void DegreesToDegMin(float value, std::uint16_t& degrees, std::uint16_t& minutes,

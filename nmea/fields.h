@@ -31,8 +31,8 @@ class FieldScanner {
 
   // hhmmss.ss; an empty field gives 24:60:60 and leaves hundredths as they
   // were. Returns the next field.
-  char* ParseUtcTime(char* field, std::uint8_t& hour, std::uint8_t& minute,
-                     std::uint8_t& second, std::uint8_t& hundredths);
+  char* ParseUtcTime(char* field, std::uint8_t& hour, std::uint8_t& minute, std::uint8_t& second,
+                     std::uint8_t& hundredths);
 
   // ddmmyy; an empty field gives 0/0/0. Returns the next field.
   char* ParseDate(char* field, std::uint16_t& year, std::uint8_t& month, std::uint8_t& day);
@@ -44,14 +44,20 @@ class FieldScanner {
 // The group conversions of one field each, without moving any scan: for
 // readers that fetch the fields themselves (the parsers' FieldReader).
 // A hemisphere of exactly "S" (or "W") negates the angle.
-float ToLatitude(const char* value, const char* hemisphere);
-float ToLongitude(const char* value, const char* hemisphere);
-void ToUtcTime(const char* field, std::uint8_t& hour, std::uint8_t& minute,
-               std::uint8_t& second, std::uint8_t& hundredths);
-void ToDate(const char* field, std::uint16_t& year, std::uint8_t& month, std::uint8_t& day);
+// A value that no float holds is refused (false).
+bool ToLatitude(const char* value, const char* hemisphere, float& latitude);
+bool ToLongitude(const char* value, const char* hemisphere, float& longitude);
+// A time or date whose parts do not fit their bytes (an hour of 256 or more,
+// a negative time, a day of 256 or more) is refused: false, and the parts
+// are left as they were.
+bool ToUtcTime(const char* field, std::uint8_t& hour, std::uint8_t& minute, std::uint8_t& second,
+               std::uint8_t& hundredths);
+bool ToDate(const char* field, std::uint16_t& year, std::uint8_t& month, std::uint8_t& day);
 
 // True for a field holding the empty-field marker (or nothing at all).
-inline bool IsEmptyField(const char* field) { return field == nullptr || field[0] == ' ' || field[0] == '\0'; }
+inline bool IsEmptyField(const char* field) {
+  return field == nullptr || field[0] == ' ' || field[0] == '\0';
+}
 
 // Copies at most capacity - 1 characters of `text` and a NUL: text fields
 // are cut at their capacity, never written past it.
@@ -62,9 +68,13 @@ bool ParseHexByte(const char* text, std::uint8_t& out);
 
 // The decimal conversions every parser uses: leading blanks and a sign are
 // accepted, a field that is not a number reads as 0. Independent of the
-// process locale.
-long ToInteger(const char* field);
-double ToReal(const char* field);
+// process locale. False (and 0) for a number that no long, or no finite
+// double, holds: such a value is out of range, never wrapped or saturated.
+bool ToInteger(const char* field, long& value);
+bool ToReal(const char* field, double& value);
+
+// True when a real fits a 32-bit float field.
+bool FitsFloat(double value);
 
 // ddmm.mmmm (or dddmm.mmmm) to degrees; a result above `limit` becomes
 // limit + 1 (so 90 gives 91.0 for "no latitude").

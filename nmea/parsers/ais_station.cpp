@@ -119,8 +119,12 @@ ParseStatus ParseVSD(char* sentence, SentenceRecord& record) {
   if (!HasFieldCount(sentence, 9)) return ParseStatus::FieldCount;
   VsdBody& body = record.body.vsd;
   FieldReader in(sentence, 9);
+  // The type is kept modulo 256, as received; only a number that no long
+  // holds is out of range.
   const char* type = in.Next();
-  body.shipType = IsEmptyField(type) ? 256 : static_cast<std::uint8_t>(ToInteger(type));  // mod 256
+  long shipType = 0;
+  if (!IsEmptyField(type) && !ToInteger(type, shipType)) in.Reject(ParseStatus::Range);
+  body.shipType = IsEmptyField(type) ? 256 : static_cast<std::uint8_t>(shipType);
   body.draught = in.Real(kEmptyReal);
   body.persons = in.Integer<std::uint16_t>(8192);
   in.Text(body.destination, sizeof body.destination);

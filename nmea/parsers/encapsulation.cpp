@@ -24,8 +24,11 @@ std::int8_t Required(FieldReader& in, long low, long high) {
     in.Reject(ParseStatus::Range);
     return static_cast<std::int8_t>(kEmpty);
   }
-  const long value = ToInteger(field);
-  if (value < low || value > high) in.Reject(ParseStatus::Range);
+  long value = 0;
+  if (!ToInteger(field, value) || value < low || value > high) {
+    in.Reject(ParseStatus::Range);
+    return static_cast<std::int8_t>(kEmpty);
+  }
   return static_cast<std::int8_t>(value);
 }
 
@@ -106,7 +109,7 @@ ParseStatus ParseBBM(char* sentence, SentenceRecord& record) {
   body.total = in.Integer<std::int8_t>(0, 0, 9);
   body.number = in.Integer<std::int8_t>(0, 0, 9);
   body.sequenceId = in.Integer<std::int8_t>(kEmpty, 0, 9);
-  body.channel = in.Integer<char>(0);
+  body.channel = static_cast<char>(in.Integer<std::int8_t>(0));
   body.messageId = in.Integer<std::int8_t>(0);
   ReadPayloadAndFillBits(in, body);
   return in.Status();

@@ -17,7 +17,11 @@ const char* FieldReader::Next() {
 float FieldReader::Real(float empty, double low, double high) {
   const char* field = Next();
   if (IsEmptyField(field)) return empty;
-  const double value = ToReal(field);
+  double value = 0.0;
+  if (!ToReal(field, value) || !FitsFloat(value)) {
+    Reject(ParseStatus::Range);
+    return empty;
+  }
   if (value < low || value > high) Reject(ParseStatus::Range);
   return static_cast<float>(value);
 }
@@ -39,7 +43,9 @@ void FieldReader::Text(char* out, std::size_t capacity) {
 
 UtcTime FieldReader::Time(UtcTime previous) {
   UtcTime time = previous;
-  ToUtcTime(Next(), time.hour, time.minute, time.second, time.hundredths);
+  if (!ToUtcTime(Next(), time.hour, time.minute, time.second, time.hundredths)) {
+    Reject(ParseStatus::Range);
+  }
   return time;
 }
 
@@ -47,7 +53,7 @@ Date FieldReader::Date() {
   std::uint16_t year = 0;
   std::uint8_t month = 0;
   std::uint8_t day = 0;
-  ToDate(Next(), year, month, day);
+  if (!ToDate(Next(), year, month, day)) Reject(ParseStatus::Range);
   return {year, month, day};
 }
 
@@ -56,7 +62,11 @@ Position FieldReader::Position() {
   const char* north = Next();
   const char* longitude = Next();
   const char* east = Next();
-  return {ToLatitude(latitude, north), ToLongitude(longitude, east)};
+  float lat = kNoLatitude;
+  float lon = kNoLongitude;
+  const bool fits = ToLatitude(latitude, north, lat);
+  if (!ToLongitude(longitude, east, lon) || !fits) Reject(ParseStatus::Range);
+  return {lat, lon};
 }
 
 }  // namespace nmea

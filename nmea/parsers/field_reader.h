@@ -14,6 +14,7 @@
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
+#include <utility>
 
 #include "nmea/fields.h"
 #include "nmea/parsers.h"
@@ -31,17 +32,24 @@ class FieldReader {
   const char* Next();
 
   // The next field as a number, or `empty` when the field is empty. A value
-  // that is there must lie in [low, high], else the sentence is out of
-  // range; the check is made on the value read, before it is narrowed to T.
+  // that is there must fit T and lie in [low, high], else the sentence is
+  // out of range: the check is made on the value read, so a value too wide
+  // for its field is refused, never wrapped (a value that does not fit
+  // leaves `empty` behind).
   template <typename T>
   T Integer(long empty, long low = LONG_MIN, long high = LONG_MAX) {
     const char* field = Next();
     if (IsEmptyField(field)) return static_cast<T>(empty);
-    const long value = ToInteger(field);
+    long value = 0;
+    if (!ToInteger(field, value) || !std::in_range<T>(value)) {
+      Reject(ParseStatus::Range);
+      return static_cast<T>(empty);
+    }
     if (value < low || value > high) Reject(ParseStatus::Range);
     return static_cast<T>(value);
   }
 
+  // The same for a real; a value that no float holds is out of range.
   float Real(float empty, double low = -HUGE_VAL, double high = HUGE_VAL);
 
   // The first character of the next field; `empty` when the field is empty.

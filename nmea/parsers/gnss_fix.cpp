@@ -162,17 +162,25 @@ ParseStatus ParseDTM(char* sentence, SentenceRecord& record) {
   body.subdivision = in.Char('\0');
   // The hemisphere turns only an offset read from this sentence: a kept
   // value must not flip its sign on every sentence that leaves it empty.
-  const auto offset = [&in](float kept, const char* negative) {
+  const auto real = [&in](const char* field, float kept) {
+    double v = 0.0;
+    if (IsEmptyField(field)) return kept;
+    if (!ToReal(field, v) || !FitsFloat(v)) {
+      in.Reject(ParseStatus::Range);
+      return kept;
+    }
+    return static_cast<float>(v);
+  };
+  const auto offset = [&in, &real](float kept, const char* negative) {
     const char* value = in.Next();
     const char* hemisphere = in.Next();
     if (IsEmptyField(value)) return kept;
-    const auto v = static_cast<float>(ToReal(value));
+    const float v = real(value, kept);
     return hemisphere != nullptr && std::strcmp(hemisphere, negative) == 0 ? -v : v;
   };
   body.latitudeOffset = offset(body.latitudeOffset, "S");
   body.longitudeOffset = offset(body.longitudeOffset, "W");
-  const char* altitude = in.Next();
-  if (!IsEmptyField(altitude)) body.altitudeOffset = static_cast<float>(ToReal(altitude));
+  body.altitudeOffset = real(in.Next(), body.altitudeOffset);
   const char* reference = in.Next();
   if (!IsEmptyField(reference)) CopyCut(body.referenceDatum, sizeof body.referenceDatum, reference);
   return in.Status();

@@ -1,12 +1,12 @@
 // The field scanner and the field converters every parser relies on.
 
+#include "nmea/fields.h"
+
 #include <gtest/gtest.h>
 
 #include <clocale>
 #include <cstring>
 #include <string>
-
-#include "nmea/fields.h"
 
 namespace nmea {
 namespace {
@@ -88,16 +88,13 @@ TEST_P(UtcTime, SplitsTheField) {
   EXPECT_EQ(next, nullptr) << "the time was followed by the last field";
 }
 
-INSTANTIATE_TEST_SUITE_P(Fields, UtcTime,
-                         testing::Values(TimeCase{"123519", 12, 35, 19, 0},
-                                         TimeCase{"123519.12", 12, 35, 19, 12},
-                                         TimeCase{"000000.01", 0, 0, 0, 1},
-                                         TimeCase{"235959.99", 23, 59, 59, 99},
-                                         TimeCase{"092751.000", 9, 27, 51, 0},
-                                         TimeCase{"101010.5", 10, 10, 10, 50},
-                                         // empty: 24:60:60, hundredths untouched
-                                         TimeCase{" ", 24, 60, 60, 77},
-                                         TimeCase{"1e300", 0, 0, 0, 0}));
+INSTANTIATE_TEST_SUITE_P(
+    Fields, UtcTime,
+    testing::Values(TimeCase{"123519", 12, 35, 19, 0}, TimeCase{"123519.12", 12, 35, 19, 12},
+                    TimeCase{"000000.01", 0, 0, 0, 1}, TimeCase{"235959.99", 23, 59, 59, 99},
+                    TimeCase{"092751.000", 9, 27, 51, 0}, TimeCase{"101010.5", 10, 10, 10, 50},
+                    // empty: 24:60:60, hundredths untouched
+                    TimeCase{" ", 24, 60, 60, 77}, TimeCase{"1e300", 0, 0, 0, 77}));
 
 TEST(UtcTime, NeverRoundsPastTheHundredths) {
   for (int cents = 0; cents < 100; ++cents) {
@@ -145,23 +142,46 @@ TEST(HexByte, UpperCaseDigitsOnly) {
   }
 }
 
+long Integer(const char* field) {
+  long value = -1;
+  EXPECT_TRUE(ToInteger(field, value)) << field;
+  return value;
+}
+
+double Real(const char* field) {
+  double value = -1.0;
+  EXPECT_TRUE(ToReal(field, value)) << field;
+  return value;
+}
+
 TEST(Numbers, DecimalConversionsAreForgivingAndLocaleFree) {
   // A locale with a decimal comma must not change how fields read.
   const char* previous = std::setlocale(LC_NUMERIC, "de_DE.UTF-8");
-  EXPECT_EQ(ToInteger("42"), 42);
-  EXPECT_EQ(ToInteger("  -7"), -7);
-  EXPECT_EQ(ToInteger("+5"), 5);
-  EXPECT_EQ(ToInteger("12.9"), 12);
-  EXPECT_EQ(ToInteger("abc"), 0);
-  EXPECT_EQ(ToInteger(" "), 0);
-  EXPECT_EQ(ToInteger(nullptr), 0);
-  EXPECT_GT(ToInteger("99999999999999999999999"), 999999999) << "saturates instead of wrapping";
-  EXPECT_DOUBLE_EQ(ToReal("274.07"), 274.07);
-  EXPECT_DOUBLE_EQ(ToReal("-0.5"), -0.5);
-  EXPECT_DOUBLE_EQ(ToReal(".25"), 0.25);
-  EXPECT_DOUBLE_EQ(ToReal("x1"), 0.0);
-  EXPECT_DOUBLE_EQ(ToReal("nan"), 0.0);
+  EXPECT_EQ(Integer("42"), 42);
+  EXPECT_EQ(Integer("  -7"), -7);
+  EXPECT_EQ(Integer("+5"), 5);
+  EXPECT_EQ(Integer("12.9"), 12);
+  EXPECT_EQ(Integer("abc"), 0);
+  EXPECT_EQ(Integer(" "), 0);
+  EXPECT_EQ(Integer(nullptr), 0);
+  EXPECT_DOUBLE_EQ(Real("274.07"), 274.07);
+  EXPECT_DOUBLE_EQ(Real("-0.5"), -0.5);
+  EXPECT_DOUBLE_EQ(Real(".25"), 0.25);
+  EXPECT_DOUBLE_EQ(Real("x1"), 0.0);
+  EXPECT_DOUBLE_EQ(Real("nan"), 0.0);
   if (previous != nullptr) std::setlocale(LC_NUMERIC, "C");
+}
+
+TEST(Numbers, ANumberNothingHoldsIsRefusedNotSaturated) {
+  long whole = 1;
+  EXPECT_FALSE(ToInteger("99999999999999999999", whole));
+  EXPECT_FALSE(ToInteger("-99999999999999999999", whole));
+  double real = 1.0;
+  EXPECT_FALSE(ToReal("1e400", real));
+  EXPECT_FALSE(ToReal("inf", real));
+  EXPECT_TRUE(ToReal("1e300", real)) << "a double holds it";
+  EXPECT_FALSE(FitsFloat(real)) << "a float does not";
+  EXPECT_TRUE(FitsFloat(3.4e38));
 }
 
 TEST(DegMin, ConvertsAndCapsAtTheLimit) {

@@ -86,6 +86,16 @@ TEST(MakerRecord, FieldsAfterTheChecksumAreNoReply) {
   for (int i = 0; i < 4; ++i) EXPECT_EQ(+dbg.fresh[i], 0) << i;
 }
 
+TEST(MakerRecord, AValueTooWideForItsFieldIsNoReply) {
+  // 65640 would be code 104 and 4294967303 value 7, were they wrapped.
+  NmeaStack stack;
+  SentenceRecord record{};
+  EXPECT_FALSE(stack.library.ParseSentence(Sentence("$PZLX,R,DBG,65640,7,,,,,,"), record));
+  EXPECT_FALSE(stack.library.ParseSentence(Sentence("$PZLX,R,DBG,104,4294967303,,,,,,"), record));
+  const DbgRecord& dbg = stack.sentences.Maker().dbg;
+  for (int i = 0; i < 4; ++i) EXPECT_EQ(+dbg.fresh[i], 0) << i;
+}
+
 struct MakerCase {
   const char* name;
   std::vector<std::string> sentences;  // received in order
