@@ -73,11 +73,11 @@ bool AisDecodeMessage(const AisBitBuffer& bits, AisDecodedRecord& record,
   // record first, where their layout stores them too.
   switch (id) {
     case 63:
-      record.PutU8(1, AisReadBits(bits, 6, 8));    // sub-id
-      record.PutU8(2, AisReadBits(bits, 14, 4));   // subtype
+      record.PutU8(1, AisReadBits(bits, 6, 8));   // sub-id
+      record.PutU8(2, AisReadBits(bits, 14, 4));  // subtype
       break;
     case 24:
-      record.PutU8(6, AisReadBits(bits, 38, 2));   // part number
+      record.PutU8(6, AisReadBits(bits, 38, 2));  // part number
       break;
     case 22:
       record.PutU8(29, AisReadBits(bits, 139, 1));  // addressed flag
@@ -87,7 +87,7 @@ bool AisDecodeMessage(const AisBitBuffer& bits, AisDecodedRecord& record,
       }
       break;
     case 25:
-      record.PutU8(6, AisReadBits(bits, 38, 1));   // destination indicator
+      record.PutU8(6, AisReadBits(bits, 38, 1));  // destination indicator
       break;
     default:
       break;
@@ -177,6 +177,7 @@ bool AisDecodeMessage(const AisBitBuffer& bits, AisDecodedRecord& record,
     p += advance;
     at += bytes;
   }
+  record.SetHeld(at);
 
   if (id == 6) record.PutU16(kAisAddressedBinaryCountAt, binaryBytes);
   if (id == 8) record.PutU16(kAisBroadcastBinaryCountAt, binaryBytes);

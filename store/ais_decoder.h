@@ -20,7 +20,15 @@ class AisDecodedRecord {
  public:
   static constexpr std::size_t kSize = 140;
 
-  void Clear() { bytes_.fill(0); }
+  void Clear() {
+    bytes_.fill(0);
+    held_ = 0;
+  }
+
+  // The layout's fields end at the record byte `end` as far as the message
+  // carried them; a field past it was not in the message (it reads as zero).
+  void SetHeld(std::size_t end) { held_ = end; }
+  bool Holds(AisRecordField field) const { return field.at + field.bytes <= held_; }
 
   std::uint8_t U8(std::size_t at) const { return bytes_[at]; }
   std::uint16_t U16(std::size_t at) const { return static_cast<std::uint16_t>(Read(at, 2)); }
@@ -60,10 +68,11 @@ class AisDecodedRecord {
   }
 
   std::array<std::uint8_t, kSize> bytes_{};
+  std::size_t held_ = 0;
 };
 
 // Values the decoder writes beside the layout walk.
-inline constexpr std::size_t kAisAddressedDest1At = 37;   // message 22, addressed
+inline constexpr std::size_t kAisAddressedDest1At = 37;  // message 22, addressed
 inline constexpr std::size_t kAisAddressedDest2At = 41;
 inline constexpr std::size_t kAisAddressedBinaryCountAt = 136;  // message 6
 inline constexpr std::size_t kAisBroadcastBinaryCountAt = 130;  // message 8
