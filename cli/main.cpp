@@ -1,8 +1,10 @@
 // aisfw: the command-line front end of the firmware upgrade tool.
 
-#include <iostream>
+#include <fmt/core.h>
 
 #include <CLI/CLI.hpp>
+#include <exception>
+#include <iostream>
 
 #include "cli/commands.h"
 
@@ -21,6 +23,14 @@ int main(int argc, char** argv) {
   cli::AddDecodeCommand(app, exitCode);
   cli::AddTargetsCommand(app, exitCode);
 
-  CLI11_PARSE(app, argc, argv);
+  // Every error ends here at the latest, said in words, with a non-zero exit.
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::ParseError& e) {
+    return app.exit(e);
+  } catch (const std::exception& e) {
+    fmt::print(stderr, "aisfw: {}\n", e.what());
+    return 1;
+  }
   return exitCode;
 }

@@ -1,17 +1,22 @@
 #include "firmware/image_validation.h"
 
+#include <cerrno>
 #include <cstring>
+#include <string>
 
 #include "firmware/code_block.h"
 
 namespace firmware {
 namespace {
 
-bool Fail(const StatusSink& status, const char* format, std::uint32_t block) {
+bool Fail(const StatusSink& status, const char* format, std::uint32_t block,
+          const char* reason = nullptr) {
   if (status) {
     char text[80];
     std::snprintf(text, sizeof text, format, static_cast<int>(block));
-    status(text);
+    std::string message = text;
+    if (reason != nullptr) message += std::string(reason) + ")";
+    status(message);
   }
   return false;
 }
@@ -31,6 +36,13 @@ bool ValidateImage(std::FILE* file, std::uint32_t& blockCount, std::uint32_t& im
     std::memset(block, 0, sizeof block);
     if (std::fread(block, 1, sizeof block, file) < sizeof block) endOfFile = true;
     ++blockCount;
+    // A failed read is no end of the file: the image was not read, which is
+    // not the same as an image in the wrong format.
+    if (std::ferror(file)) {
+      const int error = errno;
+      return Fail(status, "Cannot read BIN file! (Read error in block %d: ", blockCount,
+                  std::strerror(error));
+    }
 
     const unsigned n = BlockDataLength(block);
     if (!HasMagic(block) || n > kDataAreaSize) {

@@ -1,9 +1,9 @@
 #include "firmware/image_writer.h"
 
 #include <algorithm>
-#include <fstream>
 
 #include "firmware/code_block.h"
+#include "firmware/image_file.h"
 
 namespace firmware {
 namespace {
@@ -32,7 +32,9 @@ std::uint64_t NextRandom(std::uint64_t& state) {
 
 // Sizes keep a demo upgrade short while still spanning many blocks; the
 // last block of each image is a short one.
-std::size_t SampleCodeSize(int number) { return number == kKernelImage ? 16000 : 30000 + 700 * (number - 700); }
+std::size_t SampleCodeSize(int number) {
+  return number == kKernelImage ? 16000 : 30000 + 700 * (number - 700);
+}
 
 }  // namespace
 
@@ -61,27 +63,16 @@ bool WriteSampleFirmware(const std::filesystem::path& folder, std::string& error
     return false;
   }
 
-  std::ofstream catalogue(folder / "Bin" / "Firmware.csv", std::ios::binary);
+  std::string catalogue;
   for (int number = kKernelImage; number <= kLastApplicationImage; ++number) {
     std::uint64_t state = static_cast<std::uint64_t>(number);
     std::vector<std::uint8_t> code(SampleCodeSize(number));
     for (auto& byte : code) byte = static_cast<std::uint8_t>(NextRandom(state));
-    const std::vector<std::uint8_t> image = PackImage(code);
-
-    const std::filesystem::path path = folder / ImagePath(number);
-    std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(image.data()), static_cast<std::streamsize>(image.size()));
-    if (!out) {
-      error = "cannot write " + path.string();
-      return false;
-    }
-    catalogue << ImagePath(number) << ',' << SampleVersion(number) << '\n';
+    if (!WriteFileBytes(folder / ImagePath(number), PackImage(code), error)) return false;
+    catalogue += ImagePath(number) + ',' + SampleVersion(number) + '\n';
   }
-  if (!catalogue) {
-    error = "cannot write " + (folder / "Bin" / "Firmware.csv").string();
-    return false;
-  }
-  return true;
+  const auto* text = reinterpret_cast<const std::uint8_t*>(catalogue.data());
+  return WriteFileBytes(folder / "Bin" / "Firmware.csv", {text, catalogue.size()}, error);
 }
 
 }  // namespace firmware

@@ -6,16 +6,14 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <nlohmann/json.hpp>
 #include <sstream>
 #include <string>
 #include <vector>
 
-#include <nlohmann/json.hpp>
-
 #include "run_aisfw.h"
 
 namespace {
-
 
 std::string CorpusLog(const std::string& name) {
   return std::string(AISFW_TEST_DATA) + "/corpus/nmea/" + name;
@@ -67,19 +65,19 @@ TEST(DecodeCommand, AwkwardLinesAreReportedAndPassedOver) {
   const std::string path = testing::TempDir() + "aisfw_decode_lines.nmea";
   {
     std::ofstream out(path, std::ios::binary);
-    out << "$PZLX,R,DBG,104,17,,,,,,*3E\r\n"                                 // 1 maker sentence
-        << "$GPGLL,4916.45,N,12311.12,W,225444,A,A*5C\n"                     // 2 LF only
-        << "$GPGLL,4916.45,N,12311.12,W,225444,A,A*5D\r\n"                   // 3 checksum
-        << "$SDHDG,101.1,,,7.1,W*20\r\n"                                     // 4 unknown formatter
-        << "$GPHDT,274.07*7B\r\n"                                            // 5 field count
-        << "$GPZDA,201530.00,04,07,2002,-14,00*48\n"                         // 6 range
-        << "$GPTXT," + std::string(100, 'x') + "*00\n"                       // 7 too long
-        << "just some text\n"                                                // 8 not NMEA
-        << "\n"                                                              // 9 empty
+    out << "$PZLX,R,DBG,104,17,,,,,,*3E\r\n"                // 1 maker sentence
+        << "$GPGLL,4916.45,N,12311.12,W,225444,A,A*5C\n"    // 2 LF only
+        << "$GPGLL,4916.45,N,12311.12,W,225444,A,A*5D\r\n"  // 3 checksum
+        << "$SDHDG,101.1,,,7.1,W*20\r\n"                    // 4 unknown formatter
+        << "$GPHDT,274.07*7B\r\n"                           // 5 field count
+        << "$GPZDA,201530.00,04,07,2002,-14,00*48\n"        // 6 range
+        << "$GPTXT," + std::string(100, 'x') + "*00\n"      // 7 too long
+        << "just some text\n"                               // 8 not NMEA
+        << "\n"                                             // 9 empty
         << "!AIVDM,2,1,1,A,55?MbV02;H;s<HtKR20EHE:0@T4@Dn2222222216L961O5Gf0NSQEp6ClRp8,0*1C\n"  // 10
-        << "$AIGPQ,GGA*23\r\n"                                               // 11 query
-        << "$GPTXT,01,01,02,caf\xe9*C0\r\n"                                  // 12 not UTF-8
-        << "$GPHDT,,T*1B";                                                   // 13 no line end
+        << "$AIGPQ,GGA*23\r\n"               // 11 query
+        << "$GPTXT,01,01,02,caf\xe9*C0\r\n"  // 12 not UTF-8
+        << "$GPHDT,,T*1B";                   // 13 no line end
   }
   const Output run = Aisfw("decode " + path);
   EXPECT_EQ(run.exitCode, 0);
@@ -98,8 +96,8 @@ TEST(DecodeCommand, AwkwardLinesAreReportedAndPassedOver) {
   EXPECT_EQ(run.objects[1]["fields"]["time"], "22:54:44.00");
   EXPECT_NEAR(run.objects[1]["fields"]["lon"].get<double>(), -123.1853333, 1e-5);
 
-  const char* reasons[] = {"checksum", "unknown formatter", "field count", "range", "too long",
-                           "checksum", "checksum"};
+  const char* reasons[] = {"checksum", "unknown formatter", "field count", "range",
+                           "too long", "checksum",          "checksum"};
   for (int i = 0; i < 7; ++i) {
     const json& line = run.objects[2 + i];
     EXPECT_EQ(line["ok"], false) << line;
@@ -107,7 +105,8 @@ TEST(DecodeCommand, AwkwardLinesAreReportedAndPassedOver) {
     EXPECT_FALSE(line.contains("fields")) << line;
   }
   EXPECT_EQ(run.objects[3]["formatter"], "HDG") << "the formatter is named once it is known";
-  EXPECT_FALSE(run.objects[2].contains("formatter")) << "nothing is known of a line that fails its checksum";
+  EXPECT_FALSE(run.objects[2].contains("formatter"))
+      << "nothing is known of a line that fails its checksum";
 
   const json& fragment = run.objects[9];
   EXPECT_EQ(fragment["ok"], true);

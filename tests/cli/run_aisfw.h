@@ -5,11 +5,10 @@
 #include <sys/wait.h>
 
 #include <cstdio>
+#include <nlohmann/json.hpp>
 #include <sstream>
 #include <string>
 #include <vector>
-
-#include <nlohmann/json.hpp>
 
 using json = nlohmann::ordered_json;  // keeps the key order of the output
 
@@ -19,9 +18,11 @@ struct Output {
   std::string out;
 };
 
-// Runs `aisfw <arguments>` through the shell; stderr is dropped.
-inline Output Aisfw(const std::string& arguments) {
-  const std::string command = std::string(AISFW_PROGRAM_DIR) + "/aisfw " + arguments + " 2>/dev/null";
+// Runs `aisfw <arguments>` through the shell; stderr is dropped, or joins
+// stdout when `withErrors` is set.
+inline Output Aisfw(const std::string& arguments, bool withErrors = false) {
+  const std::string command = std::string(AISFW_PROGRAM_DIR) + "/aisfw " + arguments +
+                              (withErrors ? " 2>&1" : " 2>/dev/null");
   Output run;
   FILE* pipe = popen(command.c_str(), "r");
   if (pipe == nullptr) return run;
@@ -38,4 +39,3 @@ inline Output Aisfw(const std::string& arguments) {
   }
   return run;
 }
-

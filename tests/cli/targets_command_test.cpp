@@ -40,11 +40,12 @@ TEST_F(TargetsCommand, JsonHasOneObjectPerStationWithExactlyTheKeys) {
   ASSERT_EQ(run.objects.size(), 3u);
 
   const std::vector<std::string> keys = {
-      "index", "type", "mmsi", "status", "epfd", "accuracy", "raim", "dte", "lon", "lat",
-      "speed", "course", "heading", "turn", "shipname", "callsign", "shiptype", "to_bow",
-      "to_stern", "to_port", "to_starboard", "imo", "eta_month", "eta_day", "eta_hour",
-      "eta_minute", "ais_version", "draught", "destination", "vendorid", "alt", "vdm_count",
-      "vdo_count"};
+      "index",    "type",       "mmsi",         "status",   "epfd",        "accuracy",
+      "raim",     "dte",        "lon",          "lat",      "speed",       "course",
+      "heading",  "turn",       "shipname",     "callsign", "shiptype",    "to_bow",
+      "to_stern", "to_port",    "to_starboard", "imo",      "eta_month",   "eta_day",
+      "eta_hour", "eta_minute", "ais_version",  "draught",  "destination", "vendorid",
+      "alt",      "vdm_count",  "vdo_count"};
   for (const json& entry : run.objects) {
     std::vector<std::string> got;
     for (const auto& item : entry.items()) got.push_back(item.key());
