@@ -42,6 +42,11 @@ AisPayloadRecord Incoming(const SentenceRecord& record, EncapsulationKind kind) 
 
 }  // namespace
 
+bool IsEncapsulation(const char* formatter) {
+  EncapsulationKind kind;
+  return KindOf(formatter, kind);
+}
+
 CollectResult EncapsulationAssembler::CollectEncapsulation(const SentenceRecord& record,
                                                            AisPayloadRecord& payload) {
   EncapsulationKind kind;

@@ -18,14 +18,17 @@ struct EncapsulationRing {
 };
 
 enum class CollectResult : std::uint8_t {
-  Complete,         // a whole VDM/VDO message is in the payload
-  Collecting,       // the message needs more sentences
-  NotEncapsulation, // the formatter is none of the four
-  Broken,           // the sentence does not continue the slot's message
-  Blocked,          // the current slot still holds a complete message
-  TooLong,          // the payload would pass 175 characters
-  Addressed,        // an ABM/BBM message: kept in its ring, not handed on
+  Complete,          // a whole VDM/VDO message is in the payload
+  Collecting,        // the message needs more sentences
+  NotEncapsulation,  // the formatter is none of the four
+  Broken,            // the sentence does not continue the slot's message
+  Blocked,           // the current slot still holds a complete message
+  TooLong,           // the payload would pass 175 characters
+  Addressed,         // an ABM/BBM message: kept in its ring, not handed on
 };
+
+// True for the four encapsulation formatters.
+bool IsEncapsulation(const char* formatter);
 
 class EncapsulationAssembler {
  public:
@@ -34,7 +37,9 @@ class EncapsulationAssembler {
   CollectResult CollectEncapsulation(const SentenceRecord& record, AisPayloadRecord& payload);
 
   EncapsulationRing& Ring(EncapsulationKind kind) { return rings_[static_cast<int>(kind)]; }
-  const EncapsulationRing& Ring(EncapsulationKind kind) const { return rings_[static_cast<int>(kind)]; }
+  const EncapsulationRing& Ring(EncapsulationKind kind) const {
+    return rings_[static_cast<int>(kind)];
+  }
 
  private:
   std::array<EncapsulationRing, 4> rings_{};

@@ -15,6 +15,18 @@ void CopyUpTo(char* to, const char* from, std::size_t count) {
   for (std::size_t i = 0; i < count && from[i] != '\0'; ++i) to[i] = from[i];
 }
 
+// $PZLX,<letter>,<formatter>...: the letter and the formatter are fields of
+// their own, the formatter three characters long. Anything else (a bare
+// $PZLX, say) is a proprietary sentence of maker ZLX, which has no parser.
+bool IsMakerSentence(const char* line) {
+  const auto isFormatterCharacter = [](char c) {
+    return c != '\0' && c != ',' && c != '*' && c != '\r' && c != '\n';
+  };
+  return line[5] == ',' && isFormatterCharacter(line[6]) && line[7] == ',' &&
+         isFormatterCharacter(line[8]) && isFormatterCharacter(line[9]) &&
+         isFormatterCharacter(line[10]);
+}
+
 SentenceFault FaultOf(ParseStatus status) {
   switch (status) {
     case ParseStatus::Accepted:
@@ -38,7 +50,7 @@ SentenceFault FaultOf(CollectResult result) {
     case CollectResult::Collecting:
       return SentenceFault::Fragment;
     case CollectResult::NotEncapsulation:
-      return SentenceFault::UnknownFormatter;
+      return SentenceFault::NotEncapsulation;
     case CollectResult::Broken:
       return SentenceFault::BrokenFragment;
     case CollectResult::Blocked:
@@ -65,6 +77,8 @@ const char* FaultName(SentenceFault fault) {
       return "too long";
     case SentenceFault::UnknownFormatter:
       return "unknown formatter";
+    case SentenceFault::NotEncapsulation:
+      return "not an encapsulation sentence";
     case SentenceFault::FieldCount:
       return "field count";
     case SentenceFault::Range:
@@ -116,7 +130,7 @@ bool SentenceLibrary::Dispatch(char* line, SentenceRecord& record) {
   if (line[1] == 'P') {
     record.talker[0] = 'P';
     CopyUpTo(record.formatter, line + 2, 3);
-    if (std::strcmp(record.formatter, "ZLX") == 0 && std::strlen(line) > 8) {
+    if (std::strcmp(record.formatter, "ZLX") == 0 && IsMakerSentence(line)) {
       // $PZLX,<letter>,<formatter>,... is read as $P<formatter>,...
       record.makerLetter = line[6];
       line[6] = '$';
@@ -135,6 +149,11 @@ bool SentenceLibrary::Dispatch(char* line, SentenceRecord& record) {
 
   const SentenceParser parse = FindParser(record.formatter);
   if (parse == nullptr) return Fail(SentenceFault::UnknownFormatter);
+  // A known formatter sent as an encapsulation sentence is refused as what
+  // it is, before the store sees it.
+  if (record.start == '!' && !IsEncapsulation(record.formatter)) {
+    return Fail(SentenceFault::NotEncapsulation);
+  }
   const ParseStatus status = parse(sentence, record);
   if (status != ParseStatus::Accepted) return Fail(FaultOf(status));
   return true;

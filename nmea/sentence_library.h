@@ -21,6 +21,7 @@ enum class SentenceFault : std::uint8_t {
   Checksum,          // no '*' in time, or a mismatch
   TooLong,           // 99 characters or more after the empty-field expansion
   UnknownFormatter,  // no parser for the formatter
+  NotEncapsulation,  // a '!' sentence whose formatter is no encapsulation (VDM, VDO, ABM, BBM)
   FieldCount,        // the parser's field count
   Range,             // a value out of range
   Length,            // a field of the wrong length

@@ -45,19 +45,29 @@ TEST_P(AddressSplit, FillsTheHeaderAndPicksTheParser) {
 INSTANTIATE_TEST_SUITE_P(
     Dispatch, AddressSplit,
     testing::Values(
-        AddressCase{"Standard", Sentence("$GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,"),
+        AddressCase{"Standard",
+                    Sentence("$GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,"),
                     "GP", "GGA", 0, true},
-        AddressCase{"Encapsulation", Sentence("!AIVDM,1,1,,A,13aEOK?P00PD2wVMdLDRhgvL289?,0"),
-                    "AI", "VDM", 0, true},
+        AddressCase{"Encapsulation", Sentence("!AIVDM,1,1,,A,13aEOK?P00PD2wVMdLDRhgvL289?,0"), "AI",
+                    "VDM", 0, true},
         AddressCase{"Query", Sentence("$AIGPQ,GGA"), "AI", "Q\0\0", 0, true},
         AddressCase{"MakerSentence", Sentence("$PZLX,C,DBG,700,1,,,,,,"), "P", "DBG", 'C', true},
-        AddressCase{"MakerSentenceOtherFormatter", Sentence("$PZLX,R,TPS,040,0001ABCD"), "P", "TPS", 'R', true},
+        AddressCase{"MakerSentenceOtherFormatter", Sentence("$PZLX,R,TPS,040,0001ABCD"), "P", "TPS",
+                    'R', true},
         AddressCase{"MakerSentenceUnknownInner", Sentence("$PZLX,A,XYZ,1"), "P", "XYZ", 'A', false},
         // A proprietary sentence whose maker code is a formatter of the table
         // reaches that parser; the device's probe answers come this way.
-        AddressCase{"ProprietaryNamedLikeAFormatter", Sentence("$PTST,,,,,00016"), "P", "TST", 0, true},
-        AddressCase{"ForeignProprietary", Sentence("$PGRME,15.0,M,45.0,M,25.0,M"), "P", "GRM", 0, false},
-        AddressCase{"UnknownFormatter", Sentence("$SDHDG,101.1,,,7.1,W"), "SD", "HDG", 0, false}),
+        AddressCase{"ProprietaryNamedLikeAFormatter", Sentence("$PTST,,,,,00016"), "P", "TST", 0,
+                    true},
+        AddressCase{"ForeignProprietary", Sentence("$PGRME,15.0,M,45.0,M,25.0,M"), "P", "GRM", 0,
+                    false},
+        AddressCase{"UnknownFormatter", Sentence("$SDHDG,101.1,,,7.1,W"), "SD", "HDG", 0, false},
+        // Only $PZLX,<letter>,<formatter> is a maker sentence; otherwise
+        // ZLX is a maker code like any other, with no letter.
+        AddressCase{"BareMakerCode", Sentence("$PZLX"), "P", "ZLX", 0, false},
+        AddressCase{"MakerCodeWithoutFormatter", Sentence("$PZLX,A"), "P", "ZLX", 0, false},
+        AddressCase{"MakerLetterOfTwoCharacters", Sentence("$PZLX,AB,DBG,1"), "P", "ZLX", 0, false},
+        AddressCase{"MakerFormatterCut", Sentence("$PZLX,A,DB"), "P", "ZLX", 0, false}),
     [](const testing::TestParamInfo<AddressCase>& row) { return std::string(row.param.name); });
 
 TEST(AddressSplit, MakerSentenceIsSeenByItsParserWithoutThePrefix) {
@@ -76,10 +86,11 @@ TEST(AddressSplit, MakerSentenceIsSeenByItsParserWithoutThePrefix) {
 }
 
 TEST(Tables, EveryListedFormatterHasItsHandler) {
-  const char* parsed[] = {"ABK", "ABM", "ACA", "ACK", "ACS", "AIQ", "ALR", "BBM", "BDY", "BTH", "DBG",
-                          "DTM", "FRQ", "GBS", "GGA", "GLL", "GNS", "GRS", "GSA", "GST", "GSV",
-                          "HDT", "MID", "MOB", "OSD", "Q\0\0", "RMA", "RMC", "ROT", "SSD", "Smg",
-                          "TPS", "TST", "TXT", "VBW", "VDM", "VDO", "VSD", "VTG", "WPL", "ZDA"};
+  const char* parsed[] = {"ABK", "ABM", "ACA", "ACK", "ACS", "AIQ", "ALR", "BBM",   "BDY",
+                          "BTH", "DBG", "DTM", "FRQ", "GBS", "GGA", "GLL", "GNS",   "GRS",
+                          "GSA", "GST", "GSV", "HDT", "MID", "MOB", "OSD", "Q\0\0", "RMA",
+                          "RMC", "ROT", "SSD", "Smg", "TPS", "TST", "TXT", "VBW",   "VDM",
+                          "VDO", "VSD", "VTG", "WPL", "ZDA"};
   for (const char* f : parsed) EXPECT_NE(FindParser(f), nullptr) << f;
   const char* composed[] = {"ABK", "ABM", "ACA", "ACK", "ACS", "ALR", "BBM", "BDY",
                             "BTH", "DBG", "FRQ", "GBS", "GSA", "HDT", "MID", "MOB",
@@ -176,15 +187,30 @@ struct RecordingHandoffs : StoreHandoff, AisHandoff {
   }
 };
 
+TEST(Dispatch, AKnownFormatterInAnEncapsulationSentenceIsNoEncapsulation) {
+  RecordingHandoffs h;
+  SentenceLibrary library(&h, &h);
+  SentenceRecord record{};
+  EXPECT_FALSE(library.ParseSentence(Sentence("!GPHDT,274.07,T"), record));
+  EXPECT_EQ(library.LastFault(), SentenceFault::NotEncapsulation);
+  EXPECT_STREQ(FaultName(library.LastFault()), "not an encapsulation sentence");
+  EXPECT_TRUE(h.calls.empty()) << "refused before the store sees it";
+
+  EXPECT_FALSE(library.ParseSentence(Sentence("!GPXYZ,1"), record));
+  EXPECT_EQ(library.LastFault(), SentenceFault::UnknownFormatter);
+}
+
 TEST(Handoffs, AVdmMessageTravelsTheWholeChain) {
   RecordingHandoffs h;
   SentenceLibrary library(&h, &h);
   SentenceRecord record{};
-  ASSERT_TRUE(library.ParseSentence(Sentence("!AIVDM,1,1,,B,13aEOK?P00PD2wVMdLDRhgvL289?,0"), record));
+  ASSERT_TRUE(
+      library.ParseSentence(Sentence("!AIVDM,1,1,,B,13aEOK?P00PD2wVMdLDRhgvL289?,0"), record));
   EXPECT_EQ(h.decodedCategory, CategoryAis);
-  EXPECT_EQ(h.calls, (std::vector<std::string>{"StoreDecode VDM", "AisDearmour 13aEOK?P00PD2wVMdLDRhgvL289?",
-                                               "AisDecodeMessage", "AisTargetsUpdate 1 0 other",
-                                               "AisCountMessage 3 VDM"}));
+  EXPECT_EQ(h.calls,
+            (std::vector<std::string>{"StoreDecode VDM", "AisDearmour 13aEOK?P00PD2wVMdLDRhgvL289?",
+                                      "AisDecodeMessage", "AisTargetsUpdate 1 0 other",
+                                      "AisCountMessage 3 VDM"}));
 }
 
 TEST(Handoffs, OwnStationEmptyChannelAndRefusals) {
@@ -232,7 +258,8 @@ TEST(Handoffs, ComposeAsksTheStoreFirst) {
   SentenceRecord record = VdmRecord("B3aC", 0);
   std::array<char, 100> out{};
   ASSERT_TRUE(library.ComposeSentence(out, record, "VDO", "AIX"));
-  EXPECT_EQ(h.calls, std::vector<std::string>{"StoreEncode AIVDO"}) << "talker cut to two characters";
+  EXPECT_EQ(h.calls, std::vector<std::string>{"StoreEncode AIVDO"})
+      << "talker cut to two characters";
   EXPECT_STREQ(out.data(), Sentence("!AIVDO,1,1,,A,B3aC,4").c_str());
 }
 
