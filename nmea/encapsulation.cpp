@@ -62,13 +62,12 @@ CollectResult EncapsulationAssembler::CollectEncapsulation(const SentenceRecord&
   } else {
     // Sentences of two messages interleaved (on the two channels, say) must
     // not be spliced into one: the sequence id and channel must match too.
+    // A sentence that does not continue the slot is refused and the slot
+    // kept, so that of A1 B1 A2 B2 message B still completes.
     const bool continues = in.messageId == slot.messageId && in.total == slot.total &&
                            in.number == slot.number + 1 && in.destination == slot.destination &&
                            in.sequenceId == slot.sequenceId && in.channel == slot.channel;
-    if (!continues) {
-      slot = AisPayloadRecord{};
-      return CollectResult::Broken;
-    }
+    if (!continues) return CollectResult::Broken;
     const std::size_t have = strnlen(slot.payload, kMaxPayloadChars);
     const std::size_t add = strnlen(in.payload, kMaxPayloadChars);
     if (have + add > kMaxPayloadChars) {
