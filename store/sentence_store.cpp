@@ -1,10 +1,10 @@
 #include "store/sentence_store.h"
 
+#include <algorithm>
 #include <cstring>
 #include <string_view>
 
 #include "nmea/classification.h"
-#include "nmea/fields.h"
 
 namespace store {
 namespace {
@@ -27,6 +27,16 @@ FamilyView View(const Family& family, FamilyRecord<N>& record) {
   return {&family, &record.talker, record.latest};
 }
 
+// Copies a text between a record and a body, bounded by the smaller of the
+// two: the source may fill its whole array without a NUL (the user writes
+// the maker record), and the destination may be the shorter.
+template <std::size_t N, std::size_t M>
+void CopyText(char (&to)[N], const char (&from)[M]) {
+  const std::size_t length = std::min(strnlen(from, M), N - 1);
+  std::memcpy(to, from, length);
+  to[length] = '\0';
+}
+
 }  // namespace
 
 std::uint8_t TalkerCode(const char* talker) {
@@ -44,12 +54,18 @@ namespace {
 FamilyView FamilyOf(std::uint8_t category, GnssRecord& gnss, NavigationRecord& navigation,
                     LongRangeRecord& longRange, AisStationRecord& ais, DscRecord& dsc) {
   switch (category) {
-    case nmea::CategoryGnss: return View(kGnssFamily, gnss);
-    case nmea::CategoryNavigation: return View(kNavigationFamily, navigation);
-    case nmea::CategoryLongRange: return View(kLongRangeFamily, longRange);
-    case nmea::CategoryAis: return View(kAisFamily, ais);
-    case nmea::CategoryDsc: return View(kDscFamily, dsc);
-    default: return {};
+    case nmea::CategoryGnss:
+      return View(kGnssFamily, gnss);
+    case nmea::CategoryNavigation:
+      return View(kNavigationFamily, navigation);
+    case nmea::CategoryLongRange:
+      return View(kLongRangeFamily, longRange);
+    case nmea::CategoryAis:
+      return View(kAisFamily, ais);
+    case nmea::CategoryDsc:
+      return View(kDscFamily, dsc);
+    default:
+      return {};
   }
 }
 
@@ -70,9 +86,14 @@ const nmea::SentenceBody* SentenceStore::Latest(const char* formatter) const {
 void SentenceStore::StoreDecode(SentenceRecord& record) {
   record.category = nmea::ClassifyFormatter(record);
   switch (record.category) {
-    case nmea::CategoryMaker: DecodeMaker(record); return;
-    case nmea::CategoryQuery: DecodeQuery(record); return;
-    default: break;
+    case nmea::CategoryMaker:
+      DecodeMaker(record);
+      return;
+    case nmea::CategoryQuery:
+      DecodeQuery(record);
+      return;
+    default:
+      break;
   }
   const FamilyView view =
       FamilyOf(record.category, gnss_, navigation_, longRange_, aisStation_, dsc_);
@@ -117,8 +138,8 @@ void SentenceStore::DecodeMaker(const SentenceRecord& record) {
   } else if (formatter == "BDY") {
     BdyRecord& r = maker_.bdy;
     r.number = body.bdy.identifier;
-    nmea::CopyCut(r.text1, sizeof r.text1, body.bdy.text1);
-    nmea::CopyCut(r.text2, sizeof r.text2, body.bdy.text2);
+    CopyText(r.text1, body.bdy.text1);
+    CopyText(r.text2, body.bdy.text2);
     r.byteA = body.bdy.flag1;
     r.byteB = body.bdy.flag2;
     if (r.number < kNoIdentifier || r.byteB == 1) r.fresh = 1;
@@ -147,7 +168,7 @@ void SentenceStore::DecodeMaker(const SentenceRecord& record) {
       inRange = inRange && r.values[i] <= 255;
     }
     if (inRange) r.fresh = 1;
-    nmea::CopyCut(r.text, sizeof r.text, body.bth.text);  // the sentence may carry more
+    CopyText(r.text, body.bth.text);  // the sentence may carry more
     if (r.text[0] != '\0') r.textFresh = 1;
   } else if (formatter == "DBG") {
     DbgRecord& r = maker_.dbg;
@@ -160,7 +181,7 @@ void SentenceStore::DecodeMaker(const SentenceRecord& record) {
   } else if (formatter == "TPS") {
     TpsRecord& r = maker_.tps;
     r.number = body.tps.code;
-    nmea::CopyCut(r.text, sizeof r.text, body.tps.text);  // the sentence may carry more
+    CopyText(r.text, body.tps.text);  // the sentence may carry more
     if (r.number >= 0) r.fresh = 1;
   } else if (formatter == "MOB") {
     MobRecord& r = maker_.mob;
@@ -188,8 +209,8 @@ void SentenceStore::EncodeMaker(SentenceRecord& record) const {
   } else if (formatter == "BDY") {
     const BdyRecord& r = maker_.bdy;
     body.bdy.identifier = r.number;
-    nmea::CopyCut(body.bdy.text1, sizeof body.bdy.text1, r.text1);
-    nmea::CopyCut(body.bdy.text2, sizeof body.bdy.text2, r.text2);
+    CopyText(body.bdy.text1, r.text1);
+    CopyText(body.bdy.text2, r.text2);
     body.bdy.flag1 = r.byteA;
     body.bdy.flag2 = r.byteB;
   } else if (formatter == "TST") {
@@ -206,7 +227,7 @@ void SentenceStore::EncodeMaker(SentenceRecord& record) const {
     }
   } else if (formatter == "BTH") {
     for (int i = 0; i < 6; ++i) body.bth.values[i] = maker_.bth.values[i];
-    nmea::CopyCut(body.bth.text, sizeof body.bth.text, maker_.bth.text);
+    CopyText(body.bth.text, maker_.bth.text);
   } else if (formatter == "DBG") {
     for (int i = 0; i < 4; ++i) {
       body.dbg.codes[i] = maker_.dbg.codes[i];
@@ -215,7 +236,7 @@ void SentenceStore::EncodeMaker(SentenceRecord& record) const {
     record.makerLetter = maker_.dbg.letter;
   } else if (formatter == "TPS") {
     body.tps.code = maker_.tps.number;
-    nmea::CopyCut(body.tps.text, sizeof body.tps.text, maker_.tps.text);
+    CopyText(body.tps.text, maker_.tps.text);
   } else if (formatter == "MOB") {
     const MobRecord& r = maker_.mob;
     std::memcpy(body.mob.identifier, r.characters, sizeof r.characters);

@@ -343,5 +343,26 @@ TEST(UpgradeCommands, TstProbeAndTpsImageSum) {
   EXPECT_EQ(Send(stack, "TPS"), Sentence("$PTPS,040,0001ABCD"));
 }
 
+// The user may fill a text of the maker record to its last byte, without a
+// NUL: the encode side copies that much and no byte of what lies behind it.
+TEST(UpgradeCommands, AFullTextIsCopiedAndNothingBeyondIt) {
+  NmeaStack stack;
+  MakerRecord& maker = stack.sentences.Maker();
+  TpsRecord& tps = maker.tps;
+  tps.number = 40;
+  std::memset(tps.text, 'T', sizeof tps.text);
+  tps.fresh = 1;
+  std::memcpy(maker.mob.characters, "XYZ", 3);
+  EXPECT_EQ(Send(stack, "TPS"), Sentence("$PTPS,040," + std::string(sizeof tps.text, 'T')));
+
+  BthRecord& bth = maker.bth;
+  for (std::int16_t& v : bth.values) v = 1;
+  std::memset(bth.text, 'B', sizeof bth.text);
+  bth.textFresh = 1;
+  maker.dbg.codes[0] = 0x4141;
+  EXPECT_EQ(Send(stack, "BTH"),
+            Sentence("$PBTH,001,001,001,001,001,001," + std::string(sizeof bth.text, 'B')));
+}
+
 }  // namespace
 }  // namespace store
