@@ -2,11 +2,11 @@
 // the AIS target table after the last one, as a readable table or as one
 // JSON object per entry in use.
 
+#include <fmt/core.h>
+
 #include <iostream>
 #include <memory>
 #include <string>
-
-#include <fmt/core.h>
 
 #include "cli/ais_json.h"
 #include "cli/commands.h"
@@ -18,13 +18,20 @@ namespace {
 
 const char* TypeName(std::uint8_t type) {
   switch (static_cast<store::AisTargetType>(type)) {
-    case store::AisTargetType::BaseStation: return "base";
-    case store::AisTargetType::SarAircraft: return "SAR";
-    case store::AisTargetType::AidToNavigation: return "AtoN";
-    case store::AisTargetType::ClassA: return "A";
-    case store::AisTargetType::ClassB: return "B";
-    case store::AisTargetType::Sart: return "SART";
-    case store::AisTargetType::Unknown: return "?";
+    case store::AisTargetType::BaseStation:
+      return "base";
+    case store::AisTargetType::SarAircraft:
+      return "SAR";
+    case store::AisTargetType::AidToNavigation:
+      return "AtoN";
+    case store::AisTargetType::ClassA:
+      return "A";
+    case store::AisTargetType::ClassB:
+      return "B";
+    case store::AisTargetType::Sart:
+      return "SART";
+    case store::AisTargetType::Unknown:
+      return "?";
   }
   return "?";
 }
@@ -48,8 +55,8 @@ void PrintTable(const store::AisTargetTable& table, std::ostream& out) {
     if (i == 0 && t.mmsi == 0) continue;
     out << fmt::format(
         "{:>5} {:<4} {:>9} {:<20} {:<7} {:>10} {:>11} {:>6} {:>6} {:>4} {:>6} {:>6}\n", i,
-        TypeName(t.type), t.mmsi, t.name, t.callsign, Degrees(t.lat, 91.0f),
-        Degrees(t.lon, 181.0f), Optional(t.speed, 102.3f, "{:.1f}"),
+        TypeName(t.type), t.mmsi, t.name, t.callsign, Degrees(t.lat, 91.0f), Degrees(t.lon, 181.0f),
+        store::AisSpeedAvailable(t) ? fmt::format("{:.1f}", t.speed) : "-",
         Optional(t.course, 360.0f, "{:.1f}"), Optional(t.heading, 360.0f, "{:.0f}"), t.vdmCount,
         t.vdoCount);
     ++shown;

@@ -116,6 +116,29 @@ void IfHeld(const AisDecodedRecord& r, Fold fold) {
 // scan keeps of it.
 static_assert(((99 * 365 + 334 + 255) * 24 + 255) * 3600LL + 255 * 60 + 255 <= UINT32_MAX);
 
+namespace {
+
+// The largest raw value of a layout's speed field, which says "not
+// available", in the knots the decoder makes of it.
+constexpr float NoSpeed(const AisMessageLayout& layout) {
+  for (const AisFieldDescriptor& field : layout.Fields()) {
+    if (field.name == "speed") {
+      return static_cast<float>(static_cast<double>((1u << field.width) - 1) * field.scale);
+    }
+  }
+  throw "the layout has no speed";
+}
+
+}  // namespace
+
+bool AisSpeedAvailable(const AisTarget& t) {
+  constexpr float kNoSpeed = NoSpeed(message::kPos);
+  constexpr float kNoAircraftSpeed = NoSpeed(message::kSar);
+  static_assert(NoSpeed(message::kClassB) == kNoSpeed && NoSpeed(message::kClassBExt) == kNoSpeed);
+  const bool aircraft = t.type == static_cast<std::uint8_t>(AisTargetType::SarAircraft);
+  return t.speed >= 0.0f && t.speed < (aircraft ? kNoAircraftSpeed : kNoSpeed);
+}
+
 std::int64_t AisSecondsCount(const AisStamp& s) {
   const int daysBefore = s.month >= 1 && s.month <= 12 ? kDaysBeforeMonth[s.month - 1] : 0;
   const std::int64_t days = (s.year % 100) * 365 + daysBefore + s.day;
