@@ -2,25 +2,10 @@
 
 #include <cstring>
 
+#include "nmea/formatters.h"
+
 namespace nmea {
 namespace {
-
-bool KindOf(const char* formatter, EncapsulationKind& kind) {
-  static constexpr struct {
-    char name[4];
-    EncapsulationKind kind;
-  } kKinds[] = {{"ABM", EncapsulationKind::ABM},
-                {"BBM", EncapsulationKind::BBM},
-                {"VDM", EncapsulationKind::VDM},
-                {"VDO", EncapsulationKind::VDO}};
-  for (const auto& k : kKinds) {
-    if (std::strncmp(formatter, k.name, 4) == 0) {
-      kind = k.kind;
-      return true;
-    }
-  }
-  return false;
-}
 
 AisPayloadRecord Incoming(const SentenceRecord& record, EncapsulationKind kind) {
   const EncapsulationBody& body = record.body.encapsulation;
@@ -42,16 +27,15 @@ AisPayloadRecord Incoming(const SentenceRecord& record, EncapsulationKind kind) 
 
 }  // namespace
 
-bool IsEncapsulation(const char* formatter) {
-  EncapsulationKind kind;
-  return KindOf(formatter, kind);
-}
-
 CollectResult EncapsulationAssembler::CollectEncapsulation(const SentenceRecord& record,
                                                            AisPayloadRecord& payload) {
-  EncapsulationKind kind;
-  if (!KindOf(record.formatter, kind)) return CollectResult::NotEncapsulation;
+  const FormatterRow* row = FindFormatter(record);
+  if (row == nullptr || !row->ring) return CollectResult::NotEncapsulation;
+  return Collect(*row->ring, record, payload);
+}
 
+CollectResult EncapsulationAssembler::Collect(EncapsulationKind kind, const SentenceRecord& record,
+                                              AisPayloadRecord& payload) {
   const AisPayloadRecord in = Incoming(record, kind);
   EncapsulationRing& ring = Ring(kind);
   AisPayloadRecord& slot = ring.slots[ring.current];

@@ -27,14 +27,15 @@ enum class CollectResult : std::uint8_t {
   Addressed,         // an ABM/BBM message: kept in its ring, not handed on
 };
 
-// True for the four encapsulation formatters.
-bool IsEncapsulation(const char* formatter);
-
 class EncapsulationAssembler {
  public:
   // Adds one parsed encapsulation sentence to its ring. Only a complete VDM
   // or VDO message is copied into `payload` (and then frees its slot).
   CollectResult CollectEncapsulation(const SentenceRecord& record, AisPayloadRecord& payload);
+
+  // The same for a sentence whose ring the caller knows already.
+  CollectResult Collect(EncapsulationKind kind, const SentenceRecord& record,
+                        AisPayloadRecord& payload);
 
   EncapsulationRing& Ring(EncapsulationKind kind) { return rings_[static_cast<int>(kind)]; }
   const EncapsulationRing& Ring(EncapsulationKind kind) const {

@@ -26,56 +26,6 @@ std::uint8_t WholeByte(double v) {
 
 }  // namespace
 
-bool HasFieldCount(const char* sentence, int n) {
-  int commas = 0;
-  for (const char* p = sentence; *p != '\0'; ++p) {
-    if (*p == ',') ++commas;
-  }
-  return commas != 0 && commas == n;
-}
-
-char* FieldScanner::NextField(char* sentence, char delimiter) {
-  if (sentence != nullptr) position_ = sentence;
-  if (position_ == nullptr) return nullptr;
-
-  char* field = position_;
-  char* end = std::strchr(field, delimiter);
-  if (end == nullptr) {
-    position_ = nullptr;
-    return nullptr;
-  }
-  *end = '\0';
-  position_ = end + 1;
-
-  if (*field == ' ') {
-    char* p = field;
-    while (*p == ' ') ++p;
-    if (*p != '\0') field = p;  // a field of spaces only stays the empty marker
-  }
-  return field;
-}
-
-char* FieldScanner::ParseLatLon(char* field, float& latitude, float& longitude) {
-  const char* north = NextField(nullptr, ',');
-  ToLatitude(field, north, latitude);
-  const char* lon = NextField(nullptr, ',');
-  const char* east = NextField(nullptr, ',');
-  ToLongitude(lon, east, longitude);
-  return NextField(nullptr, ',');
-}
-
-char* FieldScanner::ParseUtcTime(char* field, std::uint8_t& hour, std::uint8_t& minute,
-                                 std::uint8_t& second, std::uint8_t& hundredths) {
-  ToUtcTime(field, hour, minute, second, hundredths);
-  return NextField(nullptr, ',');
-}
-
-char* FieldScanner::ParseDate(char* field, std::uint16_t& year, std::uint8_t& month,
-                              std::uint8_t& day) {
-  ToDate(field, year, month, day);
-  return NextField(nullptr, ',');
-}
-
 namespace {
 
 bool ToAngle(const char* value, const char* hemisphere, const char* negative, float empty,
@@ -209,20 +159,24 @@ float DegMinToDegrees(double value, float limit) {
   return static_cast<float>(result);
 }
 
-void DegreesToDegMin(float value, std::uint16_t& degrees, std::uint16_t& minutes,
+void DegreesToDegMin(float value, int decimals, std::uint16_t& degrees, std::uint16_t& minutes,
                      std::uint32_t& fraction) {
-  // Work in whole 1/100000 minutes so that the carry from a rounded fraction
-  // reaches the minutes and degrees (59.999999' is 1 degree, not 0°59.99999').
-  const double units = std::round(std::fabs(static_cast<double>(value)) * 6000000.0);
+  // Work in whole units of the last decimal so that the carry from a
+  // rounded fraction reaches the minutes and degrees: 59.999999' is 1
+  // degree, not 0°59.99999', and 30.49999' to two decimals is 30.50'.
+  long long perMinute = 1;
+  for (int i = 0; i < decimals; ++i) perMinute *= 10;
+  const double units =
+      std::round(std::fabs(static_cast<double>(value)) * 60.0 * static_cast<double>(perMinute));
   if (!(units < 4.0e15)) {
     degrees = minutes = 0;
     fraction = 0;
     return;
   }
   const auto total = static_cast<long long>(units);
-  degrees = static_cast<std::uint16_t>(total / 6000000);
-  minutes = static_cast<std::uint16_t>(total % 6000000 / 100000);
-  fraction = static_cast<std::uint32_t>(total % 100000);
+  degrees = static_cast<std::uint16_t>(total / (60 * perMinute));
+  minutes = static_cast<std::uint16_t>(total / perMinute % 60);
+  fraction = static_cast<std::uint32_t>(total % perMinute);
 }
 
 }  // namespace nmea

@@ -53,20 +53,4 @@ bool AppendChecksum(std::span<char> buffer) {
   return true;
 }
 
-bool ExpandEmptyFields(char* line) {
-  char work[kLineBufferSize];
-  std::size_t written = 0;
-  for (const char* p = line; *p != '\0'; ++p) {
-    work[written++] = *p;
-    if (written >= kMaxExpandedLength + 1) return false;
-    if (*p == ',' && (p[1] == ',' || p[1] == '*')) {
-      work[written++] = ' ';
-      if (written >= kMaxExpandedLength + 1) return false;
-    }
-  }
-  work[written] = '\0';
-  std::memcpy(line, work, written + 1);
-  return true;
-}
-
 }  // namespace nmea

@@ -3,8 +3,9 @@
 #include <cstring>
 
 #include "nmea/classification.h"
-#include "nmea/dispatch_tables.h"
+#include "nmea/formatters.h"
 #include "nmea/framing.h"
+#include "nmea/parsers/field_reader.h"
 
 namespace nmea {
 namespace {
@@ -105,21 +106,35 @@ const char* FaultName(SentenceFault fault) {
   return "unknown";
 }
 
-bool SentenceLibrary::Dispatch(char* line, SentenceRecord& record) {
+const FormatterRow* SentenceLibrary::Dispatch(char* line, SentenceRecord& record) {
   const std::size_t length = std::strlen(line);
   if (length < 2 || line[length - 1] != '\n' || line[length - 2] != '\r') {
-    return Fail(SentenceFault::LineEnd);
+    Fail(SentenceFault::LineEnd);
+    return nullptr;
   }
-  if (!VerifyChecksum(line)) return Fail(SentenceFault::Checksum);
+  if (!VerifyChecksum(line)) {
+    Fail(SentenceFault::Checksum);
+    return nullptr;
+  }
   // The checksum covers the sentence up to its first '*', so that is where
-  // the sentence ends: text after the two digits (a receiver's metadata, say)
-  // must supply no field. VerifyChecksum found the '*' with its digits, and
-  // the CR LF behind them, so the three bytes after the digits are the line's.
-  char* star = std::strchr(line + 1, '*');
-  star[3] = '\r';
-  star[4] = '\n';
-  star[5] = '\0';
-  if (!ExpandEmptyFields(line)) return Fail(SentenceFault::TooLong);
+  // the sentence ends: text after the two digits (a receiver's metadata,
+  // say) supplies no field. One pass up to there counts the fields and the
+  // empty ones, each of which parsers read as a single space: with that
+  // space the sentence (its "*hh" and CR LF included) must stay below 99
+  // characters.
+  char* const star = std::strchr(line + 1, '*');
+  int commas = 0;
+  std::size_t empties = 0;
+  for (const char* p = line; p < star; ++p) {
+    if (*p != ',') continue;
+    ++commas;
+    empties += p[1] == ',' || p + 1 == star;
+  }
+  if (static_cast<std::size_t>(star - line) + 5 + empties > kMaxExpandedLength) {
+    Fail(SentenceFault::TooLong);
+    return nullptr;
+  }
+  *star = '\0';
 
   std::memset(record.talker, 0, sizeof record.talker);
   std::memset(record.formatter, 0, sizeof record.formatter);
@@ -136,6 +151,7 @@ bool SentenceLibrary::Dispatch(char* line, SentenceRecord& record) {
       line[6] = '$';
       line[7] = 'P';
       sentence = line + 6;
+      commas -= 2;
       std::memset(record.formatter, 0, sizeof record.formatter);
       CopyUpTo(record.formatter, sentence + 2, 3);
     }
@@ -147,23 +163,39 @@ bool SentenceLibrary::Dispatch(char* line, SentenceRecord& record) {
     CopyUpTo(record.formatter, line + 3, 3);
   }
 
-  const SentenceParser parse = FindParser(record.formatter);
-  if (parse == nullptr) return Fail(SentenceFault::UnknownFormatter);
+  const FormatterRow* row = FindFormatter(record);
+  if (row == nullptr || row->parse == nullptr) {
+    Fail(SentenceFault::UnknownFormatter);
+    return nullptr;
+  }
   // A known formatter sent as an encapsulation sentence is refused as what
   // it is, before the store sees it.
-  if (record.start == '!' && !IsEncapsulation(record.formatter)) {
-    return Fail(SentenceFault::NotEncapsulation);
+  if (record.start == '!' && !row->ring) {
+    Fail(SentenceFault::NotEncapsulation);
+    return nullptr;
   }
-  const ParseStatus status = parse(sentence, record);
-  if (status != ParseStatus::Accepted) return Fail(FaultOf(status));
-  return true;
+  // A sentence with more or fewer fields than its formatter has is refused
+  // before its parser reads any of them.
+  if (!row->fields.Takes(commas)) {
+    Fail(SentenceFault::FieldCount);
+    return nullptr;
+  }
+  char* const comma = std::strchr(sentence, ',');
+  FieldReader in(comma != nullptr ? comma + 1 : star, commas);
+  const ParseStatus status = row->parse(in, record);
+  if (status != ParseStatus::Accepted) {
+    Fail(FaultOf(status));
+    return nullptr;
+  }
+  return row;
 }
 
 bool SentenceLibrary::ParseSentence(char* line, SentenceRecord& record) {
   fault_ = SentenceFault::None;
-  if (!Dispatch(line, record)) return false;
+  const FormatterRow* row = Dispatch(line, record);
+  if (row == nullptr) return false;
 
-  record.category = ClassifyFormatter(record);
+  record.category = row->category;
   if (store_ != nullptr) store_->StoreDecode(record);
 
   if (record.start != '!') {
@@ -171,7 +203,7 @@ bool SentenceLibrary::ParseSentence(char* line, SentenceRecord& record) {
     if (ais_ != nullptr) ais_->AisClear();
     return true;
   }
-  return DecodeEncapsulated(record);
+  return DecodeEncapsulated(*row->ring, record);
 }
 
 bool SentenceLibrary::ParseSentence(std::string_view line, SentenceRecord& record) {
@@ -195,15 +227,15 @@ bool SentenceLibrary::ParseSentence(std::string_view line, SentenceRecord& recor
   return ParseSentence(buffer, record);
 }
 
-bool SentenceLibrary::DecodeEncapsulated(const SentenceRecord& record) {
-  const CollectResult collected = assembler_.CollectEncapsulation(record, lastPayload_);
+bool SentenceLibrary::DecodeEncapsulated(EncapsulationKind kind, const SentenceRecord& record) {
+  const CollectResult collected = assembler_.Collect(kind, record, lastPayload_);
   if (collected != CollectResult::Complete) return Fail(FaultOf(collected));
   if (ais_ == nullptr) return true;
 
   if (!ais_->AisDearmour(lastPayload_)) return Fail(SentenceFault::AisPayload);
   if (!ais_->AisDecodeMessage()) return Fail(SentenceFault::AisMessage);
 
-  const bool own = std::strncmp(record.formatter, "VDO", 3) == 0;
+  const bool own = kind == EncapsulationKind::VDO;
   const char channel = record.body.encapsulation.channel;
   const int entry = ais_->AisTargetsUpdate(channel - 'A', 0, own);
   if (entry < 0) return true;
@@ -223,9 +255,9 @@ bool SentenceLibrary::ComposeSentence(std::span<char> out, SentenceRecord& recor
   record.category = ClassifyFormatter(record);
   if (store_ != nullptr) store_->StoreEncode(record);
 
-  const SentenceComposer compose = FindComposer(record.formatter);
-  if (compose == nullptr) return false;
-  if (!compose(out, record) || !AppendChecksum(out)) {
+  const FormatterRow* row = FindFormatter(record);
+  if (row == nullptr || row->compose == nullptr) return false;
+  if (!row->compose(out, record) || !AppendChecksum(out)) {
     out[0] = '\0';
     return false;
   }

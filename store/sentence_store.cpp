@@ -14,17 +14,16 @@ using nmea::SentenceRecord;
 
 constexpr std::uint32_t kNoIdentifier = 999999999;
 
-// One family record seen through its category: the family's formatter
-// list, its talker byte and its bodies.
+// One family record seen through its category: its talker byte and its
+// bodies, one per formatter of the family.
 struct FamilyView {
-  const Family* family = nullptr;
   std::uint8_t* talker = nullptr;
   SentenceBody* latest = nullptr;
 };
 
 template <std::size_t N>
-FamilyView View(const Family& family, FamilyRecord<N>& record) {
-  return {&family, &record.talker, record.latest};
+FamilyView View(FamilyRecord<N>& record) {
+  return {&record.talker, record.latest};
 }
 
 // Copies a text between a record and a body, bounded by the smaller of the
@@ -55,15 +54,15 @@ FamilyView FamilyOf(std::uint8_t category, GnssRecord& gnss, NavigationRecord& n
                     LongRangeRecord& longRange, AisStationRecord& ais, DscRecord& dsc) {
   switch (category) {
     case nmea::CategoryGnss:
-      return View(kGnssFamily, gnss);
+      return View(gnss);
     case nmea::CategoryNavigation:
-      return View(kNavigationFamily, navigation);
+      return View(navigation);
     case nmea::CategoryLongRange:
-      return View(kLongRangeFamily, longRange);
+      return View(longRange);
     case nmea::CategoryAis:
-      return View(kAisFamily, ais);
+      return View(ais);
     case nmea::CategoryDsc:
-      return View(kDscFamily, dsc);
+      return View(dsc);
     default:
       return {};
   }
@@ -72,11 +71,12 @@ FamilyView FamilyOf(std::uint8_t category, GnssRecord& gnss, NavigationRecord& n
 }  // namespace
 
 nmea::SentenceBody* SentenceStore::Latest(const char* formatter) {
-  const FamilyView view = FamilyOf(nmea::ClassifyFormatter(formatter), gnss_, navigation_,
-                                   longRange_, aisStation_, dsc_);
-  if (view.family == nullptr) return nullptr;
-  const int index = view.family->Find(std::string_view(formatter, strnlen(formatter, 3)));
-  return index < 0 ? nullptr : &view.latest[index];
+  const nmea::FormatterRow* row =
+      nmea::FindFormatter(std::string_view(formatter, strnlen(formatter, 3)));
+  if (row == nullptr) return nullptr;
+  const FamilyView view =
+      FamilyOf(row->category, gnss_, navigation_, longRange_, aisStation_, dsc_);
+  return view.latest == nullptr ? nullptr : &view.latest[nmea::FamilySlot(*row)];
 }
 
 const nmea::SentenceBody* SentenceStore::Latest(const char* formatter) const {
@@ -84,6 +84,7 @@ const nmea::SentenceBody* SentenceStore::Latest(const char* formatter) const {
 }
 
 void SentenceStore::StoreDecode(SentenceRecord& record) {
+  const nmea::FormatterRow* row = nmea::FindFormatter(record);
   record.category = nmea::ClassifyFormatter(record);
   switch (record.category) {
     case nmea::CategoryMaker:
@@ -95,13 +96,12 @@ void SentenceStore::StoreDecode(SentenceRecord& record) {
     default:
       break;
   }
+  if (row == nullptr) return;
   const FamilyView view =
       FamilyOf(record.category, gnss_, navigation_, longRange_, aisStation_, dsc_);
-  if (view.family == nullptr) return;  // category 7 and formatters without one
-  const int index = view.family->Find(record.formatter);
-  if (index < 0) return;
+  if (view.latest == nullptr) return;  // category 7 and formatters without one
   *view.talker = TalkerCode(record.talker);
-  view.latest[index] = record.body;
+  view.latest[nmea::FamilySlot(*row)] = record.body;
 }
 
 void SentenceStore::StoreEncode(SentenceRecord& record) {
@@ -110,10 +110,11 @@ void SentenceStore::StoreEncode(SentenceRecord& record) {
     EncodeMaker(record);
     return;
   }
+  const nmea::FormatterRow* row = nmea::FindFormatter(record);
+  if (row == nullptr || !row->encoded) return;
   const FamilyView view =
       FamilyOf(record.category, gnss_, navigation_, longRange_, aisStation_, dsc_);
-  if (view.family == nullptr || !view.family->Encodes(record.formatter)) return;
-  record.body = view.latest[view.family->Find(record.formatter)];
+  if (view.latest != nullptr) record.body = view.latest[nmea::FamilySlot(*row)];
 }
 
 void SentenceStore::DecodeQuery(const SentenceRecord& record) {
@@ -180,7 +181,7 @@ void SentenceStore::DecodeMaker(const SentenceRecord& record) {
     r.letter = record.makerLetter;
   } else if (formatter == "TPS") {
     TpsRecord& r = maker_.tps;
-    r.number = body.tps.code;
+    r.number = body.tps.number;
     CopyText(r.text, body.tps.text);  // the sentence may carry more
     if (r.number >= 0) r.fresh = 1;
   } else if (formatter == "MOB") {
@@ -235,7 +236,7 @@ void SentenceStore::EncodeMaker(SentenceRecord& record) const {
     }
     record.makerLetter = maker_.dbg.letter;
   } else if (formatter == "TPS") {
-    body.tps.code = maker_.tps.number;
+    body.tps.number = maker_.tps.number;
     CopyText(body.tps.text, maker_.tps.text);
   } else if (formatter == "MOB") {
     const MobRecord& r = maker_.mob;

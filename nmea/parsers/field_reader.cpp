@@ -2,15 +2,23 @@
 
 namespace nmea {
 
-FieldReader::FieldReader(char* sentence, int fieldCount) : remaining_(fieldCount) {
-  scan_.NextField(sentence, ',');
-}
-
 const char* FieldReader::Next() {
-  const char delimiter = remaining_ == 1 ? '*' : ',';
-  if (remaining_ > 0) --remaining_;
-  const char* field = scan_.NextField(nullptr, delimiter);
-  if (field == nullptr) Reject(ParseStatus::FieldCount);
+  if (remaining_ == 0) {
+    Reject(ParseStatus::FieldCount);
+    return nullptr;
+  }
+  --remaining_;
+  char* field = position_;
+  char* end = field;
+  while (*end != ',' && *end != '\0') ++end;
+  position_ = *end == ',' ? end + 1 : end;
+  *end = '\0';
+  if (end == field) return " ";  // the empty-field marker
+  if (*field == ' ') {
+    char* p = field;
+    while (*p == ' ') ++p;
+    if (*p != '\0') field = p;  // a field of spaces only stays the empty marker
+  }
   return field;
 }
 
