@@ -591,6 +591,63 @@ constexpr std::size_t AisRecordOffset(const AisMessageLayout& layout, std::strin
   return AisFieldOf(layout, name).at;
 }
 
+// Where a field lies in the message and in the record: its first bit and
+// width, its record offset, and its index in the layout.
+struct AisFieldPlace {
+  std::uint16_t bit;
+  std::uint16_t width;
+  std::size_t at;
+  std::size_t index;
+};
+
+constexpr AisFieldPlace AisPlaceOf(const AisMessageLayout& layout, std::string_view name) {
+  std::uint16_t bit = 0;
+  std::size_t at = 0;
+  std::size_t index = 0;
+  for (const AisFieldDescriptor& field : layout.Fields()) {
+    if (field.name == name) return {bit, field.width, at, index};
+    bit = static_cast<std::uint16_t>(bit + field.width);
+    at += AisRecordBytes(field.kind, field.width);
+    ++index;
+  }
+  throw "no such field in the layout";
+}
+
+// The fields that pick the layout of messages 22, 24, 25 and 63, read from
+// the bits before the walk, and the two destinations of an addressed message
+// 22, which the broadcast layout it is decoded with does not hold: they are
+// stored after that layout's fields.
+namespace selector {
+inline constexpr const AisMessageLayout& kChannelManagement = kAisLayouts[kSlotChannelManagement];
+inline constexpr AisFieldPlace kSubId = AisPlaceOf(kAisLayouts[kSlotOwnSubtypeBase + 1], "sub_id");
+inline constexpr AisFieldPlace kSubtype =
+    AisPlaceOf(kAisLayouts[kSlotOwnSubtypeBase + 1], "subtype");
+inline constexpr AisFieldPlace kPartNumber = AisPlaceOf(kAisLayouts[kSlotStaticPartA], "partno");
+inline constexpr AisFieldPlace kDestinationIndicator =
+    AisPlaceOf(kAisLayouts[kSlotSingleSlotAddressed], "addressed");
+inline constexpr AisFieldPlace kAddressed = AisPlaceOf(kChannelManagement, "addressed");
+constexpr std::size_t RecordEnd(const AisMessageLayout& layout) {
+  std::size_t at = 0;
+  for (const AisFieldDescriptor& field : layout.Fields())
+    at += AisRecordBytes(field.kind, field.width);
+  return at;
+}
+inline constexpr AisFieldPlace kDestination1 = {AisPlaceOf(kChannelManagement, "ne_lon").bit, 30,
+                                                RecordEnd(kChannelManagement), 0};
+inline constexpr AisFieldPlace kDestination2 = {AisPlaceOf(kChannelManagement, "sw_lon").bit, 30,
+                                                kDestination1.at + 4, 0};
+
+// Every layout of a message picks its layout from the same bits.
+static_assert(kPartNumber.bit == AisPlaceOf(kAisLayouts[kSlotStaticPartB], "partno").bit);
+static_assert(kDestinationIndicator.bit ==
+              AisPlaceOf(kAisLayouts[kSlotSingleSlotBroadcast], "addressed").bit);
+static_assert(kSubtype.bit == AisPlaceOf(kAisLayouts[kSlotOwnSubtypeBase + 4], "subtype").bit);
+// The values the rules give: bits 139, 69 and 104, record bytes 29, 37, 41.
+static_assert(kAddressed.bit == 139 && kAddressed.at == 29);
+static_assert(kDestination1.bit == 69 && kDestination1.at == 37);
+static_assert(kDestination2.bit == 104 && kDestination2.at == 41);
+}  // namespace selector
+
 // Every layout holds only defined kinds and unique names.
 constexpr bool AllLayoutsWellFormed(const AisLayoutTable& table) {
   for (const AisMessageLayout& layout : table) {
