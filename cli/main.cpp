@@ -11,7 +11,7 @@
 int main(int argc, char** argv) {
   CLI::App app{"aisfw: firmware upgrade and NMEA/AIS tool for AIS Class A transponders"};
   app.require_subcommand(1);
-  app.set_version_flag("--version", "aisfw 0.1.0");
+  app.set_version_flag("--version", "aisfw " AISFW_VERSION);
 
   // Standard input is read line by line in bulk; the C++ streams need not
   // stay in step with C stdio, which costs a call per character.

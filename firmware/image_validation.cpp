@@ -50,16 +50,11 @@ bool ValidateImage(std::FILE* file, std::uint32_t& blockCount, std::uint32_t& im
     }
     if (n == 0) return true;  // the end block; anything after it is never read
 
-    std::uint8_t check = 0;
-    std::uint32_t sum = 0;
-    for (unsigned i = 0; i < n; ++i) {
-      check ^= block[kDataOffset + i];
-      sum += block[kDataOffset + i];
-    }
-    if (check != block[kCheckOffset]) {
+    const CodeSums sums = SumCode(CodeBytes(block));
+    if (sums.check != block[kCheckOffset]) {
       return Fail(status, "Invalid BIN file! (Incorrect check sum in block %d)", blockCount);
     }
-    imageSum += sum;
+    imageSum += sums.sum;
   }
   return Fail(status, "Invalid BIN file! (Incomplete code data)", blockCount);
 }

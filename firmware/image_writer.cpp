@@ -4,6 +4,7 @@
 
 #include "firmware/code_block.h"
 #include "firmware/image_file.h"
+#include "firmware/splitmix64.h"
 
 namespace firmware {
 namespace {
@@ -13,21 +14,9 @@ void AppendBlock(std::vector<std::uint8_t>& image, std::span<const std::uint8_t>
   std::copy(kMagic.begin(), kMagic.end(), block);
   block[4] = static_cast<std::uint8_t>(data.size() & 0xFF);
   block[5] = static_cast<std::uint8_t>(data.size() >> 8);
-  std::uint8_t check = 0;
-  for (std::size_t i = 0; i < data.size(); ++i) {
-    block[kDataOffset + i] = data[i];
-    check ^= data[i];
-  }
-  block[kCheckOffset] = check;
+  std::copy(data.begin(), data.end(), block + kDataOffset);
+  block[kCheckOffset] = SumCode(data).check;
   image.insert(image.end(), block, block + kBlockSize);
-}
-
-// splitmix64: a fixed seed gives the same sample images on every machine.
-std::uint64_t NextRandom(std::uint64_t& state) {
-  std::uint64_t z = (state += 0x9E3779B97F4A7C15ull);
-  z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
-  z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
-  return z ^ (z >> 31);
 }
 
 // Sizes keep a demo upgrade short while still spanning many blocks; the
@@ -65,9 +54,10 @@ bool WriteSampleFirmware(const std::filesystem::path& folder, std::string& error
 
   std::string catalogue;
   for (int number = kKernelImage; number <= kLastApplicationImage; ++number) {
-    std::uint64_t state = static_cast<std::uint64_t>(number);
+    // A fixed seed gives the same sample images on every machine.
+    SplitMix64 random(static_cast<std::uint64_t>(number));
     std::vector<std::uint8_t> code(SampleCodeSize(number));
-    for (auto& byte : code) byte = static_cast<std::uint8_t>(NextRandom(state));
+    for (auto& byte : code) byte = static_cast<std::uint8_t>(random.Next());
     if (!WriteFileBytes(folder / ImagePath(number), PackImage(code), error)) return false;
     catalogue += ImagePath(number) + ',' + SampleVersion(number) + '\n';
   }

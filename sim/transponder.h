@@ -15,6 +15,7 @@
 #include <string_view>
 #include <vector>
 
+#include "firmware/splitmix64.h"
 #include "sim/faults.h"
 
 namespace sim {
@@ -91,7 +92,7 @@ class VirtualTransponder {
   Phase phase_ = Phase::Idle;
   std::string in_, out_;
   std::vector<std::string> notes_;
-  std::uint64_t random_;
+  firmware::SplitMix64 random_;
   bool reportedSpeedMismatch_ = false;
 
   // Idle output and timers.

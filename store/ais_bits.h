@@ -31,6 +31,21 @@ constexpr int AisSixBitValue(char character) {
   return sum > 128 ? (sum + 32) % 64 : (sum + 40) % 64;
 }
 
+// The payload character that carries the six-bit value 0..63: the other
+// way of AisSixBitValue, for whatever builds payloads (the virtual
+// transponder's traffic, the tests).
+constexpr char AisArmourCharacter(unsigned value) {
+  return static_cast<char>(value < 40 ? value + '0' : value - 40 + '`');
+}
+
+constexpr bool ArmourRoundTrips() {
+  for (unsigned v = 0; v < 64; ++v) {
+    if (AisSixBitValue(AisArmourCharacter(v)) != static_cast<int>(v)) return false;
+  }
+  return true;
+}
+static_assert(ArmourRoundTrips());
+
 // Converts the payload text and fill bits of an assembled message into bits.
 // Works in whole bytes: fill bits 0 take groups of four characters only,
 // fill bits 2 and 4 take three or two further characters and keep 16 or 8 of
