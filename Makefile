@@ -7,7 +7,7 @@ FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 60
 JOBS       ?= 2
 
-.PHONY: all setup build demo test test-asan bench fuzz clean
+.PHONY: all setup build demo test test-asan bench fuzz golden clean
 
 all: build
 
@@ -36,6 +36,12 @@ test-asan: setup
 # Benchmarks, built optimised; each prints its own figures.
 bench: build
 	@for b in $(BUILD)/bench/*_bench; do [ -x "$$b" ] && "$$b" || true; done
+
+# Writes the golden files of the receiver logs anew (tests/data/golden/):
+# only after a change meant to change what a log decodes to. Review the
+# difference before committing it.
+golden: build
+	@cmake --build $(BUILD) --target golden
 
 # Coverage-guided fuzzing of the input boundaries with clang's libFuzzer,
 # FUZZ_SECONDS each; a crash leaves its input in $(FUZZ_BUILD)/.
