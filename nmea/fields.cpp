@@ -11,12 +11,6 @@
 namespace nmea {
 namespace {
 
-const char* SkipBlanksAndPlus(const char* p) {
-  while (*p == ' ' || *p == '\t') ++p;
-  if (*p == '+') ++p;
-  return p;
-}
-
 // Whole part of a real as the byte the time fields keep; values no integer
 // can hold read as 0 instead of being undefined.
 std::uint8_t WholeByte(double v) {
@@ -118,11 +112,21 @@ bool ParseHexByte(const char* text, std::uint8_t& out) {
   return true;
 }
 
-bool ToInteger(const char* field, long& value) {
+namespace {
+
+std::string_view SkipBlanksAndPlus(std::string_view field) {
+  std::size_t at = 0;
+  while (at < field.size() && (field[at] == ' ' || field[at] == '\t')) ++at;
+  if (at < field.size() && field[at] == '+') ++at;
+  return field.substr(at);
+}
+
+}  // namespace
+
+bool ToInteger(std::string_view field, long& value) {
   value = 0;
-  if (field == nullptr) return true;
-  const char* p = SkipBlanksAndPlus(field);
-  const auto [end, ec] = std::from_chars(p, p + std::strlen(p), value);
+  const std::string_view digits = SkipBlanksAndPlus(field);
+  const auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
   (void)end;
   if (ec == std::errc::result_out_of_range) {
     value = 0;
@@ -132,11 +136,10 @@ bool ToInteger(const char* field, long& value) {
   return true;
 }
 
-bool ToReal(const char* field, double& value) {
+bool ToReal(std::string_view field, double& value) {
   value = 0.0;
-  if (field == nullptr) return true;
-  const char* p = SkipBlanksAndPlus(field);
-  const auto [end, ec] = std::from_chars(p, p + std::strlen(p), value);
+  const std::string_view digits = SkipBlanksAndPlus(field);
+  const auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
   (void)end;
   if (ec == std::errc::result_out_of_range || (ec == std::errc() && std::isinf(value))) {
     value = 0.0;
@@ -144,6 +147,14 @@ bool ToReal(const char* field, double& value) {
   }
   if (ec != std::errc() || !std::isfinite(value)) value = 0.0;
   return true;
+}
+
+bool ToInteger(const char* field, long& value) {
+  return ToInteger(field == nullptr ? std::string_view() : std::string_view(field), value);
+}
+
+bool ToReal(const char* field, double& value) {
+  return ToReal(field == nullptr ? std::string_view() : std::string_view(field), value);
 }
 
 bool FitsFloat(double value) {

@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string_view>
 
 namespace nmea {
 
@@ -37,6 +38,9 @@ bool ParseHexByte(const char* text, std::uint8_t& out);
 // accepted, a field that is not a number reads as 0. Independent of the
 // process locale. False (and 0) for a number that no long, or no finite
 // double, holds: such a value is out of range, never wrapped or saturated.
+bool ToInteger(std::string_view field, long& value);
+bool ToReal(std::string_view field, double& value);
+// The same for a NUL-terminated field; nullptr reads as 0.
 bool ToInteger(const char* field, long& value);
 bool ToReal(const char* field, double& value);
 

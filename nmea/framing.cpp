@@ -14,7 +14,10 @@ int HexDigit(char c) {
 }  // namespace
 
 bool VerifyChecksum(const char* sentence) {
-  const std::size_t length = std::strlen(sentence);
+  return VerifyChecksum(sentence, std::strlen(sentence));
+}
+
+bool VerifyChecksum(const char* sentence, std::size_t length) {
   if (length < 4) return false;
 
   unsigned sum = 0;

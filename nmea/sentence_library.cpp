@@ -106,13 +106,13 @@ const char* FaultName(SentenceFault fault) {
   return "unknown";
 }
 
-const FormatterRow* SentenceLibrary::Dispatch(char* line, SentenceRecord& record) {
-  const std::size_t length = std::strlen(line);
+const FormatterRow* SentenceLibrary::Dispatch(char* line, std::size_t length,
+                                              SentenceRecord& record) {
   if (length < 2 || line[length - 1] != '\n' || line[length - 2] != '\r') {
     Fail(SentenceFault::LineEnd);
     return nullptr;
   }
-  if (!VerifyChecksum(line)) {
+  if (!VerifyChecksum(line, length)) {
     Fail(SentenceFault::Checksum);
     return nullptr;
   }
@@ -191,8 +191,12 @@ const FormatterRow* SentenceLibrary::Dispatch(char* line, SentenceRecord& record
 }
 
 bool SentenceLibrary::ParseSentence(char* line, SentenceRecord& record) {
+  return ParseLine(line, std::strlen(line), record);
+}
+
+bool SentenceLibrary::ParseLine(char* line, std::size_t length, SentenceRecord& record) {
   fault_ = SentenceFault::None;
-  const FormatterRow* row = Dispatch(line, record);
+  const FormatterRow* row = Dispatch(line, length, record);
   if (row == nullptr) return false;
 
   record.category = row->category;
@@ -208,6 +212,7 @@ bool SentenceLibrary::ParseSentence(char* line, SentenceRecord& record) {
 
 bool SentenceLibrary::ParseSentence(std::string_view line, SentenceRecord& record) {
   fault_ = SentenceFault::None;
+  char buffer[kLineBufferSize];
   if (line.size() > kMaxExpandedLength) {
     // Only the sentence up to its checksum counts (see Dispatch): a line
     // made long by text after the checksum is read as that sentence.
@@ -216,15 +221,14 @@ bool SentenceLibrary::ParseSentence(std::string_view line, SentenceRecord& recor
         !line.ends_with("\r\n")) {
       return Fail(SentenceFault::TooLong);
     }
-    char buffer[kLineBufferSize];
     std::memcpy(buffer, line.data(), star + 3);
     std::memcpy(buffer + star + 3, "\r\n", 3);
-    return ParseSentence(buffer, record);
+    return ParseLine(buffer, star + 5, record);
   }
-  char buffer[kLineBufferSize];
   std::memcpy(buffer, line.data(), line.size());
   buffer[line.size()] = '\0';
-  return ParseSentence(buffer, record);
+  // A NUL inside the line ends it, as it would a line held as text.
+  return ParseLine(buffer, strnlen(buffer, line.size()), record);
 }
 
 bool SentenceLibrary::DecodeEncapsulated(EncapsulationKind kind, const SentenceRecord& record) {

@@ -77,7 +77,8 @@ class SentenceLibrary {
     return false;
   }
   // The row of an accepted sentence's formatter; nullptr after a Fail.
-  const FormatterRow* Dispatch(char* line, SentenceRecord& record);
+  const FormatterRow* Dispatch(char* line, std::size_t length, SentenceRecord& record);
+  bool ParseLine(char* line, std::size_t length, SentenceRecord& record);
   bool DecodeEncapsulated(EncapsulationKind kind, const SentenceRecord& record);
 
   StoreHandoff* store_ = nullptr;

@@ -150,7 +150,8 @@ AisTargetTable::AisTargetTable(LocalClock& clock)
       entries_(std::make_unique<AisTarget[]>(kCapacity)),
       mmsis_(std::make_unique<std::uint32_t[]>(kCapacity)),
       heard_(std::make_unique<std::uint32_t[]>(kCapacity)),
-      index_(std::make_unique<AisMmsiIndex>()) {
+      index_(std::make_unique<AisMmsiIndex>()),
+      order_(std::make_unique<AisEvictionOrder>(kCapacity)) {
   Init();
 }
 
@@ -169,6 +170,7 @@ void AisTargetTable::Init() {
     heard_[static_cast<std::size_t>(i)] = 0;
   }
   index_->Clear();
+  order_->Clear();
   latest_ = AisLatestMessages{};
   AisDecodedRecord corners;
   constexpr const AisMessageLayout& group = message::kGroup;
@@ -192,7 +194,7 @@ void AisTargetTable::Reset(int index) {
   t.heading = 511.0f;
   t.flags = 1u << 2;  // DTE 1: no terminal
   SetMmsi(index, 0);
-  heard_[static_cast<std::size_t>(index)] = 0;
+  SetHeard(index, 0);
 }
 
 void AisTargetTable::SetMmsi(int index, std::uint32_t mmsi) {
@@ -204,20 +206,10 @@ void AisTargetTable::SetMmsi(int index, std::uint32_t mmsi) {
   if (indexed && mmsi != 0) index_->Insert(mmsi, index);
 }
 
-// The scans work on a block of entries at a time without branching, which
-// the compiler turns into vector instructions: once the table has filled,
-// every message of a new station scans all 2250 entries twice.
-constexpr int kBlock = 16;
-
-// The first index from `from` on whose key is `value`, or -1.
+// The first index from `from` on whose key is `value`, or -1. Only MMSI 0
+// (free entries, and entry 0) is looked for this way.
 int FirstIndexOf(const std::uint32_t* keys, int from, int count, std::uint32_t value) {
-  int i = from;
-  for (; i + kBlock <= count; i += kBlock) {
-    std::uint32_t hit = 0;
-    for (int j = 0; j < kBlock; ++j) hit |= static_cast<std::uint32_t>(keys[i + j] == value);
-    if (hit != 0) break;
-  }
-  for (; i < count; ++i) {
+  for (int i = from; i < count; ++i) {
     if (keys[i] == value) return i;
   }
   return -1;
@@ -234,18 +226,14 @@ int AisTargetTable::Find(std::uint32_t mmsi) const {
 // The entry heard longest ago, never the own station; the lowest index
 // among equals.
 int AisTargetTable::Evict() {
-  const std::uint32_t* heard = heard_.get();
-  std::uint32_t oldest = UINT32_MAX;
-  int i = 1;
-  for (; i + kBlock <= count_; i += kBlock) {
-    std::uint32_t block = UINT32_MAX;
-    for (int j = 0; j < kBlock; ++j) block = std::min(block, heard[i + j]);
-    oldest = std::min(oldest, block);
-  }
-  for (; i < count_; ++i) oldest = std::min(oldest, heard[i]);
-  const int index = FirstIndexOf(heard, 1, count_, oldest);
+  const int index = order_->Oldest(heard_.get());
   Reset(index);
   return index;
+}
+
+void AisTargetTable::SetHeard(int index, std::uint32_t seconds) {
+  heard_[static_cast<std::size_t>(index)] = seconds;
+  if (index >= 1 && index < count_) order_->Heard(index, seconds);
 }
 
 void AisTargetTable::CountMessage(int index, bool vdo) {
@@ -264,6 +252,8 @@ int AisTargetTable::Update(const AisDecodedRecord& record, int channelIndex, std
   // A message too short to name its sender belongs to no entry.
   if (id < 1 || id > 25 || !record.Holds(message::kMmsiField)) return -1;
   const std::uint32_t mmsi = record.U32(message::kMmsi);
+  const AisStamp now = StampOf(clock_.LocalNow());
+  const auto seconds = static_cast<std::uint32_t>(AisSecondsCount(now));
 
   int index;
   bool isNew = false;
@@ -281,21 +271,25 @@ int AisTargetTable::Update(const AisDecodedRecord& record, int channelIndex, std
   } else {
     index = Find(mmsi);
     if (index < 0) {
-      index = count_ < kCapacity ? count_++ : Evict();
+      if (count_ < kCapacity) {
+        index = count_++;
+        order_->Add(index, seconds);
+      } else {
+        index = Evict();
+      }
       SetMmsi(index, mmsi);
       isNew = true;
     }
   }
 
   AisTarget& t = entries_[static_cast<std::size_t>(index)];
-  const AisStamp now = StampOf(clock_.LocalNow());
   if (isNew) {
     t.vdmCount = 0;
     t.vdoCount = 0;
     t.firstHeard = now;
   }
   t.lastHeard = now;
-  heard_[static_cast<std::size_t>(index)] = static_cast<std::uint32_t>(AisSecondsCount(now));
+  SetHeard(index, seconds);
   lastIndex_ = index;
   lastKind_ = static_cast<int>(id == 24 ? 24 + record.U8(message::kPartNumber) : id);
 

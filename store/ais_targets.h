@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "store/ais_decoder.h"
+#include "store/ais_eviction_order.h"
 #include "store/ais_mmsi_index.h"
 #include "store/local_clock.h"
 
@@ -150,19 +151,22 @@ class AisTargetTable {
  private:
   int Find(std::uint32_t mmsi) const;
   int Evict();
+  void SetHeard(int index, std::uint32_t seconds);
   void SetMmsi(int index, std::uint32_t mmsi);
   void Fold(AisTarget& target, const AisDecodedRecord& record, int channelIndex,
             std::int32_t extra);
 
   LocalClock& clock_;
-  // The MMSIs and last-heard counts of the entries again, side by side, so
-  // that the lookup and the eviction scan stay in a few cache lines.
+  // The MMSIs and last-heard counts of the entries again, side by side, for
+  // the lookup and the eviction order.
   std::unique_ptr<AisTarget[]> entries_;
   std::unique_ptr<std::uint32_t[]> mmsis_;
   std::unique_ptr<std::uint32_t[]> heard_;  // AisSecondsCount of lastHeard
   // Entries 1 to count - 1 by MMSI (MMSI 0 excepted); entry 0 is looked at
   // first and on its own, since the own station may share a heard MMSI.
   std::unique_ptr<AisMmsiIndex> index_;
+  // Entries 1 to count - 1, the one to evict first on top.
+  std::unique_ptr<AisEvictionOrder> order_;
   int count_ = 1;
   int lastIndex_ = -1;
   int lastKind_ = -1;

@@ -25,7 +25,7 @@ std::int8_t Required(FieldReader& in, long low, long high) {
     return static_cast<std::int8_t>(kEmpty);
   }
   long value = 0;
-  if (!ToInteger(field, value) || value < low || value > high) {
+  if (!ToInteger(in.Last(), value) || value < low || value > high) {
     in.Reject(ParseStatus::Range);
     return static_cast<std::int8_t>(kEmpty);
   }
@@ -39,7 +39,7 @@ void ReadPayloadAndFillBits(FieldReader& in, EncapsulationBody& body) {
   const bool longPayload = body.sequenceId >= 1 && body.sequenceId <= 9;
   const char* payload = in.Next();
   if (payload != nullptr) {
-    const std::size_t length = std::strlen(payload);
+    const std::size_t length = in.Last().size();
     if (length > (longPayload ? 63u : 62u)) {
       in.Reject(ParseStatus::Length);
     } else {

@@ -5,6 +5,7 @@ namespace nmea {
 const char* FieldReader::Next() {
   if (remaining_ == 0) {
     Reject(ParseStatus::FieldCount);
+    last_ = {};
     return nullptr;
   }
   --remaining_;
@@ -13,12 +14,16 @@ const char* FieldReader::Next() {
   while (*end != ',' && *end != '\0') ++end;
   position_ = *end == ',' ? end + 1 : end;
   *end = '\0';
-  if (end == field) return " ";  // the empty-field marker
+  if (end == field) {
+    last_ = " ";  // the empty-field marker
+    return last_.data();
+  }
   if (*field == ' ') {
     char* p = field;
     while (*p == ' ') ++p;
     if (*p != '\0') field = p;  // a field of spaces only stays the empty marker
   }
+  last_ = {field, static_cast<std::size_t>(end - field)};
   return field;
 }
 
@@ -26,7 +31,7 @@ float FieldReader::Real(float empty, double low, double high) {
   const char* field = Next();
   if (IsEmptyField(field)) return empty;
   double value = 0.0;
-  if (!ToReal(field, value) || !FitsFloat(value)) {
+  if (!ToReal(last_, value) || !FitsFloat(value)) {
     Reject(ParseStatus::Range);
     return empty;
   }

@@ -16,6 +16,7 @@
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
+#include <string_view>
 #include <utility>
 
 #include "nmea/fields.h"
@@ -35,6 +36,9 @@ class FieldReader {
   // The next field (" " when empty), or nullptr when none is left.
   const char* Next();
 
+  // The field Next gave last, with its length.
+  std::string_view Last() const { return last_; }
+
   // The next field as a number, or `empty` when the field is empty. A value
   // that is there must fit T and lie in [low, high], else the sentence is
   // out of range: the check is made on the value read, so a value too wide
@@ -45,7 +49,7 @@ class FieldReader {
     const char* field = Next();
     if (IsEmptyField(field)) return static_cast<T>(empty);
     long value = 0;
-    if (!ToInteger(field, value) || !std::in_range<T>(value)) {
+    if (!ToInteger(last_, value) || !std::in_range<T>(value)) {
       Reject(ParseStatus::Range);
       return static_cast<T>(empty);
     }
@@ -79,6 +83,7 @@ class FieldReader {
 
  private:
   char* position_;
+  std::string_view last_;
   int remaining_;
   int count_;
   ParseStatus status_ = ParseStatus::Accepted;
