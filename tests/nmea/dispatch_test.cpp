@@ -69,6 +69,7 @@ INSTANTIATE_TEST_SUITE_P(
         AddressCase{"BareMakerCode", Sentence("$PZLX"), "P", "ZLX", 0, false},
         AddressCase{"MakerCodeWithoutFormatter", Sentence("$PZLX,A"), "P", "ZLX", 0, false},
         AddressCase{"MakerLetterOfTwoCharacters", Sentence("$PZLX,AB,DBG,1"), "P", "ZLX", 0, false},
+        AddressCase{"MakerLetterEmpty", Sentence("$PZLX,,DBG,1"), "P", "ZLX", 0, false},
         AddressCase{"MakerFormatterCut", Sentence("$PZLX,A,DB"), "P", "ZLX", 0, false}),
     [](const testing::TestParamInfo<AddressCase>& row) { return std::string(row.param.name); });
 
