@@ -30,7 +30,7 @@ using BlockBuffer = std::array<std::uint8_t, kWireBlockWithSum16>;
 // Data length N: the low 12 bits of the length word (may exceed 256 in a
 // damaged block; callers check).
 inline unsigned BlockDataLength(const std::uint8_t* block) {
-  return (block[4] | (block[5] << 8)) & 0x0FFFu;
+  return static_cast<unsigned>(block[4] | block[5] << 8) & 0x0FFFu;
 }
 
 inline bool HasMagic(const std::uint8_t* block) {

@@ -22,7 +22,7 @@ void AppendBlock(std::vector<std::uint8_t>& image, std::span<const std::uint8_t>
 // Sizes keep a demo upgrade short while still spanning many blocks; the
 // last block of each image is a short one.
 std::size_t SampleCodeSize(int number) {
-  return number == kKernelImage ? 16000 : 30000 + 700 * (number - 700);
+  return number == kKernelImage ? 16000 : 30000 + 700 * static_cast<std::size_t>(number - 700);
 }
 
 }  // namespace

@@ -37,9 +37,9 @@ class EncapsulationAssembler {
   CollectResult Collect(EncapsulationKind kind, const SentenceRecord& record,
                         AisPayloadRecord& payload);
 
-  EncapsulationRing& Ring(EncapsulationKind kind) { return rings_[static_cast<int>(kind)]; }
+  EncapsulationRing& Ring(EncapsulationKind kind) { return rings_[static_cast<std::size_t>(kind)]; }
   const EncapsulationRing& Ring(EncapsulationKind kind) const {
-    return rings_[static_cast<int>(kind)];
+    return rings_[static_cast<std::size_t>(kind)];
   }
 
  private:

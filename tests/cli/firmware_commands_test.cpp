@@ -8,7 +8,7 @@
 #include <string>
 
 #include "run_aisfw.h"
-#include "temp_folder.h"
+#include "tests/temp_folder.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "run_aisfw.h"
-#include "temp_folder.h"
+#include "tests/temp_folder.h"
 
 namespace {
 
