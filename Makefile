@@ -9,7 +9,7 @@ FUZZ_SECONDS ?= 60
 JOBS       ?= 2
 PREFIX     ?= /usr/local
 
-.PHONY: all setup build demo test test-asan test-tsan bench fuzz soak screenshots package install clean
+.PHONY: all setup build demo test test-asan test-tsan bench golden fuzz soak screenshots package install clean
 
 all: build
 
@@ -64,7 +64,13 @@ soak: build
 
 # Benchmarks, built optimised; each prints its own figures.
 bench: build
-	@for b in $(BUILD)/bench/*_bench; do [ -x "$$b" ] && "$$b" || true; done
+	@set -e; for b in $(BUILD)/bench/*_bench; do echo "== $$b"; "$$b"; done
+
+# Writes the golden files of the receiver logs anew (tests/data/golden/):
+# only after a change meant to change what a log decodes to. Review the
+# difference before committing it.
+golden: build
+	@cmake --build $(BUILD) --target golden
 
 # Coverage-guided fuzzing of the input boundaries with clang's libFuzzer,
 # FUZZ_SECONDS each; a crash leaves its input in $(FUZZ_BUILD)/.
@@ -74,10 +80,11 @@ fuzz: setup
 	@cmake --build $(FUZZ_BUILD) -j $(JOBS) --target parse_sentence_fuzz validate_image_fuzz \
 	  receive_lines_fuzz transponder_fuzz
 	@rm -rf $(FUZZ_BUILD)/seeds && mkdir -p $(FUZZ_BUILD)/seeds/sentences
-	@cat tests/data/corpus/nmea/*.log tests/data/corpus/ais/*/*[^n] 2>/dev/null | grep -a '^[!$$]' \
+	@find tests/data/corpus/nmea tests/data/corpus/ais -type f ! -name '*.json' ! -name '*.md' \
+	  ! -name '.*' -print0 | sort -z | xargs -0 cat | grep -a '^[!$$]' \
 	  | awk 'NR % 7 == 0' | head -3000 | sed 's/\r*$$/\r/' \
 	  | split -l 1 -a 4 - $(FUZZ_BUILD)/seeds/sentences/line-
-	@cd $(FUZZ_BUILD) && ./fuzz/parse_sentence_fuzz -max_total_time=$(FUZZ_SECONDS) -max_len=200 \
+	@cd $(FUZZ_BUILD) && ./fuzz/parse_sentence_fuzz -max_total_time=$(FUZZ_SECONDS) -max_len=400 \
 	  seeds/sentences
 	@cd $(FUZZ_BUILD) && ./fuzz/validate_image_fuzz -max_total_time=$(FUZZ_SECONDS) -max_len=3000
 	@cd $(FUZZ_BUILD) && ./fuzz/receive_lines_fuzz -max_total_time=$(FUZZ_SECONDS) -max_len=12000

@@ -5,6 +5,11 @@ target_compile_options(aisfw_options INTERFACE
   -Wall -Wextra -Wpedantic -Wshadow -Wnon-virtual-dtor -Wold-style-cast
   $<$<BOOL:${AISFW_WERROR}>:-Werror>)
 
+# The stricter warnings of the protocol libraries (nmea, store, firmware):
+# every narrowing and every change of sign is written out.
+add_library(aisfw_strict_warnings INTERFACE)
+target_compile_options(aisfw_strict_warnings INTERFACE -Wconversion -Wsign-conversion)
+
 if(AISFW_SANITIZE)
   target_compile_options(aisfw_options INTERFACE
     -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
@@ -33,6 +38,8 @@ function(aisfw_add_test name)
   target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main aisfw_options)
   target_compile_definitions(${name} PRIVATE
     AISFW_TEST_DATA="${PROJECT_SOURCE_DIR}/tests/data")
+  # Tests may use any header of the tree (their helpers, the corpus reader).
+  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})
   if(T_LABELS)
     gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 NO_PRETTY_VALUES PROPERTIES LABELS "${T_LABELS}")
   else()
