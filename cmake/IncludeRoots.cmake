@@ -14,20 +14,30 @@
 #   nmea      sees nmea/
 #   firmware  sees firmware/
 #   store     sees store/, and nmea/ through linking nmea
+#   comm      sees comm/
+#   sim       sees sim/, and what it links: nmea/, firmware/, store/
+#   upgrade   sees upgrade/, and comm/, store/, nmea/, firmware/
+#   connect   sees connect/, and everything upgrade sees
+#   harness   sees harness/, and connect's and sim's headers
+#   cli, app  see their own folder and every library they link
 #
 # The check tests in tests/layering/ compile an upward include with a
 # library's include folders and expect it to fail.
 #
 # Usage, in a library's CMakeLists.txt after add_library():
 #
-#   aisfw_include_root(<library>)
+#   aisfw_include_root(<library> [<folder>])
 #
-# The folder's name must be the library's. comm/, sim/ and cli/ still use
-# the source root; moving one over is this one line (and linking what it
-# includes).
+# The folder defaults to the library's name (cli/ holds aisfw_cli, app/ the
+# library gui). Programs and tests do not use it: a program sees what its
+# libraries export, and the tests may include any header of the tree.
 function(aisfw_include_root library)
+  set(folder ${library})
+  if(ARGC GREATER 1)
+    set(folder ${ARGV1})
+  endif()
   set(root "${CMAKE_BINARY_DIR}/include-roots/${library}")
   file(MAKE_DIRECTORY "${root}")
-  file(CREATE_LINK "${CMAKE_CURRENT_SOURCE_DIR}" "${root}/${library}" SYMBOLIC)
+  file(CREATE_LINK "${CMAKE_CURRENT_SOURCE_DIR}" "${root}/${folder}" SYMBOLIC)
   target_include_directories(${library} PUBLIC "${root}")
 endfunction()
