@@ -9,7 +9,7 @@ FUZZ_SECONDS ?= 60
 JOBS       ?= 2
 PREFIX     ?= /usr/local
 
-.PHONY: all setup build demo test test-asan test-tsan bench fuzz-build fuzz fuzz-short fuzz-seeds \
+.PHONY: all setup build demo test test-asan test-tsan bench golden fuzz-build fuzz fuzz-short fuzz-seeds \
   soak soak-realtime screenshots package install clean
 
 all: build
@@ -54,7 +54,7 @@ test-tsan: setup
 	@cmake -S . -B $(TSAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DAISFW_TSAN=ON \
 	  -DAISFW_BENCH=OFF -DAISFW_WERROR=ON >/dev/null
 	@cmake --build $(TSAN_BUILD) -j $(JOBS) --target $(TSAN_TESTS) aisfw aisfw-sim
-	@TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 ctest --test-dir $(TSAN_BUILD) \
+	@TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1:suppressions=$(CURDIR)/tests/tsan.supp ctest --test-dir $(TSAN_BUILD) \
 	  --output-on-failure -j $(JOBS) -L threads
 
 # Many upgrades in virtual time, each against a device playing a random
@@ -75,7 +75,13 @@ soak-realtime: build
 
 # Benchmarks, built optimised; each prints its own figures.
 bench: build
-	@for b in $(BUILD)/bench/*_bench; do [ -x "$$b" ] && "$$b" || true; done
+	@set -e; for b in $(BUILD)/bench/*_bench; do echo "== $$b"; "$$b"; done
+
+# Writes the golden files of the receiver logs anew (tests/data/golden/):
+# only after a change meant to change what a log decodes to. Review the
+# difference before committing it.
+golden: build
+	@cmake --build $(BUILD) --target golden
 
 # Coverage-guided fuzzing of the input boundaries with clang's libFuzzer.
 # `make fuzz` runs every harness for FUZZ_SECONDS, on a scratch corpus under

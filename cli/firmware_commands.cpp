@@ -5,13 +5,13 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "cli/commands.h"
+#include "firmware/code_block.h"
+#include "firmware/image_file.h"
 #include "firmware/image_validation.h"
 #include "firmware/image_writer.h"
 
@@ -22,7 +22,9 @@ struct FileCloser {
   void operator()(std::FILE* f) const { std::fclose(f); }
 };
 
-// Validates one image; prints one line and returns whether it passed.
+// Validates one image; prints one line and returns whether it passed. An
+// image that cannot be opened or read says so, in words that tell it from
+// an image in the wrong format.
 bool ValidateOne(const std::string& path) {
   std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
   if (!file) {
@@ -46,7 +48,9 @@ bool ValidateOne(const std::string& path) {
 void AddValidateCommand(CLI::App& app, int& exitCode) {
   auto* cmd = app.add_subcommand("validate", "Check firmware images (.SBIN) block by block");
   auto files = std::make_shared<std::vector<std::string>>();
-  cmd->add_option("IMAGE", *files, "Image files to check")->required()->check(CLI::ExistingFile);
+  // Each image is reported on its own: one that is missing does not keep
+  // the others from being checked.
+  cmd->add_option("IMAGE", *files, "Image files to check")->required();
   cmd->callback([files, &exitCode] {
     for (const std::string& path : *files) {
       if (!ValidateOne(path)) exitCode = 1;
@@ -82,26 +86,21 @@ void AddPackCommand(CLI::App& app, int& exitCode) {
       exitCode = 2;
       return;
     }
-    std::ifstream in(opt->input, std::ios::binary);
-    if (!in) {
-      fmt::print(stderr, "aisfw pack: cannot open {}\n", opt->input);
+    std::vector<std::uint8_t> code;
+    std::string error;
+    if (!firmware::ReadFileBytes(opt->input, code, error)) {
+      fmt::print(stderr, "aisfw pack: {}\n", error);
       exitCode = 1;
       return;
     }
-    const std::vector<std::uint8_t> code{std::istreambuf_iterator<char>(in), {}};
     const std::vector<std::uint8_t> image = firmware::PackImage(code);
-    std::ofstream out(opt->output, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(image.data()),
-              static_cast<std::streamsize>(image.size()));
-    // A small image sits in the stream's buffer until the close writes it:
-    // only a close that succeeded means the image is on disk.
-    out.close();
-    if (!out) {
-      fmt::print(stderr, "aisfw pack: cannot write {}\n", opt->output);
+    if (!firmware::WriteFileBytes(opt->output, image, error)) {
+      fmt::print(stderr, "aisfw pack: {}\n", error);
       exitCode = 1;
       return;
     }
-    fmt::print("{}: {} code bytes in {} blocks\n", opt->output, code.size(), image.size() / 263);
+    fmt::print("{}: {} code bytes in {} blocks\n", opt->output, code.size(),
+               image.size() / firmware::kBlockSize);
   });
 }
 

@@ -59,8 +59,9 @@ void PrintTargetTable(const store::AisTargetTable& table, std::ostream& out) {
     out << fmt::format(
         "{:>5} {:<4} {:>9} {:<20} {:<7} {:>10} {:>11} {:>6} {:>6} {:>4} {:>6} {:>6}\n", i,
         TypeName(t.type), t.mmsi, t.name, t.callsign, Degrees(t.lat, 91.0f), Degrees(t.lon, 181.0f),
-        Optional(t.speed, 102.3f, "{:.1f}"), Optional(t.course, 360.0f, "{:.1f}"),
-        Optional(t.heading, 360.0f, "{:.0f}"), t.vdmCount, t.vdoCount);
+        store::AisSpeedAvailable(t) ? fmt::format("{:.1f}", t.speed) : "-",
+        Optional(t.course, 360.0f, "{:.1f}"), Optional(t.heading, 360.0f, "{:.0f}"), t.vdmCount,
+        t.vdoCount);
     ++shown;
   }
   out << fmt::format("{} station{}\n", shown, shown == 1 ? "" : "s");

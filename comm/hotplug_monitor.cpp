@@ -39,7 +39,8 @@ bool IsTtyAddOrRemove(const char* message, std::size_t length) {
   bool addOrRemove = false;
   std::size_t at = 0;
   while (at < length) {
-    const std::size_t end = std::find(message + at, message + length, '\0') - message;
+    const auto end =
+        static_cast<std::size_t>(std::find(message + at, message + length, '\0') - message);
     const std::string_view field(message + at, end - at);
     if (field == "SUBSYSTEM=tty") tty = true;
     if (field == "ACTION=add" || field == "ACTION=remove") addOrRemove = true;

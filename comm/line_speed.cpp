@@ -11,7 +11,7 @@ namespace comm {
 int SetLineSpeed(int fd, std::uint32_t bitsPerSecond) {
   termios2 tio{};
   if (ioctl(fd, TCGETS2, &tio) != 0) return errno;
-  tio.c_cflag &= ~(CBAUD | (CBAUD << IBSHIFT));
+  tio.c_cflag &= ~static_cast<tcflag_t>(CBAUD | (CBAUD << IBSHIFT));
   tio.c_cflag |= BOTHER | (BOTHER << IBSHIFT);
   tio.c_ispeed = bitsPerSecond;
   tio.c_ospeed = bitsPerSecond;

@@ -11,7 +11,7 @@ int MapLineSettings(const LineSettings& s, termios& tio) {
   if (s.StopBits == sb15 && s.ByteSize != 5) return EINVAL;
   if (s.StopBits == sb20 && s.ByteSize == 5) return EINVAL;
 
-  tcflag_t c = tio.c_cflag & ~(CSIZE | PARENB | PARODD | CMSPAR | CSTOPB);
+  tcflag_t c = tio.c_cflag & ~static_cast<tcflag_t>(CSIZE | PARENB | PARODD | CMSPAR | CSTOPB);
   c |= kSizes[s.ByteSize - 5];
   switch (s.Parity) {
     case paNone:
@@ -36,7 +36,7 @@ int MapLineSettings(const LineSettings& s, termios& tio) {
   if (s.Options & OptionBit(coParityCheck)) {
     i |= INPCK;
   } else {
-    i &= ~INPCK;
+    i &= ~static_cast<tcflag_t>(INPCK);
   }
   switch (s.FlowControl) {
     case fcDefault:  // keep what the line has (raw, no flow control, from the open)
@@ -44,11 +44,11 @@ int MapLineSettings(const LineSettings& s, termios& tio) {
       break;
     case fcNone:
       c &= ~CRTSCTS;
-      i &= ~(IXON | IXOFF);
+      i &= ~static_cast<tcflag_t>(IXON | IXOFF);
       break;
     case fcCTS:
       c |= CRTSCTS;
-      i &= ~(IXON | IXOFF);
+      i &= ~static_cast<tcflag_t>(IXON | IXOFF);
       break;
     case fcSoftware:
       c &= ~CRTSCTS;

@@ -13,6 +13,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <span>
 
 namespace firmware {
 
@@ -29,12 +30,38 @@ using BlockBuffer = std::array<std::uint8_t, kWireBlockWithSum16>;
 // Data length N: the low 12 bits of the length word (may exceed 256 in a
 // damaged block; callers check).
 inline unsigned BlockDataLength(const std::uint8_t* block) {
-  return (block[4] | (block[5] << 8)) & 0x0FFFu;
+  return static_cast<unsigned>(block[4] | block[5] << 8) & 0x0FFFu;
 }
 
 inline bool HasMagic(const std::uint8_t* block) {
   return block[0] == kMagic[0] && block[1] == kMagic[1] && block[2] == kMagic[2] &&
          block[3] == kMagic[3];
+}
+
+// The code bytes of a block: its first N data bytes (never more than the
+// data area holds, whatever a damaged length word says).
+inline std::span<const std::uint8_t> CodeBytes(const std::uint8_t* block) {
+  const unsigned n = BlockDataLength(block);
+  return {block + kDataOffset, n < kDataAreaSize ? n : kDataAreaSize};
+}
+
+// What the image format checks of code bytes: their exclusive-or (the check
+// byte), their 16-bit sum (the longer wire form) and their 32-bit sum (the
+// image sum), each byte taken as 0 to 255.
+struct CodeSums {
+  std::uint8_t check = 0;
+  std::uint16_t sum16 = 0;
+  std::uint32_t sum = 0;
+};
+
+constexpr CodeSums SumCode(std::span<const std::uint8_t> code) {
+  CodeSums sums;
+  for (const std::uint8_t byte : code) {
+    sums.check = static_cast<std::uint8_t>(sums.check ^ byte);
+    sums.sum += byte;
+  }
+  sums.sum16 = static_cast<std::uint16_t>(sums.sum);
+  return sums;
 }
 
 // Stores the 16-bit sum of the block's code bytes, little-endian, at offsets

@@ -1,17 +1,22 @@
 #include "firmware/image_validation.h"
 
+#include <cerrno>
 #include <cstring>
+#include <string>
 
 #include "firmware/code_block.h"
 
 namespace firmware {
 namespace {
 
-bool Fail(const StatusSink& status, const char* format, std::uint32_t block) {
+bool Fail(const StatusSink& status, const char* format, std::uint32_t block,
+          const char* reason = nullptr) {
   if (status) {
     char text[80];
     std::snprintf(text, sizeof text, format, static_cast<int>(block));
-    status(text);
+    std::string message = text;
+    if (reason != nullptr) message += std::string(reason) + ")";
+    status(message);
   }
   return false;
 }
@@ -31,6 +36,13 @@ bool ValidateImage(std::FILE* file, std::uint32_t& blockCount, std::uint32_t& im
     std::memset(block, 0, sizeof block);
     if (std::fread(block, 1, sizeof block, file) < sizeof block) endOfFile = true;
     ++blockCount;
+    // A failed read is no end of the file: the image was not read, which is
+    // not the same as an image in the wrong format.
+    if (std::ferror(file)) {
+      const int error = errno;
+      return Fail(status, "Cannot read BIN file! (Read error in block %d: ", blockCount,
+                  std::strerror(error));
+    }
 
     const unsigned n = BlockDataLength(block);
     if (!HasMagic(block) || n > kDataAreaSize) {
@@ -38,16 +50,11 @@ bool ValidateImage(std::FILE* file, std::uint32_t& blockCount, std::uint32_t& im
     }
     if (n == 0) return true;  // the end block; anything after it is never read
 
-    std::uint8_t check = 0;
-    std::uint32_t sum = 0;
-    for (unsigned i = 0; i < n; ++i) {
-      check ^= block[kDataOffset + i];
-      sum += block[kDataOffset + i];
-    }
-    if (check != block[kCheckOffset]) {
+    const CodeSums sums = SumCode(CodeBytes(block));
+    if (sums.check != block[kCheckOffset]) {
       return Fail(status, "Invalid BIN file! (Incorrect check sum in block %d)", blockCount);
     }
-    imageSum += sum;
+    imageSum += sums.sum;
   }
   return Fail(status, "Invalid BIN file! (Incomplete code data)", blockCount);
 }

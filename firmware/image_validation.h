@@ -19,7 +19,9 @@ using StatusSink = std::function<void(const std::string&)>;
 //   "Invalid BIN file! (Incorrect header in block %d)"
 //   "Invalid BIN file! (Incorrect check sum in block %d)"
 //   "Invalid BIN file! (Incomplete code data)"
-// goes to `status`. The file is left where validation stopped.
+// goes to `status`, or, when the file cannot be read (a read error, not the
+// end of the file), "Cannot read BIN file! (Read error in block %d: reason)".
+// The file is left where validation stopped.
 bool ValidateImage(std::FILE* file, std::uint32_t& blockCount, std::uint32_t& imageSum,
                    const StatusSink& status);
 

@@ -1,9 +1,10 @@
 #include "firmware/image_writer.h"
 
 #include <algorithm>
-#include <fstream>
 
 #include "firmware/code_block.h"
+#include "firmware/image_file.h"
+#include "firmware/splitmix64.h"
 
 namespace firmware {
 namespace {
@@ -13,26 +14,16 @@ void AppendBlock(std::vector<std::uint8_t>& image, std::span<const std::uint8_t>
   std::copy(kMagic.begin(), kMagic.end(), block);
   block[4] = static_cast<std::uint8_t>(data.size() & 0xFF);
   block[5] = static_cast<std::uint8_t>(data.size() >> 8);
-  std::uint8_t check = 0;
-  for (std::size_t i = 0; i < data.size(); ++i) {
-    block[kDataOffset + i] = data[i];
-    check ^= data[i];
-  }
-  block[kCheckOffset] = check;
+  std::copy(data.begin(), data.end(), block + kDataOffset);
+  block[kCheckOffset] = SumCode(data).check;
   image.insert(image.end(), block, block + kBlockSize);
-}
-
-// splitmix64: a fixed seed gives the same sample images on every machine.
-std::uint64_t NextRandom(std::uint64_t& state) {
-  std::uint64_t z = (state += 0x9E3779B97F4A7C15ull);
-  z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
-  z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
-  return z ^ (z >> 31);
 }
 
 // Sizes keep a demo upgrade short while still spanning many blocks; the
 // last block of each image is a short one.
-std::size_t SampleCodeSize(int number) { return number == kKernelImage ? 16000 : 30000 + 700 * (number - 700); }
+std::size_t SampleCodeSize(int number) {
+  return number == kKernelImage ? 16000 : 30000 + 700 * static_cast<std::size_t>(number - 700);
+}
 
 }  // namespace
 
@@ -61,27 +52,17 @@ bool WriteSampleFirmware(const std::filesystem::path& folder, std::string& error
     return false;
   }
 
-  std::ofstream catalogue(folder / "Bin" / "Firmware.csv", std::ios::binary);
+  std::string catalogue;
   for (int number = kKernelImage; number <= kLastApplicationImage; ++number) {
-    std::uint64_t state = static_cast<std::uint64_t>(number);
+    // A fixed seed gives the same sample images on every machine.
+    SplitMix64 random(static_cast<std::uint64_t>(number));
     std::vector<std::uint8_t> code(SampleCodeSize(number));
-    for (auto& byte : code) byte = static_cast<std::uint8_t>(NextRandom(state));
-    const std::vector<std::uint8_t> image = PackImage(code);
-
-    const std::filesystem::path path = folder / ImagePath(number);
-    std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(image.data()), static_cast<std::streamsize>(image.size()));
-    if (!out) {
-      error = "cannot write " + path.string();
-      return false;
-    }
-    catalogue << ImagePath(number) << ',' << SampleVersion(number) << '\n';
+    for (auto& byte : code) byte = static_cast<std::uint8_t>(random.Next());
+    if (!WriteFileBytes(folder / ImagePath(number), PackImage(code), error)) return false;
+    catalogue += ImagePath(number) + ',' + SampleVersion(number) + '\n';
   }
-  if (!catalogue) {
-    error = "cannot write " + (folder / "Bin" / "Firmware.csv").string();
-    return false;
-  }
-  return true;
+  const auto* text = reinterpret_cast<const std::uint8_t*>(catalogue.data());
+  return WriteFileBytes(folder / "Bin" / "Firmware.csv", {text, catalogue.size()}, error);
 }
 
 }  // namespace firmware

@@ -22,7 +22,7 @@ enum Category : std::uint8_t {
 };
 
 // Category of the record's formatter: 88 for any formatter starting with
-// 'Q', else the table's code for an exact match, else 0.
+// 'Q', else the formatter table's category for an exact match, else 0.
 std::uint8_t ClassifyFormatter(const SentenceRecord& record);
 std::uint8_t ClassifyFormatter(const char* formatter);
 

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <span>
 
+#include "nmea/fields.h"
 #include "nmea/sentence_bodies.h"
 
 namespace nmea {
@@ -46,13 +47,13 @@ struct FieldText {
   return field;
 }
 
-// A real is missing when it holds the -100000 sentinel (anything below
-// -99999).
-inline bool HasReal(float value) { return value >= -99999.0f; }
+// A real is missing when it holds the kEmptyReal sentinel (anything below
+// kRealPresentFrom).
+inline bool HasReal(float value) { return value >= kRealPresentFrom; }
 
 // hhmmss.cc; empty when the hour is 24 (no time) or more.
 inline FieldText TimeText(const UtcTime& time) {
-  return FieldIf(time.hour < 24, "%02d%02d%02d.%02d", time.hour, time.minute, time.second,
+  return FieldIf(time.hour < kNoHour, "%02d%02d%02d.%02d", time.hour, time.minute, time.second,
                  time.hundredths);
 }
 
@@ -75,24 +76,14 @@ inline GroupText PositionText(const Position& position, int decimals) {
   const float longitude = position.longitude;
   if (!(std::fabs(latitude) < 90.1f && std::fabs(longitude) < 180.1f)) return group;
 
-  // Rounded to the last decimal written, with the carry going into the
-  // minutes and degrees: 30.49999' is written 30.50, and 59.999' never 60.
-  long long unitsPerMinute = 1;
-  for (int i = 0; i < decimals; ++i) unitsPerMinute *= 10;
-  const auto split = [unitsPerMinute](float angle, int& degrees, int& minutes, long long& fraction) {
-    const long long units = std::llround(std::fabs(static_cast<double>(angle)) * 60.0 *
-                                         static_cast<double>(unitsPerMinute));
-    degrees = static_cast<int>(units / (60 * unitsPerMinute));
-    minutes = static_cast<int>(units / unitsPerMinute % 60);
-    fraction = units % unitsPerMinute;
-  };
-  int latDegrees, latMinutes, lonDegrees, lonMinutes;
-  long long latFraction, lonFraction;
-  split(latitude, latDegrees, latMinutes, latFraction);
-  split(longitude, lonDegrees, lonMinutes, lonFraction);
-  std::snprintf(group.text, sizeof group.text, "%02d%02d.%0*lld,%c,%03d%02d.%0*lld,%c", latDegrees,
-                latMinutes, decimals, latFraction, latitude < 0 ? 'S' : 'N', lonDegrees,
-                lonMinutes, decimals, lonFraction, longitude < 0 ? 'W' : 'E');
+  std::uint16_t latDegrees, latMinutes, lonDegrees, lonMinutes;
+  std::uint32_t latFraction, lonFraction;
+  DegreesToDegMin(latitude, decimals, latDegrees, latMinutes, latFraction);
+  DegreesToDegMin(longitude, decimals, lonDegrees, lonMinutes, lonFraction);
+  std::snprintf(group.text, sizeof group.text, "%02u%02u.%0*u,%c,%03u%02u.%0*u,%c",
+                unsigned{latDegrees}, unsigned{latMinutes}, decimals, unsigned{latFraction},
+                latitude < 0 ? 'S' : 'N', unsigned{lonDegrees}, unsigned{lonMinutes}, decimals,
+                unsigned{lonFraction}, longitude < 0 ? 'W' : 'E');
   return group;
 }
 

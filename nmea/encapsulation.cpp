@@ -2,25 +2,10 @@
 
 #include <cstring>
 
+#include "nmea/formatters.h"
+
 namespace nmea {
 namespace {
-
-bool KindOf(const char* formatter, EncapsulationKind& kind) {
-  static constexpr struct {
-    char name[4];
-    EncapsulationKind kind;
-  } kKinds[] = {{"ABM", EncapsulationKind::ABM},
-                {"BBM", EncapsulationKind::BBM},
-                {"VDM", EncapsulationKind::VDM},
-                {"VDO", EncapsulationKind::VDO}};
-  for (const auto& k : kKinds) {
-    if (std::strncmp(formatter, k.name, 4) == 0) {
-      kind = k.kind;
-      return true;
-    }
-  }
-  return false;
-}
 
 AisPayloadRecord Incoming(const SentenceRecord& record, EncapsulationKind kind) {
   const EncapsulationBody& body = record.body.encapsulation;
@@ -44,9 +29,13 @@ AisPayloadRecord Incoming(const SentenceRecord& record, EncapsulationKind kind) 
 
 CollectResult EncapsulationAssembler::CollectEncapsulation(const SentenceRecord& record,
                                                            AisPayloadRecord& payload) {
-  EncapsulationKind kind;
-  if (!KindOf(record.formatter, kind)) return CollectResult::NotEncapsulation;
+  const FormatterRow* row = FindFormatter(record);
+  if (row == nullptr || !row->ring) return CollectResult::NotEncapsulation;
+  return Collect(*row->ring, record, payload);
+}
 
+CollectResult EncapsulationAssembler::Collect(EncapsulationKind kind, const SentenceRecord& record,
+                                              AisPayloadRecord& payload) {
   const AisPayloadRecord in = Incoming(record, kind);
   EncapsulationRing& ring = Ring(kind);
   AisPayloadRecord& slot = ring.slots[ring.current];
@@ -57,13 +46,12 @@ CollectResult EncapsulationAssembler::CollectEncapsulation(const SentenceRecord&
   } else {
     // Sentences of two messages interleaved (on the two channels, say) must
     // not be spliced into one: the sequence id and channel must match too.
+    // A sentence that does not continue the slot is refused and the slot
+    // kept, so that of A1 B1 A2 B2 message B still completes.
     const bool continues = in.messageId == slot.messageId && in.total == slot.total &&
                            in.number == slot.number + 1 && in.destination == slot.destination &&
                            in.sequenceId == slot.sequenceId && in.channel == slot.channel;
-    if (!continues) {
-      slot = AisPayloadRecord{};
-      return CollectResult::Broken;
-    }
+    if (!continues) return CollectResult::Broken;
     const std::size_t have = strnlen(slot.payload, kMaxPayloadChars);
     const std::size_t add = strnlen(in.payload, kMaxPayloadChars);
     if (have + add > kMaxPayloadChars) {

@@ -18,13 +18,13 @@ struct EncapsulationRing {
 };
 
 enum class CollectResult : std::uint8_t {
-  Complete,         // a whole VDM/VDO message is in the payload
-  Collecting,       // the message needs more sentences
-  NotEncapsulation, // the formatter is none of the four
-  Broken,           // the sentence does not continue the slot's message
-  Blocked,          // the current slot still holds a complete message
-  TooLong,          // the payload would pass 175 characters
-  Addressed,        // an ABM/BBM message: kept in its ring, not handed on
+  Complete,          // a whole VDM/VDO message is in the payload
+  Collecting,        // the message needs more sentences
+  NotEncapsulation,  // the formatter is none of the four
+  Broken,            // the sentence does not continue the slot's message
+  Blocked,           // the current slot still holds a complete message
+  TooLong,           // the payload would pass 175 characters
+  Addressed,         // an ABM/BBM message: kept in its ring, not handed on
 };
 
 class EncapsulationAssembler {
@@ -33,8 +33,14 @@ class EncapsulationAssembler {
   // or VDO message is copied into `payload` (and then frees its slot).
   CollectResult CollectEncapsulation(const SentenceRecord& record, AisPayloadRecord& payload);
 
-  EncapsulationRing& Ring(EncapsulationKind kind) { return rings_[static_cast<int>(kind)]; }
-  const EncapsulationRing& Ring(EncapsulationKind kind) const { return rings_[static_cast<int>(kind)]; }
+  // The same for a sentence whose ring the caller knows already.
+  CollectResult Collect(EncapsulationKind kind, const SentenceRecord& record,
+                        AisPayloadRecord& payload);
+
+  EncapsulationRing& Ring(EncapsulationKind kind) { return rings_[static_cast<std::size_t>(kind)]; }
+  const EncapsulationRing& Ring(EncapsulationKind kind) const {
+    return rings_[static_cast<std::size_t>(kind)];
+  }
 
  private:
   std::array<EncapsulationRing, 4> rings_{};

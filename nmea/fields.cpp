@@ -11,12 +11,6 @@
 namespace nmea {
 namespace {
 
-const char* SkipBlanksAndPlus(const char* p) {
-  while (*p == ' ' || *p == '\t') ++p;
-  if (*p == '+') ++p;
-  return p;
-}
-
 // Whole part of a real as the byte the time fields keep; values no integer
 // can hold read as 0 instead of being undefined.
 std::uint8_t WholeByte(double v) {
@@ -25,56 +19,6 @@ std::uint8_t WholeByte(double v) {
 }
 
 }  // namespace
-
-bool HasFieldCount(const char* sentence, int n) {
-  int commas = 0;
-  for (const char* p = sentence; *p != '\0'; ++p) {
-    if (*p == ',') ++commas;
-  }
-  return commas != 0 && commas == n;
-}
-
-char* FieldScanner::NextField(char* sentence, char delimiter) {
-  if (sentence != nullptr) position_ = sentence;
-  if (position_ == nullptr) return nullptr;
-
-  char* field = position_;
-  char* end = std::strchr(field, delimiter);
-  if (end == nullptr) {
-    position_ = nullptr;
-    return nullptr;
-  }
-  *end = '\0';
-  position_ = end + 1;
-
-  if (*field == ' ') {
-    char* p = field;
-    while (*p == ' ') ++p;
-    if (*p != '\0') field = p;  // a field of spaces only stays the empty marker
-  }
-  return field;
-}
-
-char* FieldScanner::ParseLatLon(char* field, float& latitude, float& longitude) {
-  const char* north = NextField(nullptr, ',');
-  ToLatitude(field, north, latitude);
-  const char* lon = NextField(nullptr, ',');
-  const char* east = NextField(nullptr, ',');
-  ToLongitude(lon, east, longitude);
-  return NextField(nullptr, ',');
-}
-
-char* FieldScanner::ParseUtcTime(char* field, std::uint8_t& hour, std::uint8_t& minute,
-                                 std::uint8_t& second, std::uint8_t& hundredths) {
-  ToUtcTime(field, hour, minute, second, hundredths);
-  return NextField(nullptr, ',');
-}
-
-char* FieldScanner::ParseDate(char* field, std::uint16_t& year, std::uint8_t& month,
-                              std::uint8_t& day) {
-  ToDate(field, year, month, day);
-  return NextField(nullptr, ',');
-}
 
 namespace {
 
@@ -168,11 +112,21 @@ bool ParseHexByte(const char* text, std::uint8_t& out) {
   return true;
 }
 
-bool ToInteger(const char* field, long& value) {
+namespace {
+
+std::string_view SkipBlanksAndPlus(std::string_view field) {
+  std::size_t at = 0;
+  while (at < field.size() && (field[at] == ' ' || field[at] == '\t')) ++at;
+  if (at < field.size() && field[at] == '+') ++at;
+  return field.substr(at);
+}
+
+}  // namespace
+
+bool ToInteger(std::string_view field, long& value) {
   value = 0;
-  if (field == nullptr) return true;
-  const char* p = SkipBlanksAndPlus(field);
-  const auto [end, ec] = std::from_chars(p, p + std::strlen(p), value);
+  const std::string_view digits = SkipBlanksAndPlus(field);
+  const auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
   (void)end;
   if (ec == std::errc::result_out_of_range) {
     value = 0;
@@ -182,11 +136,10 @@ bool ToInteger(const char* field, long& value) {
   return true;
 }
 
-bool ToReal(const char* field, double& value) {
+bool ToReal(std::string_view field, double& value) {
   value = 0.0;
-  if (field == nullptr) return true;
-  const char* p = SkipBlanksAndPlus(field);
-  const auto [end, ec] = std::from_chars(p, p + std::strlen(p), value);
+  const std::string_view digits = SkipBlanksAndPlus(field);
+  const auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
   (void)end;
   if (ec == std::errc::result_out_of_range || (ec == std::errc() && std::isinf(value))) {
     value = 0.0;
@@ -194,6 +147,14 @@ bool ToReal(const char* field, double& value) {
   }
   if (ec != std::errc() || !std::isfinite(value)) value = 0.0;
   return true;
+}
+
+bool ToInteger(const char* field, long& value) {
+  return ToInteger(field == nullptr ? std::string_view() : std::string_view(field), value);
+}
+
+bool ToReal(const char* field, double& value) {
+  return ToReal(field == nullptr ? std::string_view() : std::string_view(field), value);
 }
 
 bool FitsFloat(double value) {
@@ -209,20 +170,24 @@ float DegMinToDegrees(double value, float limit) {
   return static_cast<float>(result);
 }
 
-void DegreesToDegMin(float value, std::uint16_t& degrees, std::uint16_t& minutes,
+void DegreesToDegMin(float value, int decimals, std::uint16_t& degrees, std::uint16_t& minutes,
                      std::uint32_t& fraction) {
-  // Work in whole 1/100000 minutes so that the carry from a rounded fraction
-  // reaches the minutes and degrees (59.999999' is 1 degree, not 0°59.99999').
-  const double units = std::round(std::fabs(static_cast<double>(value)) * 6000000.0);
+  // Work in whole units of the last decimal so that the carry from a
+  // rounded fraction reaches the minutes and degrees: 59.999999' is 1
+  // degree, not 0°59.99999', and 30.49999' to two decimals is 30.50'.
+  long long perMinute = 1;
+  for (int i = 0; i < decimals; ++i) perMinute *= 10;
+  const double units =
+      std::round(std::fabs(static_cast<double>(value)) * 60.0 * static_cast<double>(perMinute));
   if (!(units < 4.0e15)) {
     degrees = minutes = 0;
     fraction = 0;
     return;
   }
   const auto total = static_cast<long long>(units);
-  degrees = static_cast<std::uint16_t>(total / 6000000);
-  minutes = static_cast<std::uint16_t>(total % 6000000 / 100000);
-  fraction = static_cast<std::uint32_t>(total % 100000);
+  degrees = static_cast<std::uint16_t>(total / (60 * perMinute));
+  minutes = static_cast<std::uint16_t>(total / perMinute % 60);
+  fraction = static_cast<std::uint32_t>(total % perMinute);
 }
 
 }  // namespace nmea

@@ -1,49 +1,17 @@
 #pragma once
-// Field access for the per-formatter parsers and composers: the field
-// scanner, the position/time/date groups and the small converters.
-//
-// The scanner works in place on the (already expanded) sentence: an empty
-// field arrives as a single space, and each returned field is NUL-terminated
-// where its delimiter stood.
+// Field conversions for the per-formatter parsers and composers: the
+// position, time and date groups and the small converters. A field arrives
+// as the parsers' FieldReader gives it: NUL-terminated, an empty one as a
+// single space.
 
 #include <cstddef>
 #include <cstdint>
+#include <string_view>
 
 namespace nmea {
 
-// True when the sentence holds exactly n commas (never for n == 0).
-bool HasFieldCount(const char* sentence, int n);
-
-// One-character tokenizer over a sentence. A parser creates one per sentence,
-// so no scan state outlives the parser that uses it.
-class FieldScanner {
- public:
-  // Returns the next field ending at `delimiter`, or nullptr when the
-  // delimiter does not occur again. Passing a sentence starts a new scan;
-  // nullptr continues the current one. Leading spaces are skipped unless the
-  // field is made of spaces only (the empty-field marker).
-  char* NextField(char* sentence, char delimiter);
-
-  // Latitude, N/S, longitude, E/W: consumes the four fields starting with
-  // `field` and returns the field after them (nullptr if missing). An empty
-  // latitude gives 91.0, an empty longitude 181.0.
-  char* ParseLatLon(char* field, float& latitude, float& longitude);
-
-  // hhmmss.ss; an empty field gives 24:60:60 and leaves hundredths as they
-  // were. Returns the next field.
-  char* ParseUtcTime(char* field, std::uint8_t& hour, std::uint8_t& minute, std::uint8_t& second,
-                     std::uint8_t& hundredths);
-
-  // ddmmyy; an empty field gives 0/0/0. Returns the next field.
-  char* ParseDate(char* field, std::uint16_t& year, std::uint8_t& month, std::uint8_t& day);
-
- private:
-  char* position_ = nullptr;
-};
-
-// The group conversions of one field each, without moving any scan: for
-// readers that fetch the fields themselves (the parsers' FieldReader).
-// A hemisphere of exactly "S" (or "W") negates the angle.
+// The conversions of the groups' fields. A hemisphere of exactly "S" (or
+// "W") negates the angle.
 // A value that no float holds is refused (false).
 bool ToLatitude(const char* value, const char* hemisphere, float& latitude);
 bool ToLongitude(const char* value, const char* hemisphere, float& longitude);
@@ -70,6 +38,9 @@ bool ParseHexByte(const char* text, std::uint8_t& out);
 // accepted, a field that is not a number reads as 0. Independent of the
 // process locale. False (and 0) for a number that no long, or no finite
 // double, holds: such a value is out of range, never wrapped or saturated.
+bool ToInteger(std::string_view field, long& value);
+bool ToReal(std::string_view field, double& value);
+// The same for a NUL-terminated field; nullptr reads as 0.
 bool ToInteger(const char* field, long& value);
 bool ToReal(const char* field, double& value);
 
@@ -80,9 +51,11 @@ bool FitsFloat(double value);
 // limit + 1 (so 90 gives 91.0 for "no latitude").
 float DegMinToDegrees(double value, float limit);
 
-// Splits a positive angle into whole degrees, whole minutes and the minute
-// fraction in 1/100000, rounded to the nearest 1/100000 minute.
-void DegreesToDegMin(float value, std::uint16_t& degrees, std::uint16_t& minutes,
+// Splits an angle (its sign dropped) into whole degrees, whole minutes and
+// the minute fraction to `decimals` digits (0 to 9; 5 gives 1/100000 of a
+// minute), rounded to the last digit with the carry going into the minutes
+// and degrees. An angle no degree count holds gives all zeros.
+void DegreesToDegMin(float value, int decimals, std::uint16_t& degrees, std::uint16_t& minutes,
                      std::uint32_t& fraction);
 
 }  // namespace nmea

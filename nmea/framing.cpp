@@ -14,7 +14,10 @@ int HexDigit(char c) {
 }  // namespace
 
 bool VerifyChecksum(const char* sentence) {
-  const std::size_t length = std::strlen(sentence);
+  return VerifyChecksum(sentence, std::strlen(sentence));
+}
+
+bool VerifyChecksum(const char* sentence, std::size_t length) {
   if (length < 4) return false;
 
   unsigned sum = 0;
@@ -50,22 +53,6 @@ bool AppendChecksum(std::span<char> buffer) {
   tail[3] = '\r';
   tail[4] = '\n';
   tail[5] = '\0';
-  return true;
-}
-
-bool ExpandEmptyFields(char* line) {
-  char work[kLineBufferSize];
-  std::size_t written = 0;
-  for (const char* p = line; *p != '\0'; ++p) {
-    work[written++] = *p;
-    if (written >= kMaxExpandedLength + 1) return false;
-    if (*p == ',' && (p[1] == ',' || p[1] == '*')) {
-      work[written++] = ' ';
-      if (written >= kMaxExpandedLength + 1) return false;
-    }
-  }
-  work[written] = '\0';
-  std::memcpy(line, work, written + 1);
   return true;
 }
 

@@ -1,7 +1,8 @@
 #pragma once
-// The per-formatter parsers, reached through the parse table. Each reads the
-// data fields of one expanded sentence (an empty field is a single space)
-// into the record's body; the dispatch has already filled the header.
+// The per-formatter parsers, reached through the formatter table. Each reads
+// the data fields of one sentence (an empty field reads as a single space)
+// into the record's body; the dispatch has already filled the header and
+// checked the field count.
 
 #include <cstdint>
 
@@ -18,48 +19,53 @@ enum class ParseStatus : std::uint8_t {
   NotHex,      // a field that must be hexadecimal is not
 };
 
-using SentenceParser = ParseStatus (*)(char* sentence, SentenceRecord& record);
+class FieldReader;
 
-ParseStatus ParseABK(char* sentence, SentenceRecord& record);
-ParseStatus ParseABM(char* sentence, SentenceRecord& record);
-ParseStatus ParseACA(char* sentence, SentenceRecord& record);
-ParseStatus ParseACK(char* sentence, SentenceRecord& record);
-ParseStatus ParseACS(char* sentence, SentenceRecord& record);
-ParseStatus ParseAIQ(char* sentence, SentenceRecord& record);
-ParseStatus ParseALR(char* sentence, SentenceRecord& record);
-ParseStatus ParseBBM(char* sentence, SentenceRecord& record);
-ParseStatus ParseBDY(char* sentence, SentenceRecord& record);
-ParseStatus ParseBTH(char* sentence, SentenceRecord& record);
-ParseStatus ParseDBG(char* sentence, SentenceRecord& record);
-ParseStatus ParseDTM(char* sentence, SentenceRecord& record);
-ParseStatus ParseFRQ(char* sentence, SentenceRecord& record);
-ParseStatus ParseGBS(char* sentence, SentenceRecord& record);
-ParseStatus ParseGGA(char* sentence, SentenceRecord& record);
-ParseStatus ParseGLL(char* sentence, SentenceRecord& record);
-ParseStatus ParseGNS(char* sentence, SentenceRecord& record);
-ParseStatus ParseGRS(char* sentence, SentenceRecord& record);
-ParseStatus ParseGSA(char* sentence, SentenceRecord& record);
-ParseStatus ParseGST(char* sentence, SentenceRecord& record);
-ParseStatus ParseGSV(char* sentence, SentenceRecord& record);
-ParseStatus ParseHDT(char* sentence, SentenceRecord& record);
-ParseStatus ParseMID(char* sentence, SentenceRecord& record);
-ParseStatus ParseMOB(char* sentence, SentenceRecord& record);
-ParseStatus ParseOSD(char* sentence, SentenceRecord& record);
-ParseStatus ParseQuery(char* sentence, SentenceRecord& record);
-ParseStatus ParseRMA(char* sentence, SentenceRecord& record);
-ParseStatus ParseRMC(char* sentence, SentenceRecord& record);
-ParseStatus ParseROT(char* sentence, SentenceRecord& record);
-ParseStatus ParseSSD(char* sentence, SentenceRecord& record);
-ParseStatus ParseSmg(char* sentence, SentenceRecord& record);
-ParseStatus ParseTPS(char* sentence, SentenceRecord& record);
-ParseStatus ParseTST(char* sentence, SentenceRecord& record);
-ParseStatus ParseTXT(char* sentence, SentenceRecord& record);
-ParseStatus ParseVBW(char* sentence, SentenceRecord& record);
-ParseStatus ParseVDM(char* sentence, SentenceRecord& record);
-ParseStatus ParseVDO(char* sentence, SentenceRecord& record);
-ParseStatus ParseVSD(char* sentence, SentenceRecord& record);
-ParseStatus ParseVTG(char* sentence, SentenceRecord& record);
-ParseStatus ParseWPL(char* sentence, SentenceRecord& record);
-ParseStatus ParseZDA(char* sentence, SentenceRecord& record);
+// Reads the fields through `in`, which holds as many as the formatter table
+// allows for the formatter; the parser's result is in.Status() unless it
+// refuses a field by a rule of its own.
+using SentenceParser = ParseStatus (*)(FieldReader& in, SentenceRecord& record);
+
+ParseStatus ParseABK(FieldReader& in, SentenceRecord& record);
+ParseStatus ParseABM(FieldReader& in, SentenceRecord& record);
+ParseStatus ParseACA(FieldReader& in, SentenceRecord& record);
+ParseStatus ParseACK(FieldReader& in, SentenceRecord& record);
+ParseStatus ParseACS(FieldReader& in, SentenceRecord& record);
+ParseStatus ParseAIQ(FieldReader& in, SentenceRecord& record);
+ParseStatus ParseALR(FieldReader& in, SentenceRecord& record);
+ParseStatus ParseBBM(FieldReader& in, SentenceRecord& record);
+ParseStatus ParseBDY(FieldReader& in, SentenceRecord& record);
+ParseStatus ParseBTH(FieldReader& in, SentenceRecord& record);
+ParseStatus ParseDBG(FieldReader& in, SentenceRecord& record);
+ParseStatus ParseDTM(FieldReader& in, SentenceRecord& record);
+ParseStatus ParseFRQ(FieldReader& in, SentenceRecord& record);
+ParseStatus ParseGBS(FieldReader& in, SentenceRecord& record);
+ParseStatus ParseGGA(FieldReader& in, SentenceRecord& record);
+ParseStatus ParseGLL(FieldReader& in, SentenceRecord& record);
+ParseStatus ParseGNS(FieldReader& in, SentenceRecord& record);
+ParseStatus ParseGRS(FieldReader& in, SentenceRecord& record);
+ParseStatus ParseGSA(FieldReader& in, SentenceRecord& record);
+ParseStatus ParseGST(FieldReader& in, SentenceRecord& record);
+ParseStatus ParseGSV(FieldReader& in, SentenceRecord& record);
+ParseStatus ParseHDT(FieldReader& in, SentenceRecord& record);
+ParseStatus ParseMID(FieldReader& in, SentenceRecord& record);
+ParseStatus ParseMOB(FieldReader& in, SentenceRecord& record);
+ParseStatus ParseOSD(FieldReader& in, SentenceRecord& record);
+ParseStatus ParseQuery(FieldReader& in, SentenceRecord& record);
+ParseStatus ParseRMA(FieldReader& in, SentenceRecord& record);
+ParseStatus ParseRMC(FieldReader& in, SentenceRecord& record);
+ParseStatus ParseROT(FieldReader& in, SentenceRecord& record);
+ParseStatus ParseSSD(FieldReader& in, SentenceRecord& record);
+ParseStatus ParseSmg(FieldReader& in, SentenceRecord& record);
+ParseStatus ParseTPS(FieldReader& in, SentenceRecord& record);
+ParseStatus ParseTST(FieldReader& in, SentenceRecord& record);
+ParseStatus ParseTXT(FieldReader& in, SentenceRecord& record);
+ParseStatus ParseVBW(FieldReader& in, SentenceRecord& record);
+ParseStatus ParseVDM(FieldReader& in, SentenceRecord& record);
+ParseStatus ParseVDO(FieldReader& in, SentenceRecord& record);
+ParseStatus ParseVSD(FieldReader& in, SentenceRecord& record);
+ParseStatus ParseVTG(FieldReader& in, SentenceRecord& record);
+ParseStatus ParseWPL(FieldReader& in, SentenceRecord& record);
+ParseStatus ParseZDA(FieldReader& in, SentenceRecord& record);
 
 }  // namespace nmea

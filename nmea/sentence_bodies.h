@@ -14,11 +14,25 @@ namespace nmea {
 
 inline constexpr std::size_t kSentenceBodySize = 83;
 
+// The values that stand for a missing one, shared by the parsers (which
+// store them for an empty field), the composers (which write them as an
+// empty field) and the record store. Those of a single body are named
+// beside it.
+inline constexpr std::uint8_t kEmptyByte = 0x80;         // one-byte numbers and characters
+inline constexpr std::uint32_t kEmptyU32 = 0x80000000u;  // 32-bit values
+inline constexpr float kEmptyReal = -100000.0f;
+inline constexpr float kRealPresentFrom = -99999.0f;  // a real below it is missing
+inline constexpr float kNoLatitude = 91.0f;
+inline constexpr float kNoLongitude = 181.0f;
+inline constexpr std::uint8_t kNoHour = 24;                // a time from hour 24 on is missing
+inline constexpr std::uint32_t kNoIdentifier = 999999999;  // MID, BDY, FRQ: from it on
+inline constexpr std::int16_t kNoCode = 999;               // DBG, TPS: from it on
+
 #pragma pack(push, 1)
 
 // The groups that several formatters share.
 struct UtcTime {
-  std::uint8_t hour;        // 24 when empty (minute and second then 60)
+  std::uint8_t hour;  // 24 when empty (minute and second then 60)
   std::uint8_t minute;
   std::uint8_t second;
   std::uint8_t hundredths;  // left as it was when empty
@@ -41,10 +55,10 @@ struct Date {
 struct EncapsulationBody {
   std::int8_t total;
   std::int8_t number;
-  std::int8_t sequenceId;     // 0x80 when empty
-  std::int8_t fillBits;       // 0x80 when empty
-  char payload[64];           // at most 63 characters and NUL
-  char channel;               // 0x80 when empty
+  std::int8_t sequenceId;  // 0x80 when empty
+  std::int8_t fillBits;    // 0x80 when empty
+  char payload[64];        // at most 63 characters and NUL
+  char channel;            // 0x80 when empty
   std::int8_t messageId;
   std::uint32_t destination;
 };
@@ -59,16 +73,17 @@ struct QueryBody {
 struct GgaBody {
   UtcTime time;
   Position position;
-  std::uint8_t quality;         // 0x80 when empty
-  std::int8_t satellites;       // 0x80 when empty; 0-12
-  float hdop;                   // -100000 when empty; 0.0-99.9
-  float altitude;               // -100000 when empty
+  std::uint8_t quality;    // 0x80 when empty
+  std::int8_t satellites;  // 0x80 when empty; 0-12
+  float hdop;              // -100000 when empty; 0.0-99.9
+  float altitude;          // -100000 when empty
   char altitudeUnit;
-  float geoidSeparation;        // -100000 when empty
+  float geoidSeparation;  // -100000 when empty
   char separationUnit;
-  float differentialAge;        // -100000 when empty
-  std::int16_t differentialStation;  // -1 when empty; 0-1023
+  float differentialAge;             // -100000 when empty
+  std::int16_t differentialStation;  // kNoStation when empty; 0-1023
 };
+inline constexpr std::int16_t kNoStation = -1;
 
 struct GllBody {
   Position position;
@@ -98,11 +113,11 @@ struct RmcBody {
   UtcTime time;
   char status;
   Position position;
-  float speed;               // knots; -100000 when empty
-  float course;              // degrees true; -100000 when empty
+  float speed;   // knots; -100000 when empty
+  float course;  // degrees true; -100000 when empty
   Date date;
-  float variation;           // -100000 when empty
-  char variationDirection;   // 0x80 when empty
+  float variation;          // -100000 when empty
+  char variationDirection;  // 0x80 when empty
   char mode;
 };
 
@@ -118,9 +133,10 @@ struct VtgBody {
   char mode;
 };
 
+inline constexpr std::uint16_t kNoYear = 65535;
 struct ZdaBody {
   UtcTime time;
-  std::uint16_t year;       // 65535 when empty
+  std::uint16_t year;       // kNoYear when empty
   std::int8_t month;        // 0x80 when empty; 1-12
   std::int8_t day;          // 0x80 when empty; 1-31
   std::int8_t zoneHours;    // 0x80 when empty; -13 to 13
@@ -130,19 +146,20 @@ struct ZdaBody {
 // The datum codes are three characters in practice; a longer code is cut.
 struct DtmBody {
   char localDatum[4];
-  char subdivision;          // 0 when empty
-  float latitudeOffset;      // minutes; this and the two below keep their
-  float longitudeOffset;     // value when the field is empty
+  char subdivision;       // 0 when empty
+  float latitudeOffset;   // minutes; this and the two below keep their
+  float longitudeOffset;  // value when the field is empty
   float altitudeOffset;
-  char referenceDatum[4];    // kept when empty
+  char referenceDatum[4];  // kept when empty
 };
 
+inline constexpr std::uint8_t kNoSatellite = 0xFF;
 struct GbsBody {
   UtcTime time;
-  float latitudeError;       // every real here: -100000 when empty
+  float latitudeError;  // every real here: -100000 when empty
   float longitudeError;
   float altitudeError;
-  std::uint8_t failedSatellite;  // 0xFF when empty
+  std::uint8_t failedSatellite;  // kNoSatellite when empty
   float missedProbability;
   float bias;
   float biasDeviation;
@@ -157,15 +174,16 @@ struct GsaBody {
   float vdop;
 };
 
+inline constexpr std::uint16_t kNoAzimuth = 65535;
 struct GsvBody {
   std::int8_t total;
   std::int8_t number;
   std::uint8_t inView;
-  std::uint8_t count;             // satellites in this sentence, 1-4
-  std::int8_t ids[4];             // 0x80 when empty or not sent
-  std::int8_t elevations[4];      // 0x80 when empty or not sent; 0-90
-  std::uint16_t azimuths[4];      // 65535 when empty or not sent; 0-359
-  std::int8_t snr[4];             // 0x80 when empty or not sent; 0-99
+  std::uint8_t count;         // satellites in this sentence, 1-4
+  std::int8_t ids[4];         // 0x80 when empty or not sent
+  std::int8_t elevations[4];  // 0x80 when empty or not sent; 0-90
+  std::uint16_t azimuths[4];  // kNoAzimuth when empty or not sent; 0-359
+  std::int8_t snr[4];         // 0x80 when empty or not sent; 0-99
 };
 
 struct GrsBody {
@@ -176,7 +194,7 @@ struct GrsBody {
 
 struct GstBody {
   UtcTime time;
-  float rms;            // every real here: -100000 when empty
+  float rms;  // every real here: -100000 when empty
   float semiMajor;
   float semiMinor;
   float orientation;
@@ -187,8 +205,9 @@ struct GstBody {
 
 // --- heading, speed and waypoints ----------------------------------------
 
+inline constexpr float kNoHeading = 511.0f;
 struct HdtBody {
-  float heading;  // 511.0 when empty
+  float heading;  // kNoHeading when empty
   char reference;
 };
 
@@ -249,8 +268,9 @@ struct AcaBody {
   UtcTime inUseChanged;
 };
 
+inline constexpr std::uint16_t kNoAlarmId = 1000;  // from it on
 struct AckBody {
-  std::uint16_t alarmId;  // 1000 when empty
+  std::uint16_t alarmId;  // kNoAlarmId when empty
 };
 
 struct AcsBody {
@@ -270,25 +290,32 @@ struct AlrBody {
   char text[75];  // as received (a single space when empty); cut when longer
 };
 
+inline constexpr std::uint16_t kNoReferenceAB = 512;  // from it on
+inline constexpr std::uint8_t kNoReferenceCD = 64;    // from it on
+inline constexpr std::uint8_t kNoDte = 2;             // from it on
 struct SsdBody {
-  char callSign[8];       // at most 7 characters, cut
-  char name[21];          // at most 20 characters, cut
-  std::uint16_t referenceA;  // 512 when empty
-  std::uint16_t referenceB;  // 512 when empty
-  std::uint8_t referenceC;   // 64 when empty
-  std::uint8_t referenceD;   // 64 when empty
-  std::uint8_t dte;          // 2 when empty
-  char source[47];        // as received (a single space when empty); cut
+  char callSign[8];          // at most 7 characters, cut
+  char name[21];             // at most 20 characters, cut
+  std::uint16_t referenceA;  // kNoReferenceAB when empty
+  std::uint16_t referenceB;  // kNoReferenceAB when empty
+  std::uint8_t referenceC;   // kNoReferenceCD when empty
+  std::uint8_t referenceD;   // kNoReferenceCD when empty
+  std::uint8_t dte;          // kNoDte when empty
+  char source[47];           // as received (a single space when empty); cut
 };
 
+inline constexpr std::uint16_t kNoShipType = 256;  // from it on
+inline constexpr std::uint16_t kNoPersons = 8192;  // from it on
+inline constexpr std::uint8_t kNoEtaDay = 32;      // from it on
+inline constexpr std::uint8_t kNoEtaMonth = 13;    // from it on
 struct VsdBody {
-  std::uint16_t shipType;     // modulo 256; 256 when empty
-  float draught;              // -100000 when empty
-  std::uint16_t persons;      // 8192 when empty
-  char destination[21];       // at most 20 characters, cut
+  std::uint16_t shipType;  // modulo 256; kNoShipType when empty
+  float draught;           // -100000 when empty
+  std::uint16_t persons;   // kNoPersons when empty
+  char destination[21];    // at most 20 characters, cut
   UtcTime eta;
-  std::uint8_t etaDay;        // 32 when empty
-  std::uint8_t etaMonth;      // 13 when empty
+  std::uint8_t etaDay;              // kNoEtaDay when empty
+  std::uint8_t etaMonth;            // kNoEtaMonth when empty
   std::uint8_t navigationalStatus;  // 0x80 when empty
   std::uint8_t regionalFlags;
 };
@@ -316,53 +343,59 @@ struct SmgBody {
 // --- maker sentences --------------------------------------------------------
 
 struct MidBody {
-  std::uint32_t identifiers[2];  // 999999999 when empty
+  std::uint32_t identifiers[2];  // kNoIdentifier when empty
 };
 
+inline constexpr std::uint8_t kNoFlag = 9;
 struct BdyBody {
-  std::uint32_t identifier;  // 999999999 when empty
+  std::uint32_t identifier;  // kNoIdentifier when empty
   char text1[21];            // at most 20 characters, cut; empty text when empty
   char text2[21];
-  std::uint8_t flag1;        // 9 when empty
-  std::uint8_t flag2;        // 9 when empty
+  std::uint8_t flag1;  // kNoFlag when empty
+  std::uint8_t flag2;  // kNoFlag when empty
 };
 
+inline constexpr std::uint32_t kNoTstNumber = 99999;  // from it on
+inline constexpr std::uint8_t kNoTwoDigit = 99;       // from it on
+inline constexpr std::uint16_t kNoTstValue = 65535;
 struct TstBody {
-  std::uint32_t number;      // 99999 when empty
-  std::uint8_t twoDigit;     // 99 when empty
-  char lowerLetter;          // first character (a space when empty)
-  char upperLetter;          // first character (a space when empty)
-  std::uint16_t value;       // 65535 when empty
+  std::uint32_t number;   // kNoTstNumber when empty
+  std::uint8_t twoDigit;  // kNoTwoDigit when empty
+  char lowerLetter;       // first character (a space when empty)
+  char upperLetter;       // first character (a space when empty)
+  std::uint16_t value;    // kNoTstValue when empty
 };
 
 struct FrqBody {
-  std::uint32_t identifiers[2];  // 999999999 when empty
+  std::uint32_t identifiers[2];  // kNoIdentifier when empty
   std::uint8_t levels[2];        // 0x80 when empty
 };
 
+inline constexpr std::int16_t kNoBthValue = 256;  // from it on
 struct BthBody {
-  std::int16_t values[6];  // 256 when empty
+  std::int16_t values[6];  // kNoBthValue when empty
   char text[71];           // empty text when empty; cut when longer
 };
 
 struct DbgBody {
-  std::int16_t codes[4];   // 999 when empty
-  std::int32_t values[4];  // 0x80000000 when empty
+  std::int16_t codes[4];   // kNoCode when empty
+  std::int32_t values[4];  // kEmptyU32 when empty
 };
 
 struct TpsBody {
-  std::int16_t code;  // 999 when empty
-  char text[81];      // empty text when empty; cut when longer
+  std::int16_t number;  // kNoCode when empty
+  char text[81];        // empty text when empty; cut when longer
 };
 
+inline constexpr std::uint8_t kNoMobByte = 255;
 struct MobBody {
   std::uint8_t identifier[3];  // six hexadecimal digits; 0 0 0 otherwise
-  std::uint8_t number;         // 255 when empty
-  std::uint8_t code;           // hexadecimal; 255 when empty
+  std::uint8_t number;         // kNoMobByte when empty
+  std::uint8_t code;           // hexadecimal; kNoMobByte when empty
   std::uint8_t optional;       // hexadecimal, valid when hasOptional is 1
   std::uint8_t hasOptional;
   std::uint8_t data[20];
-  std::uint8_t dataLength;     // 0 when the data field is empty or unusable
+  std::uint8_t dataLength;  // 0 when the data field is empty or unusable
 };
 
 union SentenceBody {

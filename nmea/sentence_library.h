@@ -14,14 +14,17 @@
 
 namespace nmea {
 
+struct FormatterRow;
+
 // Why the last ParseSentence returned false (None after a success).
 enum class SentenceFault : std::uint8_t {
   None,
   LineEnd,           // no CR LF at the end
   Checksum,          // no '*' in time, or a mismatch
-  TooLong,           // 99 characters or more after the empty-field expansion
+  TooLong,           // 99 characters or more, counting an empty field as one
   UnknownFormatter,  // no parser for the formatter
-  FieldCount,        // the parser's field count
+  NotEncapsulation,  // a '!' sentence whose formatter is no encapsulation (VDM, VDO, ABM, BBM)
+  FieldCount,        // more or fewer fields than the formatter has
   Range,             // a value out of range
   Length,            // a field of the wrong length
   NotHex,            // a hexadecimal field that is not
@@ -46,7 +49,9 @@ class SentenceLibrary {
   void SetAisHandoff(AisHandoff* ais) { ais_ = ais; }
 
   // Parses one line ending in CR LF held in a writable, NUL-terminated
-  // buffer of at least kLineBufferSize bytes; the line is changed in place.
+  // buffer of at least kLineBufferSize bytes; the line is changed in place
+  // (field terminators, the maker-sentence rewrite). The sentence ends at
+  // its checksum: text between the checksum and CR LF is no part of it.
   // True when the sentence was accepted and, for a '!' sentence, a complete
   // VDM or VDO message was decoded.
   bool ParseSentence(char* line, SentenceRecord& record);
@@ -71,8 +76,10 @@ class SentenceLibrary {
     fault_ = fault;
     return false;
   }
-  bool Dispatch(char* line, SentenceRecord& record);
-  bool DecodeEncapsulated(const SentenceRecord& record);
+  // The row of an accepted sentence's formatter; nullptr after a Fail.
+  const FormatterRow* Dispatch(char* line, std::size_t length, SentenceRecord& record);
+  bool ParseLine(char* line, std::size_t length, SentenceRecord& record);
+  bool DecodeEncapsulated(EncapsulationKind kind, const SentenceRecord& record);
 
   StoreHandoff* store_ = nullptr;
   AisHandoff* ais_ = nullptr;

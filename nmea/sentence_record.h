@@ -10,23 +10,15 @@
 
 namespace nmea {
 
-// Sentinels for missing values, shared by parsers, composers and the store.
-inline constexpr std::uint8_t kEmptyByte = 0x80;
-inline constexpr std::uint32_t kEmptyU32 = 0x80000000u;
-inline constexpr float kEmptyReal = -100000.0f;
-inline constexpr float kNoLatitude = 91.0f;
-inline constexpr float kNoLongitude = 181.0f;
-inline constexpr std::uint8_t kNoHour = 24;
-
 #pragma pack(push, 1)
 
 // One sentence, either as parsed or as to be composed. One instance per
 // direction; the body's layout depends on the formatter.
 struct SentenceRecord {
-  char start;          // '$' or '!'
-  char talker[3];      // two characters and NUL; "P" for every proprietary sentence
-  char formatter[4];   // three characters and NUL; "Q" for a query
-  char makerLetter;    // letter of a maker sentence ($PZLX,<letter>,...), else 0
+  char start;         // '$' or '!'
+  char talker[3];     // two characters and NUL; "P" for every proprietary sentence
+  char formatter[4];  // three characters and NUL; "Q" for a query
+  char makerLetter;   // letter of a maker sentence ($PZLX,<letter>,...), else 0
   std::uint8_t category;
   SentenceBody body;
 };
@@ -44,7 +36,7 @@ struct AisPayloadRecord {
   std::uint8_t complete;      // 1 once every sentence has been added
   std::int8_t fillBits;       // fill bits of the last sentence added
   std::uint8_t reserved;
-  char payload[176];          // at most 175 characters and NUL
+  char payload[176];  // at most 175 characters and NUL
 };
 static_assert(sizeof(AisPayloadRecord) == 192);
 

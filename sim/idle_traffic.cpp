@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "sim/host_sentence.h"
+#include "store/ais_bits.h"
 
 namespace sim {
 namespace {
@@ -29,11 +30,8 @@ std::string ArmourPayload(const std::string& bits) {
   std::string text;
   for (std::size_t at = 0; at < bits.size(); at += 6) {
     int value = 0;
-    for (std::size_t i = 0; i < 6; ++i)
-      value = value * 2 + (at + i < bits.size() && bits[at + i] == '1');
-    char c = static_cast<char>(value + 48);
-    if (c > 'W') c = static_cast<char>(c + 8);
-    text += c;
+    for (std::size_t i = 0; i < 6; ++i) value = value * 2 + (at + i < bits.size() && bits[at + i] == '1');
+    text += store::AisArmourCharacter(static_cast<unsigned>(value));
   }
   return text;
 }

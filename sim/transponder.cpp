@@ -34,13 +34,8 @@ const Fault* VirtualTransponder::FindFault(FaultKind kind) const {
   return nullptr;
 }
 
-// splitmix64: the seed decides every random choice, so a run can be repeated.
-std::uint64_t VirtualTransponder::Random() {
-  std::uint64_t z = (random_ += 0x9E3779B97F4A7C15ull);
-  z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
-  z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
-  return z ^ (z >> 31);
-}
+// The seed decides every random choice, so a run can be repeated.
+std::uint64_t VirtualTransponder::Random() { return random_.Next(); }
 
 std::uint32_t VirtualTransponder::RandomIn(std::uint32_t low, std::uint32_t high) {
   if (high <= low) return low;
@@ -354,15 +349,9 @@ bool VirtualTransponder::ValidBlock(const std::string& block) const {
   const unsigned n = firmware::BlockDataLength(b);
   if (n == 0) return true;  // the end block: nothing more to check
   if (n > firmware::kDataAreaSize) return false;
-  if (BlockSize() == firmware::kWireBlockWithSum16) {
-    std::uint16_t sum = 0;
-    for (unsigned i = 0; i < n; ++i)
-      sum = static_cast<std::uint16_t>(sum + b[firmware::kDataOffset + i]);
-    return (b[262] | (b[263] << 8)) == sum;
-  }
-  std::uint8_t check = 0;
-  for (unsigned i = 0; i < n; ++i) check ^= b[firmware::kDataOffset + i];
-  return check == b[firmware::kCheckOffset];
+  const firmware::CodeSums sums = firmware::SumCode(firmware::CodeBytes(b));
+  if (BlockSize() == firmware::kWireBlockWithSum16) return (b[262] | (b[263] << 8)) == sums.sum16;
+  return sums.check == b[firmware::kCheckOffset];
 }
 
 void VirtualTransponder::TakeBlock(const std::string& block) {
@@ -397,12 +386,9 @@ void VirtualTransponder::TakeBlock(const std::string& block) {
   const unsigned n = firmware::BlockDataLength(b);
   std::vector<std::uint8_t>& image = parts_[part_ == 2 ? 1 : 0];
   image.insert(image.end(), b, b + firmware::kCheckOffset);
-  std::uint8_t check = 0;
-  for (unsigned i = 0; i < n; ++i) {
-    check ^= b[firmware::kDataOffset + i];
-    imageSum_ += b[firmware::kDataOffset + i];
-  }
-  image.push_back(n == 0 ? b[firmware::kCheckOffset] : check);
+  const firmware::CodeSums sums = firmware::SumCode(firmware::CodeBytes(b));
+  imageSum_ += sums.sum;
+  image.push_back(n == 0 ? b[firmware::kCheckOffset] : sums.check);
   received_ = expected;
   if (n == 0) {
     FinishPart();

@@ -17,6 +17,7 @@
 #include <utility>
 #include <vector>
 
+#include "firmware/splitmix64.h"
 #include "sim/faults.h"
 
 namespace sim {
@@ -112,7 +113,7 @@ class VirtualTransponder {
   Phase phase_ = Phase::Idle;
   std::string in_, out_;
   std::vector<std::string> notes_;
-  std::uint64_t random_;
+  firmware::SplitMix64 random_;
   bool reportedSpeedMismatch_ = false;
 
   // Idle output and timers.

@@ -6,7 +6,9 @@
 // 1 to 32 bits are read at any bit position.
 
 #include <array>
+#include <bit>
 #include <cstdint>
+#include <cstring>
 #include <string_view>
 
 #include "nmea/sentence_record.h"
@@ -14,12 +16,16 @@
 namespace store {
 
 // The de-armoured payload. Bits past `bitCount` read as zero: the buffer is
-// zeroed before each fill. 1016 bits hold the longest message (1008 bits).
+// zeroed before each fill. 127 bytes, 1016 bits, hold the longest message
+// (1008 bits); eight zero bytes behind them let a field be read with one
+// 64-bit load wherever it starts.
+inline constexpr std::size_t kAisBitBytes = 127;
+inline constexpr std::uint16_t kAisBitCapacity = kAisBitBytes * 8;
+
 struct AisBitBuffer {
-  std::array<std::uint8_t, 127> bits{};
+  std::array<std::uint8_t, kAisBitBytes + 8> bits{};
   std::uint16_t bitCount = 0;
 };
-inline constexpr std::uint16_t kAisBitCapacity = 127 * 8;
 
 // The six-bit value 0..63 of a payload character, or -1 when the character
 // is no payload character. `0`..`W` give 0..39, the grave accent..`w` 40..63.
@@ -30,6 +36,21 @@ constexpr int AisSixBitValue(char character) {
   const int sum = (c + 40) % 256;
   return sum > 128 ? (sum + 32) % 64 : (sum + 40) % 64;
 }
+
+// The payload character that carries the six-bit value 0..63: the other
+// way of AisSixBitValue, for whatever builds payloads (the virtual
+// transponder's traffic, the tests).
+constexpr char AisArmourCharacter(unsigned value) {
+  return static_cast<char>(value < 40 ? value + '0' : value - 40 + '`');
+}
+
+constexpr bool ArmourRoundTrips() {
+  for (unsigned v = 0; v < 64; ++v) {
+    if (AisSixBitValue(AisArmourCharacter(v)) != static_cast<int>(v)) return false;
+  }
+  return true;
+}
+static_assert(ArmourRoundTrips());
 
 // Converts the payload text and fill bits of an assembled message into bits.
 // Works in whole bytes: fill bits 0 take groups of four characters only,
@@ -42,21 +63,15 @@ bool AisDearmour(const nmea::AisPayloadRecord& payload, AisBitBuffer& buffer);
 // most significant bit first. Bits beyond the buffer read as zero.
 inline std::uint32_t AisReadBits(const AisBitBuffer& buffer, std::uint16_t firstBit,
                                  std::uint16_t width) {
-  if (width == 0 || width > 32) return 0;
-  const unsigned shift = firstBit % 8u;
   const std::size_t first = firstBit / 8u;
-  const std::size_t count = (width + shift - 1) / 8 + 1;  // 1..5 bytes
-
-  std::uint8_t scratch[5] = {};
-  for (std::size_t i = 0; i < count && first + i < buffer.bits.size(); ++i) {
-    scratch[i] = buffer.bits[first + i];
-  }
-  std::uint32_t word = static_cast<std::uint32_t>(scratch[0]) << 24 |
-                       static_cast<std::uint32_t>(scratch[1]) << 16 |
-                       static_cast<std::uint32_t>(scratch[2]) << 8 | scratch[3];
-  word <<= shift;
-  if (count == 5) word |= static_cast<std::uint32_t>(scratch[4]) >> (8 - shift);
-  return word >> ((32u - width) % 32u);
+  if (width == 0 || width > 32 || first >= kAisBitBytes) return 0;
+  // Eight bytes from the field's first: the field's up to 39 bits (32 and a
+  // shift of up to 7) lie within them, and the padding keeps them in the
+  // buffer.
+  std::uint64_t word;
+  std::memcpy(&word, buffer.bits.data() + first, sizeof word);
+  if constexpr (std::endian::native == std::endian::little) word = __builtin_bswap64(word);
+  return static_cast<std::uint32_t>(word << (firstBit % 8u) >> (64u - width));
 }
 
 // `value` read as a two's-complement number of `width` bits.

@@ -37,24 +37,36 @@ void PutText(const AisBitBuffer& bits, std::uint16_t bit, std::size_t characters
 
 }  // namespace
 
+namespace {
+
+std::uint32_t Read(const AisBitBuffer& bits, const AisFieldPlace& place) {
+  return AisReadBits(bits, place.bit, place.width);
+}
+
+}  // namespace
+
 AisLayoutChoice AisChooseLayout(const AisDecodedRecord& record, const AisLayoutTable& table) {
+  using namespace selector;
   const std::uint32_t id = record.U8(0);
   if (!AisIsKnownMessageId(id)) return {};
   std::size_t slot = id - 1;
-  AisLayoutChoice choice{nullptr, 1, 6, 1};
+  AisLayoutChoice choice{nullptr, 1, 6, 1};  // after the 6-bit message id
   switch (id) {
     case 63: {
-      const std::uint32_t subtype = record.U8(2);
-      if (record.U8(1) != 99 || subtype < 1 || subtype > 4) return {};
+      const std::uint32_t subtype = record.U8(kSubtype.at);
+      if (record.U8(kSubId.at) != 99 || subtype < 1 || subtype > 4) return {};
       slot = kSlotOwnSubtypeBase + subtype;
-      choice = {nullptr, 3, 18, 3};
+      // The walk goes on after the sub-id and subtype, which picked the layout.
+      choice = {nullptr, kSubtype.index + 1,
+                static_cast<std::uint16_t>(kSubtype.bit + kSubtype.width), kSubtype.at + 1};
       break;
     }
     case 24:
-      slot = record.U8(6) == 1 ? kSlotStaticPartB : kSlotStaticPartA;
+      slot = record.U8(kPartNumber.at) == 1 ? kSlotStaticPartB : kSlotStaticPartA;
       break;
     case 25:
-      slot = record.U8(6) == 1 ? kSlotSingleSlotAddressed : kSlotSingleSlotBroadcast;
+      slot = record.U8(kDestinationIndicator.at) == 1 ? kSlotSingleSlotAddressed
+                                                      : kSlotSingleSlotBroadcast;
       break;
     default:
       break;
@@ -65,6 +77,7 @@ AisLayoutChoice AisChooseLayout(const AisDecodedRecord& record, const AisLayoutT
 
 bool AisDecodeMessage(const AisBitBuffer& bits, AisDecodedRecord& record,
                       const AisLayoutTable& table) {
+  using namespace selector;
   const std::uint32_t id = AisReadBits(bits, 0, 6);
   record.PutU8(0, id);
   if (!AisIsKnownMessageId(id)) return false;
@@ -73,21 +86,21 @@ bool AisDecodeMessage(const AisBitBuffer& bits, AisDecodedRecord& record,
   // record first, where their layout stores them too.
   switch (id) {
     case 63:
-      record.PutU8(1, AisReadBits(bits, 6, 8));    // sub-id
-      record.PutU8(2, AisReadBits(bits, 14, 4));   // subtype
+      record.PutU8(kSubId.at, Read(bits, kSubId));
+      record.PutU8(kSubtype.at, Read(bits, kSubtype));
       break;
     case 24:
-      record.PutU8(6, AisReadBits(bits, 38, 2));   // part number
+      record.PutU8(kPartNumber.at, Read(bits, kPartNumber));
       break;
     case 22:
-      record.PutU8(29, AisReadBits(bits, 139, 1));  // addressed flag
-      if (record.U8(29) == 1) {
-        record.PutU32(kAisAddressedDest1At, AisReadBits(bits, 69, 30) & kMmsiMask);
-        record.PutU32(kAisAddressedDest2At, AisReadBits(bits, 104, 30) & kMmsiMask);
+      record.PutU8(kAddressed.at, Read(bits, kAddressed));
+      if (record.U8(kAddressed.at) == 1) {
+        record.PutU32(kDestination1.at, Read(bits, kDestination1) & kMmsiMask);
+        record.PutU32(kDestination2.at, Read(bits, kDestination2) & kMmsiMask);
       }
       break;
     case 25:
-      record.PutU8(6, AisReadBits(bits, 38, 1));   // destination indicator
+      record.PutU8(kDestinationIndicator.at, Read(bits, kDestinationIndicator));
       break;
     default:
       break;
@@ -96,24 +109,16 @@ bool AisDecodeMessage(const AisBitBuffer& bits, AisDecodedRecord& record,
   const AisLayoutChoice choice = AisChooseLayout(record, table);
   if (choice.layout == nullptr || choice.layout->fieldCount == 0) return false;
 
-  std::uint32_t p = choice.firstBit;
-  std::size_t at = choice.firstByte;
   std::uint32_t binaryBytes = 0;
-  const std::span<const AisFieldDescriptor> fields = choice.layout->Fields();
-  for (std::size_t i = choice.firstField; i < fields.size(); ++i) {
-    const AisFieldDescriptor& field = fields[i];
-    if (p + field.width > bits.bitCount) break;
+  AisFieldWalk walk(choice, bits.bitCount);
+  for (AisFieldStep step; walk.Next(step);) {
+    const AisFieldDescriptor& field = *step.field;
     if (!AisIsFieldKind(field.kind)) return false;
-
-    const auto bit = static_cast<std::uint16_t>(p);
-    std::uint32_t advance = field.width;
-    const std::size_t bytes = AisRecordBytes(field.kind, field.width);
-    if (bytes != 0 && at + bytes > AisDecodedRecord::kSize) break;  // never past the record
-
+    const std::size_t at = step.at;
     std::uint32_t v = 0;
     if (field.kind != AisFieldKind::Text && field.kind != AisFieldKind::TextToEnd &&
         field.kind != AisFieldKind::Binary) {
-      v = AisReadBits(bits, bit, field.width);
+      v = AisReadBits(bits, step.bit, field.width);
     }
 
     switch (field.kind) {
@@ -151,32 +156,18 @@ bool AisDecodeMessage(const AisBitBuffer& bits, AisDecodedRecord& record,
         record.PutU16(at, v > 359 ? 511 : v);
         break;
       case AisFieldKind::Text:
-        PutText(bits, bit, field.width / 6u, record, at);
+      case AisFieldKind::TextToEnd:
+        PutText(bits, step.bit, step.bytes - 1, record, at);
         break;
-      case AisFieldKind::TextToEnd: {
-        // A long message 12 or 14 text is cut where the record ends.
-        std::size_t characters = (bits.bitCount - p) / 6u;
-        const std::size_t room = AisDecodedRecord::kSize - at - 1;
-        if (characters > room) characters = room;
-        PutText(bits, bit, characters, record, at);
-        advance = static_cast<std::uint32_t>(characters * 6);
-        at += characters + 1;
-        break;
-      }
-      case AisFieldKind::Binary: {
-        const std::uint32_t width = field.width == 0 ? bits.bitCount - p : field.width;
-        binaryBytes = width / 8;
-        std::size_t out = at;
-        for (std::uint32_t b = p; b < p + width && out < AisDecodedRecord::kSize; b += 8) {
-          record.PutU8(out++, AisReadBits(bits, static_cast<std::uint16_t>(b), 8));
+      case AisFieldKind::Binary:
+        binaryBytes = step.bits / 8;
+        for (std::size_t i = 0; i < step.bytes; ++i) {
+          record.PutU8(at + i, AisReadBits(bits, static_cast<std::uint16_t>(step.bit + 8 * i), 8));
         }
-        advance = width;
         break;
-      }
     }
-    p += advance;
-    at += bytes;
   }
+  record.SetHeld(walk.End());
 
   if (id == 6) record.PutU16(kAisAddressedBinaryCountAt, binaryBytes);
   if (id == 8) record.PutU16(kAisBroadcastBinaryCountAt, binaryBytes);

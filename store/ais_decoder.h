@@ -2,6 +2,7 @@
 // The table-driven AIS message decoder: one interpreter of the layouts that
 // turns the bits of a complete message into a byte-packed record of values.
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -20,7 +21,15 @@ class AisDecodedRecord {
  public:
   static constexpr std::size_t kSize = 140;
 
-  void Clear() { bytes_.fill(0); }
+  void Clear() {
+    bytes_.fill(0);
+    held_ = 0;
+  }
+
+  // The layout's fields end at the record byte `end` as far as the message
+  // carried them; a field past it was not in the message (it reads as zero).
+  void SetHeld(std::size_t end) { held_ = end; }
+  bool Holds(AisRecordField field) const { return field.at + field.bytes <= held_; }
 
   std::uint8_t U8(std::size_t at) const { return bytes_[at]; }
   std::uint16_t U16(std::size_t at) const { return static_cast<std::uint16_t>(Read(at, 2)); }
@@ -60,11 +69,12 @@ class AisDecodedRecord {
   }
 
   std::array<std::uint8_t, kSize> bytes_{};
+  std::size_t held_ = 0;
 };
 
 // Values the decoder writes beside the layout walk.
-inline constexpr std::size_t kAisAddressedDest1At = 37;   // message 22, addressed
-inline constexpr std::size_t kAisAddressedDest2At = 41;
+inline constexpr std::size_t kAisAddressedDest1At = selector::kDestination1.at;  // message 22
+inline constexpr std::size_t kAisAddressedDest2At = selector::kDestination2.at;
 inline constexpr std::size_t kAisAddressedBinaryCountAt = 136;  // message 6
 inline constexpr std::size_t kAisBroadcastBinaryCountAt = 130;  // message 8
 
@@ -92,6 +102,68 @@ struct AisLayoutChoice {
 };
 AisLayoutChoice AisChooseLayout(const AisDecodedRecord& record,
                                 const AisLayoutTable& table = kAisLayouts);
+
+// One field of a message as the walk of its layout meets it: where its bits
+// begin and how many it takes (a text to the end takes whole characters, a
+// binary field to the end the rest of the message), and where its value
+// lies in the record and how many bytes it takes there.
+struct AisFieldStep {
+  const AisFieldDescriptor* field;
+  std::uint16_t bit;
+  std::uint32_t bits;
+  std::size_t at;
+  std::size_t bytes;
+};
+
+// The walk of a layout over a message of `bitCount` bits: each field that
+// the message holds completely and that fits in the record, in order. The
+// decoder stores the fields it meets, the describer reads them back: the
+// same walk, so the two never disagree on where a value lies.
+class AisFieldWalk {
+ public:
+  AisFieldWalk(const AisLayoutChoice& choice, std::uint16_t bitCount)
+      : fields_(choice.layout->Fields()),
+        next_(choice.firstField),
+        bit_(choice.firstBit),
+        at_(choice.firstByte),
+        bitCount_(bitCount) {}
+
+  // The next field, or false when the message or the record ends first.
+  bool Next(AisFieldStep& step) {
+    if (next_ >= fields_.size()) return false;
+    const AisFieldDescriptor& field = fields_[next_];
+    if (bit_ + field.width > bitCount_) return false;
+    step = {&field, static_cast<std::uint16_t>(bit_), field.width, at_,
+            AisRecordBytes(field.kind, field.width)};
+    if (field.kind == AisFieldKind::TextToEnd) {
+      // A long message 12 or 14 text is cut where the record ends.
+      std::size_t characters = (bitCount_ - bit_) / 6u;
+      if (at_ < AisDecodedRecord::kSize) {
+        characters = std::min(characters, AisDecodedRecord::kSize - at_ - 1);
+      }
+      step.bits = static_cast<std::uint32_t>(characters * 6);
+      step.bytes = characters + 1;
+    } else if (field.kind == AisFieldKind::Binary) {
+      step.bits = field.width == 0 ? bitCount_ - bit_ : field.width;
+      step.bytes = std::min<std::size_t>((step.bits + 7) / 8, AisDecodedRecord::kSize - at_);
+    }
+    if (at_ + step.bytes > AisDecodedRecord::kSize) return false;  // never past the record
+    ++next_;
+    bit_ += step.bits;
+    at_ += step.bytes;
+    return true;
+  }
+
+  // The record byte after the last field met.
+  std::size_t End() const { return at_; }
+
+ private:
+  std::span<const AisFieldDescriptor> fields_;
+  std::size_t next_;
+  std::uint32_t bit_;
+  std::size_t at_;
+  std::uint32_t bitCount_;
+};
 
 // Every layout's values fit in the record, also a binary field running to
 // the end of the longest message. (A text to the end is cut instead.)

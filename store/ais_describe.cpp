@@ -1,29 +1,23 @@
 #include "store/ais_describe.h"
 
-#include <algorithm>
-
 namespace store {
 namespace {
 
 std::int64_t Whole(std::uint32_t v) { return static_cast<std::int64_t>(v); }
 
-// Mirrors the decoder's walk: each field the message held, with its value.
+// Each field the message held, with its value: the decoder's own walk.
 void DescribeFields(const AisDecodedRecord& record, std::uint16_t bitCount,
                     const AisLayoutChoice& choice, std::vector<AisNamedValue>& out) {
   const std::span<const AisFieldDescriptor> fields = choice.layout->Fields();
+  // The fields before the walk (the id and the selectors) take a byte each.
   for (std::size_t i = 0; i < choice.firstField; ++i) {
     out.push_back({fields[i].name, Whole(record.U8(i))});
   }
-  std::uint32_t p = choice.firstBit;
-  std::size_t at = choice.firstByte;
-  for (std::size_t i = choice.firstField; i < fields.size(); ++i) {
-    const AisFieldDescriptor& field = fields[i];
-    if (p + field.width > bitCount) break;
-    std::size_t bytes = AisRecordBytes(field.kind, field.width);
-    if (bytes != 0 && at + bytes > AisDecodedRecord::kSize) break;
-    std::uint32_t advance = field.width;
+  AisFieldWalk walk(choice, bitCount);
+  for (AisFieldStep step; walk.Next(step);) {
+    const std::size_t at = step.at;
     AisValue value;
-    switch (field.kind) {
+    switch (step.field->kind) {
       case AisFieldKind::UInt8:
       case AisFieldKind::TimeStamp:
         value = Whole(record.U8(at));
@@ -41,30 +35,17 @@ void DescribeFields(const AisDecodedRecord& record, std::uint16_t bitCount,
         value = Whole(record.U32(at));
         break;
       case AisFieldKind::Text:
-        value = AisTrimmedText(record.Text(at).data(), bytes);
+      case AisFieldKind::TextToEnd:
+        value = AisTrimmedText(record.Text(at).data(), step.bytes - 1);
         break;
-      case AisFieldKind::TextToEnd: {
-        const std::size_t characters =
-            std::min<std::size_t>((bitCount - p) / 6u, AisDecodedRecord::kSize - at - 1);
-        value = AisTrimmedText(record.Text(at).data(), characters);
-        advance = static_cast<std::uint32_t>(characters * 6);
-        bytes = characters + 1;
+      case AisFieldKind::Binary:
+        value = std::span<const std::uint8_t>(record.Bytes().data() + at, step.bytes);
         break;
-      }
-      case AisFieldKind::Binary: {
-        const std::uint32_t width = field.width == 0 ? bitCount - p : field.width;
-        const std::size_t count = std::min<std::size_t>((width + 7) / 8, AisDecodedRecord::kSize - at);
-        value = std::span<const std::uint8_t>(record.Bytes().data() + at, count);
-        advance = width;
-        break;
-      }
       default:  // the float kinds
         value = record.F32(at);
         break;
     }
-    out.push_back({field.name, value});
-    p += advance;
-    at += bytes;
+    out.push_back({step.field->name, value});
   }
 }
 
@@ -78,7 +59,7 @@ std::vector<AisNamedValue> AisDescribeRecord(const AisDecodedRecord& record,
   DescribeFields(record, bitCount, choice, out);
 
   const std::uint8_t id = record.U8(0);
-  if (id == 22 && record.U8(29) == 1) {
+  if (id == 22 && record.U8(selector::kAddressed.at) == 1) {
     out.push_back({"dest_mmsi1", Whole(record.U32(kAisAddressedDest1At))});
     out.push_back({"dest_mmsi2", Whole(record.U32(kAisAddressedDest2At))});
   }

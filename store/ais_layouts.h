@@ -21,14 +21,14 @@ namespace store {
 enum class AisFieldKind : std::uint8_t {
   UInt8 = 0,
   UInt16 = 1,
-  UInt16Code = 2,      // designated area code
+  UInt16Code = 2,  // designated area code
   UInt32 = 3,
-  Identifier = 4,      // MMSIs, IMO number, wide spare fields
+  Identifier = 4,  // MMSIs, IMO number, wide spare fields
   SignedScaled = 5,
   UnsignedScaled = 6,
   Text = 7,
-  TextToEnd = 8,       // six-bit text up to the end of the message
-  Binary = 9,          // width 0: to the end of the message
+  TextToEnd = 8,  // six-bit text up to the end of the message
+  Binary = 9,     // width 0: to the end of the message
   RateOfTurn = 11,
   Longitude = 13,
   Latitude = 14,
@@ -36,8 +36,8 @@ enum class AisFieldKind : std::uint8_t {
   Heading = 16,
   TimeStamp = 17,
   RadioStatus = 18,
-  Dimensions = 19,     // 30-bit reference-point dimensions as sent
-  Eta = 20,            // 20-bit month/day/hour/minute as sent
+  Dimensions = 19,  // 30-bit reference-point dimensions as sent
+  Eta = 20,         // 20-bit month/day/hour/minute as sent
 };
 
 // Codes 10, 12 and above 20 are no kinds; a layout holding one is refused.
@@ -51,14 +51,20 @@ constexpr bool AisIsFieldKind(AisFieldKind kind) {
 constexpr std::size_t AisRecordBytes(AisFieldKind kind, std::uint16_t width) {
   switch (kind) {
     case AisFieldKind::UInt8:
-    case AisFieldKind::TimeStamp: return 1;
+    case AisFieldKind::TimeStamp:
+      return 1;
     case AisFieldKind::UInt16:
     case AisFieldKind::UInt16Code:
-    case AisFieldKind::Heading: return 2;
-    case AisFieldKind::Text: return width / 6u + 1u;
-    case AisFieldKind::TextToEnd: return 0;
-    case AisFieldKind::Binary: return (width + 7u) / 8u;
-    default: return 4;
+    case AisFieldKind::Heading:
+      return 2;
+    case AisFieldKind::Text:
+      return width / 6u + 1u;
+    case AisFieldKind::TextToEnd:
+      return 0;
+    case AisFieldKind::Binary:
+      return (width + 7u) / 8u;
+    default:
+      return 4;
   }
 }
 
@@ -116,14 +122,22 @@ constexpr bool NamesUnique(std::span<const AisFieldDescriptor> fields) {
 
 // Messages 1, 2 and 3: position report.
 inline constexpr AisFieldDescriptor kPositionReport[] = {
-    F("type", 6, UInt8),       F("repeat", 2, UInt8),
-    F("mmsi", 30, Identifier), F("status", 4, UInt8),
-    F("turn", 8, RateOfTurn),  F("speed", 10, UnsignedScaled, 0.1f),
-    F("accuracy", 1, UInt8),   F("lon", 28, Longitude, 0.0001f),
-    F("lat", 27, Latitude, 0.0001f), F("course", 12, Course, 0.1f),
-    F("heading", 9, Heading),  F("second", 6, TimeStamp),
-    F("regional", 4, UInt8),   F("spare", 1, UInt8),
-    F("raim", 1, UInt8),       F("radio", 19, RadioStatus),
+    F("type", 6, UInt8),
+    F("repeat", 2, UInt8),
+    F("mmsi", 30, Identifier),
+    F("status", 4, UInt8),
+    F("turn", 8, RateOfTurn),
+    F("speed", 10, UnsignedScaled, 0.1f),
+    F("accuracy", 1, UInt8),
+    F("lon", 28, Longitude, 0.0001f),
+    F("lat", 27, Latitude, 0.0001f),
+    F("course", 12, Course, 0.1f),
+    F("heading", 9, Heading),
+    F("second", 6, TimeStamp),
+    F("regional", 4, UInt8),
+    F("spare", 1, UInt8),
+    F("raim", 1, UInt8),
+    F("radio", 19, RadioStatus),
 };
 static_assert(Matches(kPositionReport,
                       {0, 6, 8, 38, 42, 50, 60, 61, 89, 116, 128, 137, 143, 147, 148, 149},
@@ -131,12 +145,22 @@ static_assert(Matches(kPositionReport,
 
 // Messages 4 and 11: base station report, UTC/date response.
 inline constexpr AisFieldDescriptor kBaseStationReport[] = {
-    F("type", 6, UInt8),      F("repeat", 2, UInt8),  F("mmsi", 30, Identifier),
-    F("year", 14, UInt16),    F("month", 4, UInt8),   F("day", 5, UInt8),
-    F("hour", 5, UInt8),      F("minute", 6, UInt8),  F("second", 6, UInt8),
-    F("accuracy", 1, UInt8),  F("lon", 28, Longitude, 0.0001f),
-    F("lat", 27, Latitude, 0.0001f), F("epfd", 4, UInt8),
-    F("spare", 10, UInt16),   F("raim", 1, UInt8),    F("radio", 19, RadioStatus),
+    F("type", 6, UInt8),
+    F("repeat", 2, UInt8),
+    F("mmsi", 30, Identifier),
+    F("year", 14, UInt16),
+    F("month", 4, UInt8),
+    F("day", 5, UInt8),
+    F("hour", 5, UInt8),
+    F("minute", 6, UInt8),
+    F("second", 6, UInt8),
+    F("accuracy", 1, UInt8),
+    F("lon", 28, Longitude, 0.0001f),
+    F("lat", 27, Latitude, 0.0001f),
+    F("epfd", 4, UInt8),
+    F("spare", 10, UInt16),
+    F("raim", 1, UInt8),
+    F("radio", 19, RadioStatus),
 };
 static_assert(Matches(kBaseStationReport,
                       {0, 6, 8, 38, 52, 56, 61, 66, 72, 78, 79, 107, 134, 138, 148, 149},
@@ -144,11 +168,11 @@ static_assert(Matches(kBaseStationReport,
 
 // Message 5: static and voyage related data.
 inline constexpr AisFieldDescriptor kStaticVoyage[] = {
-    F("type", 6, UInt8),          F("repeat", 2, UInt8),     F("mmsi", 30, Identifier),
-    F("ais_version", 2, UInt8),   F("imo", 30, Identifier),  F("callsign", 42, Text),
-    F("shipname", 120, Text),     F("shiptype", 8, UInt8),   F("dimensions", 30, Dimensions),
-    F("epfd", 4, UInt8),          F("eta", 20, Eta),         F("draught", 8, UnsignedScaled, 0.1f),
-    F("destination", 120, Text),  F("dte", 1, UInt8),        F("spare", 1, UInt8),
+    F("type", 6, UInt8),         F("repeat", 2, UInt8),    F("mmsi", 30, Identifier),
+    F("ais_version", 2, UInt8),  F("imo", 30, Identifier), F("callsign", 42, Text),
+    F("shipname", 120, Text),    F("shiptype", 8, UInt8),  F("dimensions", 30, Dimensions),
+    F("epfd", 4, UInt8),         F("eta", 20, Eta),        F("draught", 8, UnsignedScaled, 0.1f),
+    F("destination", 120, Text), F("dte", 1, UInt8),       F("spare", 1, UInt8),
 };
 static_assert(Matches(kStaticVoyage,
                       {0, 6, 8, 38, 40, 70, 112, 232, 240, 270, 274, 294, 302, 422, 423},
@@ -156,18 +180,18 @@ static_assert(Matches(kStaticVoyage,
 
 // Message 6: addressed binary message.
 inline constexpr AisFieldDescriptor kAddressedBinary[] = {
-    F("type", 6, UInt8),        F("repeat", 2, UInt8),      F("mmsi", 30, Identifier),
-    F("seqno", 2, UInt8),       F("dest_mmsi", 30, Identifier), F("retransmit", 1, UInt8),
-    F("spare", 1, UInt8),       F("data", 0, Binary),
+    F("type", 6, UInt8),  F("repeat", 2, UInt8),          F("mmsi", 30, Identifier),
+    F("seqno", 2, UInt8), F("dest_mmsi", 30, Identifier), F("retransmit", 1, UInt8),
+    F("spare", 1, UInt8), F("data", 0, Binary),
 };
-static_assert(Matches(kAddressedBinary, {0, 6, 8, 38, 40, 70, 71, 72},
-                      {0, 1, 2, 6, 7, 11, 12, 13}, 72));
+static_assert(Matches(kAddressedBinary, {0, 6, 8, 38, 40, 70, 71, 72}, {0, 1, 2, 6, 7, 11, 12, 13},
+                      72));
 
 // Messages 7 and 13: binary and safety acknowledge.
 inline constexpr AisFieldDescriptor kAcknowledge[] = {
-    F("type", 6, UInt8),        F("repeat", 2, UInt8),     F("mmsi", 30, Identifier),
+    F("type", 6, UInt8),        F("repeat", 2, UInt8),      F("mmsi", 30, Identifier),
     F("spare", 2, UInt8),       F("mmsi1", 30, Identifier), F("mmsiseq1", 2, UInt8),
-    F("mmsi2", 30, Identifier), F("mmsiseq2", 2, UInt8),   F("mmsi3", 30, Identifier),
+    F("mmsi2", 30, Identifier), F("mmsiseq2", 2, UInt8),    F("mmsi3", 30, Identifier),
     F("mmsiseq3", 2, UInt8),    F("mmsi4", 30, Identifier), F("mmsiseq4", 2, UInt8),
 };
 static_assert(Matches(kAcknowledge, {0, 6, 8, 38, 40, 70, 72, 102, 104, 134, 136, 166},
@@ -175,19 +199,30 @@ static_assert(Matches(kAcknowledge, {0, 6, 8, 38, 40, 70, 72, 102, 104, 134, 136
 
 // Message 8: broadcast binary message.
 inline constexpr AisFieldDescriptor kBroadcastBinary[] = {
-    F("type", 6, UInt8), F("repeat", 2, UInt8), F("mmsi", 30, Identifier),
+    F("type", 6, UInt8),  F("repeat", 2, UInt8), F("mmsi", 30, Identifier),
     F("spare", 2, UInt8), F("data", 0, Binary),
 };
 static_assert(Matches(kBroadcastBinary, {0, 6, 8, 38, 40}, {0, 1, 2, 6, 7}, 40));
 
 // Message 9: SAR aircraft position report.
 inline constexpr AisFieldDescriptor kSarAircraft[] = {
-    F("type", 6, UInt8),        F("repeat", 2, UInt8),       F("mmsi", 30, Identifier),
-    F("alt", 12, UInt16),       F("speed", 10, UnsignedScaled), F("accuracy", 1, UInt8),
-    F("lon", 28, Longitude, 0.0001f), F("lat", 27, Latitude, 0.0001f),
-    F("course", 12, Course, 0.1f), F("second", 6, TimeStamp), F("regional", 8, UInt8),
-    F("dte", 1, UInt8),         F("spare", 3, UInt8),        F("assigned", 1, UInt8),
-    F("raim", 1, UInt8),        F("cs_selector", 1, UInt8),  F("radio", 19, RadioStatus),
+    F("type", 6, UInt8),
+    F("repeat", 2, UInt8),
+    F("mmsi", 30, Identifier),
+    F("alt", 12, UInt16),
+    F("speed", 10, UnsignedScaled),
+    F("accuracy", 1, UInt8),
+    F("lon", 28, Longitude, 0.0001f),
+    F("lat", 27, Latitude, 0.0001f),
+    F("course", 12, Course, 0.1f),
+    F("second", 6, TimeStamp),
+    F("regional", 8, UInt8),
+    F("dte", 1, UInt8),
+    F("spare", 3, UInt8),
+    F("assigned", 1, UInt8),
+    F("raim", 1, UInt8),
+    F("cs_selector", 1, UInt8),
+    F("radio", 19, RadioStatus),
 };
 static_assert(Matches(kSarAircraft,
                       {0, 6, 8, 38, 50, 60, 61, 89, 116, 128, 134, 142, 143, 146, 147, 148, 149},
@@ -206,23 +241,23 @@ inline constexpr AisFieldDescriptor kAddressedSafety[] = {
     F("seqno", 2, UInt8), F("dest_mmsi", 30, Identifier), F("retransmit", 1, UInt8),
     F("spare", 1, UInt8), F("text", 6, TextToEnd),
 };
-static_assert(Matches(kAddressedSafety, {0, 6, 8, 38, 40, 70, 71, 72},
-                      {0, 1, 2, 6, 7, 11, 12, 13}, 78));
+static_assert(Matches(kAddressedSafety, {0, 6, 8, 38, 40, 70, 71, 72}, {0, 1, 2, 6, 7, 11, 12, 13},
+                      78));
 
 // Message 14: broadcast safety related message.
 inline constexpr AisFieldDescriptor kBroadcastSafety[] = {
-    F("type", 6, UInt8), F("repeat", 2, UInt8), F("mmsi", 30, Identifier),
+    F("type", 6, UInt8),  F("repeat", 2, UInt8),   F("mmsi", 30, Identifier),
     F("spare", 2, UInt8), F("text", 6, TextToEnd),
 };
 static_assert(Matches(kBroadcastSafety, {0, 6, 8, 38, 40}, {0, 1, 2, 6, 7}, 46));
 
 // Message 15: interrogation.
 inline constexpr AisFieldDescriptor kInterrogation[] = {
-    F("type", 6, UInt8),       F("repeat", 2, UInt8),     F("mmsi", 30, Identifier),
-    F("spare", 2, UInt8),      F("mmsi1", 30, Identifier), F("type1_1", 6, UInt8),
-    F("offset1_1", 12, UInt16), F("spare2", 2, UInt8),    F("type1_2", 6, UInt8),
-    F("offset1_2", 12, UInt16), F("spare3", 2, UInt8),    F("mmsi2", 30, Identifier),
-    F("type2_1", 6, UInt8),    F("offset2_1", 12, UInt16), F("spare4", 2, UInt8),
+    F("type", 6, UInt8),        F("repeat", 2, UInt8),      F("mmsi", 30, Identifier),
+    F("spare", 2, UInt8),       F("mmsi1", 30, Identifier), F("type1_1", 6, UInt8),
+    F("offset1_1", 12, UInt16), F("spare2", 2, UInt8),      F("type1_2", 6, UInt8),
+    F("offset1_2", 12, UInt16), F("spare3", 2, UInt8),      F("mmsi2", 30, Identifier),
+    F("type2_1", 6, UInt8),     F("offset2_1", 12, UInt16), F("spare4", 2, UInt8),
 };
 static_assert(Matches(kInterrogation,
                       {0, 6, 8, 38, 40, 70, 76, 88, 90, 96, 108, 110, 140, 146, 158},
@@ -230,8 +265,8 @@ static_assert(Matches(kInterrogation,
 
 // Message 16: assigned mode command.
 inline constexpr AisFieldDescriptor kAssignedMode[] = {
-    F("type", 6, UInt8),        F("repeat", 2, UInt8),      F("mmsi", 30, Identifier),
-    F("spare", 2, UInt8),       F("mmsi1", 30, Identifier), F("offset1", 12, UInt16),
+    F("type", 6, UInt8),         F("repeat", 2, UInt8),      F("mmsi", 30, Identifier),
+    F("spare", 2, UInt8),        F("mmsi1", 30, Identifier), F("offset1", 12, UInt16),
     F("increment1", 10, UInt16), F("mmsi2", 30, Identifier), F("offset2", 12, UInt16),
     F("increment2", 10, UInt16), F("spare2", 4, UInt8),
 };
@@ -240,10 +275,10 @@ static_assert(Matches(kAssignedMode, {0, 6, 8, 38, 40, 70, 82, 92, 122, 134, 144
 
 // Message 17: GNSS broadcast binary message, its DGNSS header only.
 inline constexpr AisFieldDescriptor kGnssBroadcast[] = {
-    F("type", 6, UInt8),          F("repeat", 2, UInt8),   F("mmsi", 30, Identifier),
-    F("spare", 2, UInt8),         F("lon", 18, Longitude, 0.1f), F("lat", 17, Latitude, 0.1f),
-    F("spare2", 5, UInt8),        F("dgnss_type", 6, UInt8), F("station_id", 10, UInt16),
-    F("z_count", 13, UInt16),     F("seqno", 3, UInt8),    F("words", 5, UInt8),
+    F("type", 6, UInt8),      F("repeat", 2, UInt8),         F("mmsi", 30, Identifier),
+    F("spare", 2, UInt8),     F("lon", 18, Longitude, 0.1f), F("lat", 17, Latitude, 0.1f),
+    F("spare2", 5, UInt8),    F("dgnss_type", 6, UInt8),     F("station_id", 10, UInt16),
+    F("z_count", 13, UInt16), F("seqno", 3, UInt8),          F("words", 5, UInt8),
     F("health", 3, UInt8),
 };
 static_assert(Matches(kGnssBroadcast, {0, 6, 8, 38, 40, 58, 75, 80, 86, 96, 109, 112, 117},
@@ -251,80 +286,123 @@ static_assert(Matches(kGnssBroadcast, {0, 6, 8, 38, 40, 58, 75, 80, 86, 96, 109,
 
 // Message 18: standard Class B position report.
 inline constexpr AisFieldDescriptor kClassBPosition[] = {
-    F("type", 6, UInt8),         F("repeat", 2, UInt8),    F("mmsi", 30, Identifier),
-    F("reserved", 8, UInt8),     F("speed", 10, UnsignedScaled, 0.1f), F("accuracy", 1, UInt8),
-    F("lon", 28, Longitude, 0.0001f), F("lat", 27, Latitude, 0.0001f),
-    F("course", 12, Course, 0.1f), F("heading", 9, Heading), F("second", 6, TimeStamp),
-    F("regional", 2, UInt8),     F("cs", 1, UInt8),        F("display", 1, UInt8),
-    F("dsc", 1, UInt8),          F("band", 1, UInt8),      F("msg22", 1, UInt8),
-    F("assigned", 1, UInt8),     F("raim", 1, UInt8),      F("cs_selector", 1, UInt8),
+    F("type", 6, UInt8),
+    F("repeat", 2, UInt8),
+    F("mmsi", 30, Identifier),
+    F("reserved", 8, UInt8),
+    F("speed", 10, UnsignedScaled, 0.1f),
+    F("accuracy", 1, UInt8),
+    F("lon", 28, Longitude, 0.0001f),
+    F("lat", 27, Latitude, 0.0001f),
+    F("course", 12, Course, 0.1f),
+    F("heading", 9, Heading),
+    F("second", 6, TimeStamp),
+    F("regional", 2, UInt8),
+    F("cs", 1, UInt8),
+    F("display", 1, UInt8),
+    F("dsc", 1, UInt8),
+    F("band", 1, UInt8),
+    F("msg22", 1, UInt8),
+    F("assigned", 1, UInt8),
+    F("raim", 1, UInt8),
+    F("cs_selector", 1, UInt8),
     F("radio", 19, RadioStatus),
 };
-static_assert(Matches(kClassBPosition,
-                      {0, 6, 8, 38, 46, 56, 57, 85, 112, 124, 133, 139, 141, 142, 143, 144, 145,
-                       146, 147, 148, 149},
-                      {0, 1, 2, 6, 7, 11, 12, 16, 20, 24, 26, 27, 28, 29, 30, 31, 32, 33, 34, 35,
-                       36},
-                      168));
+static_assert(Matches(
+    kClassBPosition,
+    {0, 6, 8, 38, 46, 56, 57, 85, 112, 124, 133, 139, 141, 142, 143, 144, 145, 146, 147, 148, 149},
+    {0, 1, 2, 6, 7, 11, 12, 16, 20, 24, 26, 27, 28, 29, 30, 31, 32, 33, 34, 35, 36}, 168));
 
 // Message 19: extended Class B position report.
 inline constexpr AisFieldDescriptor kClassBExtended[] = {
-    F("type", 6, UInt8),          F("repeat", 2, UInt8),    F("mmsi", 30, Identifier),
-    F("reserved", 8, UInt8),      F("speed", 10, UnsignedScaled, 0.1f), F("accuracy", 1, UInt8),
-    F("lon", 28, Longitude, 0.0001f), F("lat", 27, Latitude, 0.0001f),
-    F("course", 12, Course, 0.1f), F("heading", 9, Heading), F("second", 6, TimeStamp),
-    F("regional", 4, UInt8),      F("shipname", 120, Text), F("shiptype", 8, UInt8),
-    F("dimensions", 30, Dimensions), F("epfd", 4, UInt8),   F("raim", 1, UInt8),
-    F("dte", 1, UInt8),           F("assigned", 1, UInt8),  F("spare", 4, UInt8),
+    F("type", 6, UInt8),
+    F("repeat", 2, UInt8),
+    F("mmsi", 30, Identifier),
+    F("reserved", 8, UInt8),
+    F("speed", 10, UnsignedScaled, 0.1f),
+    F("accuracy", 1, UInt8),
+    F("lon", 28, Longitude, 0.0001f),
+    F("lat", 27, Latitude, 0.0001f),
+    F("course", 12, Course, 0.1f),
+    F("heading", 9, Heading),
+    F("second", 6, TimeStamp),
+    F("regional", 4, UInt8),
+    F("shipname", 120, Text),
+    F("shiptype", 8, UInt8),
+    F("dimensions", 30, Dimensions),
+    F("epfd", 4, UInt8),
+    F("raim", 1, UInt8),
+    F("dte", 1, UInt8),
+    F("assigned", 1, UInt8),
+    F("spare", 4, UInt8),
 };
-static_assert(Matches(kClassBExtended,
-                      {0, 6, 8, 38, 46, 56, 57, 85, 112, 124, 133, 139, 143, 263, 271, 301, 305,
-                       306, 307, 308},
+static_assert(Matches(kClassBExtended, {0,   6,   8,   38,  46,  56,  57,  85,  112, 124,
+                                        133, 139, 143, 263, 271, 301, 305, 306, 307, 308},
                       {0, 1, 2, 6, 7, 11, 12, 16, 20, 24, 26, 27, 28, 49, 50, 54, 55, 56, 57, 58},
                       312));
 
 // Message 20: data link management.
 inline constexpr AisFieldDescriptor kDataLinkManagement[] = {
-    F("type", 6, UInt8),         F("repeat", 2, UInt8),     F("mmsi", 30, Identifier),
-    F("spare", 2, UInt8),        F("offset1", 12, UInt16),  F("number1", 4, UInt8),
+    F("type", 6, UInt8),         F("repeat", 2, UInt8),       F("mmsi", 30, Identifier),
+    F("spare", 2, UInt8),        F("offset1", 12, UInt16),    F("number1", 4, UInt8),
     F("timeout1", 3, UInt8),     F("increment1", 11, UInt16), F("offset2", 12, UInt16),
-    F("number2", 4, UInt8),      F("timeout2", 3, UInt8),   F("increment2", 11, UInt16),
-    F("offset3", 12, UInt16),    F("number3", 4, UInt8),    F("timeout3", 3, UInt8),
-    F("increment3", 11, UInt16), F("offset4", 12, UInt16),  F("number4", 4, UInt8),
+    F("number2", 4, UInt8),      F("timeout2", 3, UInt8),     F("increment2", 11, UInt16),
+    F("offset3", 12, UInt16),    F("number3", 4, UInt8),      F("timeout3", 3, UInt8),
+    F("increment3", 11, UInt16), F("offset4", 12, UInt16),    F("number4", 4, UInt8),
     F("timeout4", 3, UInt8),     F("increment4", 11, UInt16),
 };
-static_assert(Matches(kDataLinkManagement,
-                      {0, 6, 8, 38, 40, 52, 56, 59, 70, 82, 86, 89, 100, 112, 116, 119, 130, 142,
-                       146, 149},
+static_assert(Matches(kDataLinkManagement, {0,  6,  8,   38,  40,  52,  56,  59,  70,  82,
+                                            86, 89, 100, 112, 116, 119, 130, 142, 146, 149},
                       {0, 1, 2, 6, 7, 9, 10, 11, 13, 15, 16, 17, 19, 21, 22, 23, 25, 27, 28, 29},
                       160));
 
 // Message 21: aids-to-navigation report.
 inline constexpr AisFieldDescriptor kAidToNavigation[] = {
-    F("type", 6, UInt8),          F("repeat", 2, UInt8),      F("mmsi", 30, Identifier),
-    F("aid_type", 5, UInt8),      F("name", 120, Text),       F("accuracy", 1, UInt8),
-    F("lon", 28, Longitude, 0.0001f), F("lat", 27, Latitude, 0.0001f),
-    F("dimensions", 30, Dimensions), F("epfd", 4, UInt8),     F("second", 6, TimeStamp),
-    F("off_position", 1, UInt8),  F("regional", 8, UInt8),    F("raim", 1, UInt8),
-    F("virtual_aid", 1, UInt8),   F("assigned", 1, UInt8),    F("spare", 1, UInt8),
-    F("name_extension", 84, Text), F("spare2", 4, UInt8),
+    F("type", 6, UInt8),
+    F("repeat", 2, UInt8),
+    F("mmsi", 30, Identifier),
+    F("aid_type", 5, UInt8),
+    F("name", 120, Text),
+    F("accuracy", 1, UInt8),
+    F("lon", 28, Longitude, 0.0001f),
+    F("lat", 27, Latitude, 0.0001f),
+    F("dimensions", 30, Dimensions),
+    F("epfd", 4, UInt8),
+    F("second", 6, TimeStamp),
+    F("off_position", 1, UInt8),
+    F("regional", 8, UInt8),
+    F("raim", 1, UInt8),
+    F("virtual_aid", 1, UInt8),
+    F("assigned", 1, UInt8),
+    F("spare", 1, UInt8),
+    F("name_extension", 84, Text),
+    F("spare2", 4, UInt8),
 };
-static_assert(Matches(kAidToNavigation,
-                      {0, 6, 8, 38, 43, 163, 164, 192, 219, 249, 253, 259, 260, 268, 269, 270,
-                       271, 272, 356},
-                      {0, 1, 2, 6, 7, 28, 29, 33, 37, 41, 42, 43, 44, 45, 46, 47, 48, 49, 64},
-                      360));
+static_assert(
+    Matches(kAidToNavigation,
+            {0, 6, 8, 38, 43, 163, 164, 192, 219, 249, 253, 259, 260, 268, 269, 270, 271, 272, 356},
+            {0, 1, 2, 6, 7, 28, 29, 33, 37, 41, 42, 43, 44, 45, 46, 47, 48, 49, 64}, 360));
 
 // Message 22: channel management, broadcast form. The addressed form's two
 // destination MMSIs are read beside the layout walk (see the decoder).
 inline constexpr AisFieldDescriptor kChannelManagement[] = {
-    F("type", 6, UInt8),        F("repeat", 2, UInt8),      F("mmsi", 30, Identifier),
-    F("spare", 2, UInt8),       F("channel_a", 12, UInt16), F("channel_b", 12, UInt16),
-    F("txrx", 4, UInt8),        F("power", 1, UInt8),
-    F("ne_lon", 18, Longitude, 0.1f), F("ne_lat", 17, Latitude, 0.1f),
-    F("sw_lon", 18, Longitude, 0.1f), F("sw_lat", 17, Latitude, 0.1f),
-    F("addressed", 1, UInt8),   F("band_a", 1, UInt8),      F("band_b", 1, UInt8),
-    F("zonesize", 3, UInt8),    F("spare2", 23, Identifier),
+    F("type", 6, UInt8),
+    F("repeat", 2, UInt8),
+    F("mmsi", 30, Identifier),
+    F("spare", 2, UInt8),
+    F("channel_a", 12, UInt16),
+    F("channel_b", 12, UInt16),
+    F("txrx", 4, UInt8),
+    F("power", 1, UInt8),
+    F("ne_lon", 18, Longitude, 0.1f),
+    F("ne_lat", 17, Latitude, 0.1f),
+    F("sw_lon", 18, Longitude, 0.1f),
+    F("sw_lat", 17, Latitude, 0.1f),
+    F("addressed", 1, UInt8),
+    F("band_a", 1, UInt8),
+    F("band_b", 1, UInt8),
+    F("zonesize", 3, UInt8),
+    F("spare2", 23, Identifier),
 };
 static_assert(Matches(kChannelManagement,
                       {0, 6, 8, 38, 40, 52, 64, 68, 69, 87, 104, 122, 139, 140, 141, 142, 145},
@@ -332,12 +410,20 @@ static_assert(Matches(kChannelManagement,
 
 // Message 23: group assignment command.
 inline constexpr AisFieldDescriptor kGroupAssignment[] = {
-    F("type", 6, UInt8),        F("repeat", 2, UInt8),    F("mmsi", 30, Identifier),
+    F("type", 6, UInt8),
+    F("repeat", 2, UInt8),
+    F("mmsi", 30, Identifier),
     F("spare", 2, UInt8),
-    F("ne_lon", 18, Longitude, 0.1f), F("ne_lat", 17, Latitude, 0.1f),
-    F("sw_lon", 18, Longitude, 0.1f), F("sw_lat", 17, Latitude, 0.1f),
-    F("station_type", 4, UInt8), F("ship_type", 8, UInt8), F("spare2", 22, Identifier),
-    F("txrx", 2, UInt8),        F("interval", 4, UInt8),  F("quiet", 4, UInt8),
+    F("ne_lon", 18, Longitude, 0.1f),
+    F("ne_lat", 17, Latitude, 0.1f),
+    F("sw_lon", 18, Longitude, 0.1f),
+    F("sw_lat", 17, Latitude, 0.1f),
+    F("station_type", 4, UInt8),
+    F("ship_type", 8, UInt8),
+    F("spare2", 22, Identifier),
+    F("txrx", 2, UInt8),
+    F("interval", 4, UInt8),
+    F("quiet", 4, UInt8),
     F("spare3", 6, UInt8),
 };
 static_assert(Matches(kGroupAssignment,
@@ -346,15 +432,15 @@ static_assert(Matches(kGroupAssignment,
 
 // Message 24 part A: static data report, name.
 inline constexpr AisFieldDescriptor kStaticPartA[] = {
-    F("type", 6, UInt8), F("repeat", 2, UInt8), F("mmsi", 30, Identifier),
+    F("type", 6, UInt8),   F("repeat", 2, UInt8),    F("mmsi", 30, Identifier),
     F("partno", 2, UInt8), F("shipname", 120, Text),
 };
 static_assert(Matches(kStaticPartA, {0, 6, 8, 38, 40}, {0, 1, 2, 6, 7}, 160));
 
 // Message 24 part B: static data report, with the 42-bit vendor id.
 inline constexpr AisFieldDescriptor kStaticPartB[] = {
-    F("type", 6, UInt8),     F("repeat", 2, UInt8),   F("mmsi", 30, Identifier),
-    F("partno", 2, UInt8),   F("shiptype", 8, UInt8), F("vendorid", 42, Text),
+    F("type", 6, UInt8),     F("repeat", 2, UInt8),           F("mmsi", 30, Identifier),
+    F("partno", 2, UInt8),   F("shiptype", 8, UInt8),         F("vendorid", 42, Text),
     F("callsign", 42, Text), F("dimensions", 30, Dimensions), F("spare", 6, UInt8),
 };
 static_assert(Matches(kStaticPartB, {0, 6, 8, 38, 40, 48, 90, 132, 162},
@@ -380,40 +466,49 @@ static_assert(Matches(kSingleSlotBroadcast, {0, 6, 8, 38, 39, 40, 50, 56},
 
 // Message 63, sub-id 99: the system's own messages, subtypes 1 to 4.
 inline constexpr AisFieldDescriptor kOwnSubtype1[] = {
-    F("type", 6, UInt8),      F("sub_id", 8, UInt8),    F("subtype", 4, UInt8),
-    F("field_4", 4, UInt8),   F("field_5", 14, UInt16), F("field_6", 4, UInt8),
-    F("field_7", 5, UInt8),   F("field_8", 6, UInt8),   F("field_9", 6, UInt8),
-    F("field_10", 6, UInt8),  F("field_11", 14, UInt16), F("field_12", 4, UInt8),
-    F("field_13", 5, UInt8),  F("field_14", 6, UInt8),  F("field_15", 6, UInt8),
-    F("field_16", 6, UInt8),  F("field_17", 4, UInt8),
+    F("type", 6, UInt8),     F("sub_id", 8, UInt8),     F("subtype", 4, UInt8),
+    F("field_4", 4, UInt8),  F("field_5", 14, UInt16),  F("field_6", 4, UInt8),
+    F("field_7", 5, UInt8),  F("field_8", 6, UInt8),    F("field_9", 6, UInt8),
+    F("field_10", 6, UInt8), F("field_11", 14, UInt16), F("field_12", 4, UInt8),
+    F("field_13", 5, UInt8), F("field_14", 6, UInt8),   F("field_15", 6, UInt8),
+    F("field_16", 6, UInt8), F("field_17", 4, UInt8),
 };
 static_assert(Matches(kOwnSubtype1,
                       {0, 6, 14, 18, 22, 36, 40, 45, 51, 57, 63, 77, 81, 86, 92, 98, 104},
                       {0, 1, 2, 3, 4, 6, 7, 8, 9, 10, 11, 13, 14, 15, 16, 17, 18}, 108));
 
 inline constexpr AisFieldDescriptor kOwnSubtype2[] = {
-    F("type", 6, UInt8),    F("sub_id", 8, UInt8),  F("subtype", 4, UInt8),
-    F("text_1", 42, Text),  F("text_2", 120, Text), F("dimensions_1", 30, Dimensions),
+    F("type", 6, UInt8),
+    F("sub_id", 8, UInt8),
+    F("subtype", 4, UInt8),
+    F("text_1", 42, Text),
+    F("text_2", 120, Text),
+    F("dimensions_1", 30, Dimensions),
     F("dimensions_2", 30, Dimensions),
 };
-static_assert(Matches(kOwnSubtype2, {0, 6, 14, 18, 60, 180, 210}, {0, 1, 2, 3, 11, 32, 36},
-                      240));
+static_assert(Matches(kOwnSubtype2, {0, 6, 14, 18, 60, 180, 210}, {0, 1, 2, 3, 11, 32, 36}, 240));
 
 inline constexpr AisFieldDescriptor kOwnSubtype3[] = {
-    F("type", 6, UInt8),       F("sub_id", 8, UInt8),   F("subtype", 4, UInt8),
-    F("identifier_1", 30, Identifier), F("identifier_2", 30, Identifier),
-    F("text", 96, Text),       F("field_7", 14, UInt16), F("field_8", 4, UInt8),
-    F("field_9", 5, UInt8),    F("field_10", 24, Identifier), F("field_11", 1, UInt8),
+    F("type", 6, UInt8),
+    F("sub_id", 8, UInt8),
+    F("subtype", 4, UInt8),
+    F("identifier_1", 30, Identifier),
+    F("identifier_2", 30, Identifier),
+    F("text", 96, Text),
+    F("field_7", 14, UInt16),
+    F("field_8", 4, UInt8),
+    F("field_9", 5, UInt8),
+    F("field_10", 24, Identifier),
+    F("field_11", 1, UInt8),
     F("field_12", 2, UInt8),
 };
 static_assert(Matches(kOwnSubtype3, {0, 6, 14, 18, 48, 78, 174, 188, 192, 197, 221, 222},
                       {0, 1, 2, 3, 7, 11, 28, 30, 31, 32, 36, 37}, 224));
 
 inline constexpr AisFieldDescriptor kOwnSubtype4[] = {
-    F("type", 6, UInt8),   F("sub_id", 8, UInt8), F("subtype", 4, UInt8),
-    F("field_4", 5, UInt8), F("flag_5", 1, UInt8), F("flag_6", 1, UInt8),
-    F("flag_7", 1, UInt8), F("flag_8", 1, UInt8), F("flag_9", 1, UInt8),
-    F("field_10", 4, UInt8),
+    F("type", 6, UInt8),   F("sub_id", 8, UInt8),   F("subtype", 4, UInt8), F("field_4", 5, UInt8),
+    F("flag_5", 1, UInt8), F("flag_6", 1, UInt8),   F("flag_7", 1, UInt8),  F("flag_8", 1, UInt8),
+    F("flag_9", 1, UInt8), F("field_10", 4, UInt8),
 };
 static_assert(Matches(kOwnSubtype4, {0, 6, 14, 18, 23, 24, 25, 26, 27, 28},
                       {0, 1, 2, 3, 4, 5, 6, 7, 8, 9}, 32));
@@ -473,16 +568,85 @@ inline constexpr std::size_t kSlotSingleSlotAddressed = 25;
 inline constexpr std::size_t kSlotSingleSlotBroadcast = 26;
 inline constexpr std::size_t kSlotOwnSubtypeBase = 27;  // + subtype 1..4
 
-// The record offset of the field called `name` in a layout; a name that the
-// layout does not hold stops the compilation where it is used as a constant.
-constexpr std::size_t AisRecordOffset(const AisMessageLayout& layout, std::string_view name) {
+// Where the decoder stores a field in the record, and how many bytes it
+// takes there.
+struct AisRecordField {
+  std::size_t at;
+  std::size_t bytes;
+};
+
+// The record field called `name` in a layout; a name that the layout does
+// not hold stops the compilation where it is used as a constant.
+constexpr AisRecordField AisFieldOf(const AisMessageLayout& layout, std::string_view name) {
   std::size_t at = 0;
   for (const AisFieldDescriptor& field : layout.Fields()) {
-    if (field.name == name) return at;
-    at += AisRecordBytes(field.kind, field.width);
+    const std::size_t bytes = AisRecordBytes(field.kind, field.width);
+    if (field.name == name) return {at, bytes};
+    at += bytes;
   }
   throw "no such field in the layout";
 }
+
+constexpr std::size_t AisRecordOffset(const AisMessageLayout& layout, std::string_view name) {
+  return AisFieldOf(layout, name).at;
+}
+
+// Where a field lies in the message and in the record: its first bit and
+// width, its record offset, and its index in the layout.
+struct AisFieldPlace {
+  std::uint16_t bit;
+  std::uint16_t width;
+  std::size_t at;
+  std::size_t index;
+};
+
+constexpr AisFieldPlace AisPlaceOf(const AisMessageLayout& layout, std::string_view name) {
+  std::uint16_t bit = 0;
+  std::size_t at = 0;
+  std::size_t index = 0;
+  for (const AisFieldDescriptor& field : layout.Fields()) {
+    if (field.name == name) return {bit, field.width, at, index};
+    bit = static_cast<std::uint16_t>(bit + field.width);
+    at += AisRecordBytes(field.kind, field.width);
+    ++index;
+  }
+  throw "no such field in the layout";
+}
+
+// The fields that pick the layout of messages 22, 24, 25 and 63, read from
+// the bits before the walk, and the two destinations of an addressed message
+// 22, which the broadcast layout it is decoded with does not hold: they are
+// stored after that layout's fields.
+namespace selector {
+inline constexpr const AisMessageLayout& kChannelManagement = kAisLayouts[kSlotChannelManagement];
+inline constexpr AisFieldPlace kSubId = AisPlaceOf(kAisLayouts[kSlotOwnSubtypeBase + 1], "sub_id");
+inline constexpr AisFieldPlace kSubtype =
+    AisPlaceOf(kAisLayouts[kSlotOwnSubtypeBase + 1], "subtype");
+inline constexpr AisFieldPlace kPartNumber = AisPlaceOf(kAisLayouts[kSlotStaticPartA], "partno");
+inline constexpr AisFieldPlace kDestinationIndicator =
+    AisPlaceOf(kAisLayouts[kSlotSingleSlotAddressed], "addressed");
+inline constexpr AisFieldPlace kAddressed = AisPlaceOf(kChannelManagement, "addressed");
+constexpr std::size_t RecordEnd(const AisMessageLayout& layout) {
+  std::size_t at = 0;
+  for (const AisFieldDescriptor& field : layout.Fields())
+    at += AisRecordBytes(field.kind, field.width);
+  return at;
+}
+inline constexpr AisFieldPlace kDestination1 = {AisPlaceOf(kChannelManagement, "ne_lon").bit, 30,
+                                                RecordEnd(kChannelManagement), 0};
+inline constexpr AisFieldPlace kDestination2 = {AisPlaceOf(kChannelManagement, "sw_lon").bit, 30,
+                                                kDestination1.at + 4, 0};
+
+// Every layout of a message picks its layout from the same bits.
+static_assert(kPartNumber.bit == AisPlaceOf(kAisLayouts[kSlotStaticPartB], "partno").bit);
+static_assert(kDestinationIndicator.bit ==
+              AisPlaceOf(kAisLayouts[kSlotSingleSlotBroadcast], "addressed").bit);
+static_assert(kSubtype.bit == AisPlaceOf(kAisLayouts[kSlotOwnSubtypeBase + 4], "subtype").bit);
+// The values the rules give: bits 139, 69 and 104, record bytes 29, 37, 41.
+static_assert(kAddressed.bit == 139 && kAddressed.at == 29);
+static_assert(kDestination1.bit == 69 && kDestination1.at == 37);
+static_assert(kDestination2.bit == 104 && kDestination2.at == 41);
+}  // namespace selector
 
 // Every layout holds only defined kinds and unique names.
 constexpr bool AllLayoutsWellFormed(const AisLayoutTable& table) {

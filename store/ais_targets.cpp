@@ -20,7 +20,8 @@ constexpr const AisMessageLayout& kGroup = kAisLayouts[22];
 constexpr const AisMessageLayout& kPartA = kAisLayouts[kSlotStaticPartA];
 constexpr const AisMessageLayout& kPartB = kAisLayouts[kSlotStaticPartB];
 
-constexpr std::size_t kMmsi = AisRecordOffset(kPos, "mmsi");
+constexpr AisRecordField kMmsiField = AisFieldOf(kPos, "mmsi");
+constexpr std::size_t kMmsi = kMmsiField.at;
 static_assert(kMmsi == 2);
 constexpr std::size_t kPartNumber = AisRecordOffset(kPartA, "partno");
 static_assert(kPartNumber == AisRecordOffset(kPartB, "partno"));
@@ -81,23 +82,32 @@ void CopyRecord(std::array<std::uint8_t, N>& to, const AisDecodedRecord& record)
 }
 
 // Speed, position and course of the position reports (messages 1-3, 9, 18,
-// 19), at the offsets of the fields of the same name in each layout.
+// 19), the fields of the same name in each layout.
 struct Motion {
-  std::size_t speed, accuracy, lon, lat, course, raim;
+  AisRecordField speed, accuracy, lon, lat, course, raim;
 };
 
 constexpr Motion MotionOf(const AisMessageLayout& l) {
-  return {AisRecordOffset(l, "speed"), AisRecordOffset(l, "accuracy"), AisRecordOffset(l, "lon"),
-          AisRecordOffset(l, "lat"),   AisRecordOffset(l, "course"),   AisRecordOffset(l, "raim")};
+  return {AisFieldOf(l, "speed"), AisFieldOf(l, "accuracy"), AisFieldOf(l, "lon"),
+          AisFieldOf(l, "lat"),   AisFieldOf(l, "course"),   AisFieldOf(l, "raim")};
 }
 
+// Each value only when the message carried it: a message cut short leaves
+// the rest of the entry as it was.
 void FoldMotion(AisTarget& t, const AisDecodedRecord& r, const Motion& m) {
-  t.speed = r.F32(m.speed);
-  SetBit(t.flags, 0, r.U8(m.accuracy));
-  t.lon = r.F32(m.lon);
-  t.lat = r.F32(m.lat);
-  t.course = r.F32(m.course);
-  SetBit(t.flags, 1, r.U8(m.raim));
+  if (r.Holds(m.speed)) t.speed = r.F32(m.speed.at);
+  if (r.Holds(m.accuracy)) SetBit(t.flags, 0, r.U8(m.accuracy.at));
+  if (r.Holds(m.lon)) t.lon = r.F32(m.lon.at);
+  if (r.Holds(m.lat)) t.lat = r.F32(m.lat.at);
+  if (r.Holds(m.course)) t.course = r.F32(m.course.at);
+  if (r.Holds(m.raim)) SetBit(t.flags, 1, r.U8(m.raim.at));
+}
+
+// The value of a record field the message carried, through `fold`;
+// nothing for a field the message was too short for.
+template <AisRecordField F, typename Fold>
+void IfHeld(const AisDecodedRecord& r, Fold fold) {
+  if (r.Holds(F)) fold(F.at);
 }
 
 }  // namespace
@@ -105,6 +115,29 @@ void FoldMotion(AisTarget& t, const AisDecodedRecord& r, const Motion& m) {
 // The largest count any stamp gives still fits the 32 bits the eviction
 // scan keeps of it.
 static_assert(((99 * 365 + 334 + 255) * 24 + 255) * 3600LL + 255 * 60 + 255 <= UINT32_MAX);
+
+namespace {
+
+// The largest raw value of a layout's speed field, which says "not
+// available", in the knots the decoder makes of it.
+constexpr float NoSpeed(const AisMessageLayout& layout) {
+  for (const AisFieldDescriptor& field : layout.Fields()) {
+    if (field.name == "speed") {
+      return static_cast<float>(static_cast<double>((1u << field.width) - 1) * field.scale);
+    }
+  }
+  throw "the layout has no speed";
+}
+
+}  // namespace
+
+bool AisSpeedAvailable(const AisTarget& t) {
+  constexpr float kNoSpeed = NoSpeed(message::kPos);
+  constexpr float kNoAircraftSpeed = NoSpeed(message::kSar);
+  static_assert(NoSpeed(message::kClassB) == kNoSpeed && NoSpeed(message::kClassBExt) == kNoSpeed);
+  const bool aircraft = t.type == static_cast<std::uint8_t>(AisTargetType::SarAircraft);
+  return t.speed >= 0.0f && t.speed < (aircraft ? kNoAircraftSpeed : kNoSpeed);
+}
 
 std::int64_t AisSecondsCount(const AisStamp& s) {
   const int daysBefore = s.month >= 1 && s.month <= 12 ? kDaysBeforeMonth[s.month - 1] : 0;
@@ -117,7 +150,8 @@ AisTargetTable::AisTargetTable(LocalClock& clock)
       entries_(std::make_unique<AisTarget[]>(kCapacity)),
       mmsis_(std::make_unique<std::uint32_t[]>(kCapacity)),
       heard_(std::make_unique<std::uint32_t[]>(kCapacity)),
-      index_(std::make_unique<AisMmsiIndex>()) {
+      index_(std::make_unique<AisMmsiIndex>()),
+      order_(std::make_unique<AisEvictionOrder>(kCapacity)) {
   Init();
 }
 
@@ -136,6 +170,7 @@ void AisTargetTable::Init() {
     heard_[static_cast<std::size_t>(i)] = 0;
   }
   index_->Clear();
+  order_->Clear();
   latest_ = AisLatestMessages{};
   AisDecodedRecord corners;
   constexpr const AisMessageLayout& group = message::kGroup;
@@ -159,7 +194,7 @@ void AisTargetTable::Reset(int index) {
   t.heading = 511.0f;
   t.flags = 1u << 2;  // DTE 1: no terminal
   SetMmsi(index, 0);
-  heard_[static_cast<std::size_t>(index)] = 0;
+  SetHeard(index, 0);
 }
 
 void AisTargetTable::SetMmsi(int index, std::uint32_t mmsi) {
@@ -171,20 +206,10 @@ void AisTargetTable::SetMmsi(int index, std::uint32_t mmsi) {
   if (indexed && mmsi != 0) index_->Insert(mmsi, index);
 }
 
-// The scans work on a block of entries at a time without branching, which
-// the compiler turns into vector instructions: once the table has filled,
-// every message of a new station scans all 2250 entries twice.
-constexpr int kBlock = 16;
-
-// The first index from `from` on whose key is `value`, or -1.
+// The first index from `from` on whose key is `value`, or -1. Only MMSI 0
+// (free entries, and entry 0) is looked for this way.
 int FirstIndexOf(const std::uint32_t* keys, int from, int count, std::uint32_t value) {
-  int i = from;
-  for (; i + kBlock <= count; i += kBlock) {
-    std::uint32_t hit = 0;
-    for (int j = 0; j < kBlock; ++j) hit |= static_cast<std::uint32_t>(keys[i + j] == value);
-    if (hit != 0) break;
-  }
-  for (; i < count; ++i) {
+  for (int i = from; i < count; ++i) {
     if (keys[i] == value) return i;
   }
   return -1;
@@ -201,18 +226,14 @@ int AisTargetTable::Find(std::uint32_t mmsi) const {
 // The entry heard longest ago, never the own station; the lowest index
 // among equals.
 int AisTargetTable::Evict() {
-  const std::uint32_t* heard = heard_.get();
-  std::uint32_t oldest = UINT32_MAX;
-  int i = 1;
-  for (; i + kBlock <= count_; i += kBlock) {
-    std::uint32_t block = UINT32_MAX;
-    for (int j = 0; j < kBlock; ++j) block = std::min(block, heard[i + j]);
-    oldest = std::min(oldest, block);
-  }
-  for (; i < count_; ++i) oldest = std::min(oldest, heard[i]);
-  const int index = FirstIndexOf(heard, 1, count_, oldest);
+  const int index = order_->Oldest(heard_.get());
   Reset(index);
   return index;
+}
+
+void AisTargetTable::SetHeard(int index, std::uint32_t seconds) {
+  heard_[static_cast<std::size_t>(index)] = seconds;
+  if (index >= 1 && index < count_) order_->Heard(index, seconds);
 }
 
 void AisTargetTable::CountMessage(int index, bool vdo) {
@@ -228,8 +249,11 @@ void AisTargetTable::CountMessage(int index, bool vdo) {
 int AisTargetTable::Update(const AisDecodedRecord& record, int channelIndex, std::int32_t extra,
                            bool ownStation) {
   const std::uint32_t id = record.U8(0);
-  if (id < 1 || id > 25) return -1;
+  // A message too short to name its sender belongs to no entry.
+  if (id < 1 || id > 25 || !record.Holds(message::kMmsiField)) return -1;
   const std::uint32_t mmsi = record.U32(message::kMmsi);
+  const AisStamp now = StampOf(clock_.LocalNow());
+  const auto seconds = static_cast<std::uint32_t>(AisSecondsCount(now));
 
   int index;
   bool isNew = false;
@@ -247,21 +271,25 @@ int AisTargetTable::Update(const AisDecodedRecord& record, int channelIndex, std
   } else {
     index = Find(mmsi);
     if (index < 0) {
-      index = count_ < kCapacity ? count_++ : Evict();
+      if (count_ < kCapacity) {
+        index = count_++;
+        order_->Add(index, seconds);
+      } else {
+        index = Evict();
+      }
       SetMmsi(index, mmsi);
       isNew = true;
     }
   }
 
   AisTarget& t = entries_[static_cast<std::size_t>(index)];
-  const AisStamp now = StampOf(clock_.LocalNow());
   if (isNew) {
     t.vdmCount = 0;
     t.vdoCount = 0;
     t.firstHeard = now;
   }
   t.lastHeard = now;
-  heard_[static_cast<std::size_t>(index)] = static_cast<std::uint32_t>(AisSecondsCount(now));
+  SetHeard(index, seconds);
   lastIndex_ = index;
   lastKind_ = static_cast<int>(id == 24 ? 24 + record.U8(message::kPartNumber) : id);
 
@@ -272,6 +300,9 @@ int AisTargetTable::Update(const AisDecodedRecord& record, int channelIndex, std
 void AisTargetTable::Fold(AisTarget& t, const AisDecodedRecord& r, int channelIndex,
                           std::int32_t extra) {
   auto setType = [&t](AisTargetType type) { t.type = static_cast<std::uint8_t>(type); };
+  // Field by field, each folded in only when the message carried it.
+  const auto u8 = [&r](std::size_t at) { return r.U8(at); };
+  const auto text = [&r](auto& to, std::size_t at) { CopyText(to, r, at); };
   switch (r.U8(0)) {
     case 1:
     case 2:
@@ -281,40 +312,42 @@ void AisTargetTable::Fold(AisTarget& t, const AisDecodedRecord& r, int channelIn
       // the status (14 or 15) its previous report left in the entry.
       const std::uint8_t previous = AisNavStatus(t);
       setType((previous == 14 || previous == 15) && IsSartMmsi(t.mmsi) ? AisTargetType::Sart
-                                                                        : AisTargetType::ClassA);
-      SetNavStatus(t, r.U8(At<AisRecordOffset(l, "status")>));
-      t.rateOfTurn = r.F32(At<AisRecordOffset(l, "turn")>);
+                                                                       : AisTargetType::ClassA);
+      IfHeld<AisFieldOf(l, "status")>(r, [&](std::size_t at) { SetNavStatus(t, u8(at)); });
+      IfHeld<AisFieldOf(l, "turn")>(r, [&](std::size_t at) { t.rateOfTurn = r.F32(at); });
       {
         constexpr Motion m = MotionOf(l);
         FoldMotion(t, r, m);
       }
-      t.heading = r.U16(At<AisRecordOffset(l, "heading")>);
+      IfHeld<AisFieldOf(l, "heading")>(r, [&](std::size_t at) { t.heading = r.U16(at); });
       break;
     }
     case 4: {
       constexpr const AisMessageLayout& l = message::kBase;
       setType(AisTargetType::BaseStation);
-      SetBit(t.flags, 0, r.U8(At<AisRecordOffset(l, "accuracy")>));
-      t.lon = r.F32(At<AisRecordOffset(l, "lon")>);
-      t.lat = r.F32(At<AisRecordOffset(l, "lat")>);
-      SetEpfd(t, r.U8(At<AisRecordOffset(l, "epfd")>));
-      SetBit(t.flags, 1, r.U8(At<AisRecordOffset(l, "raim")>));
+      IfHeld<AisFieldOf(l, "accuracy")>(r, [&](std::size_t at) { SetBit(t.flags, 0, u8(at)); });
+      IfHeld<AisFieldOf(l, "lon")>(r, [&](std::size_t at) { t.lon = r.F32(at); });
+      IfHeld<AisFieldOf(l, "lat")>(r, [&](std::size_t at) { t.lat = r.F32(at); });
+      IfHeld<AisFieldOf(l, "epfd")>(r, [&](std::size_t at) { SetEpfd(t, u8(at)); });
+      IfHeld<AisFieldOf(l, "raim")>(r, [&](std::size_t at) { SetBit(t.flags, 1, u8(at)); });
       break;
     }
     case 5: {
       constexpr const AisMessageLayout& l = message::kStatic;
       setType(AisTargetType::ClassA);
-      t.aisVersion = r.U8(At<AisRecordOffset(l, "ais_version")>) & 0x03;
-      t.imo = r.U32(At<AisRecordOffset(l, "imo")>);
-      CopyText(t.callsign, r, At<AisRecordOffset(l, "callsign")>);
-      CopyText(t.name, r, At<AisRecordOffset(l, "shipname")>);
-      t.shipType = r.U8(At<AisRecordOffset(l, "shiptype")>);
-      SplitDimensions(t, r.U32(At<AisRecordOffset(l, "dimensions")>));
-      SetEpfd(t, r.U8(At<AisRecordOffset(l, "epfd")>));
-      SplitEta(t, r.U32(At<AisRecordOffset(l, "eta")>));
-      t.draught = r.F32(At<AisRecordOffset(l, "draught")>);
-      CopyText(t.destination, r, At<AisRecordOffset(l, "destination")>);
-      SetBit(t.flags, 2, r.U8(At<AisRecordOffset(l, "dte")>));
+      IfHeld<AisFieldOf(l, "ais_version")>(r,
+                                           [&](std::size_t at) { t.aisVersion = u8(at) & 0x03; });
+      IfHeld<AisFieldOf(l, "imo")>(r, [&](std::size_t at) { t.imo = r.U32(at); });
+      IfHeld<AisFieldOf(l, "callsign")>(r, [&](std::size_t at) { text(t.callsign, at); });
+      IfHeld<AisFieldOf(l, "shipname")>(r, [&](std::size_t at) { text(t.name, at); });
+      IfHeld<AisFieldOf(l, "shiptype")>(r, [&](std::size_t at) { t.shipType = u8(at); });
+      IfHeld<AisFieldOf(l, "dimensions")>(r,
+                                          [&](std::size_t at) { SplitDimensions(t, r.U32(at)); });
+      IfHeld<AisFieldOf(l, "epfd")>(r, [&](std::size_t at) { SetEpfd(t, u8(at)); });
+      IfHeld<AisFieldOf(l, "eta")>(r, [&](std::size_t at) { SplitEta(t, r.U32(at)); });
+      IfHeld<AisFieldOf(l, "draught")>(r, [&](std::size_t at) { t.draught = r.F32(at); });
+      IfHeld<AisFieldOf(l, "destination")>(r, [&](std::size_t at) { text(t.destination, at); });
+      IfHeld<AisFieldOf(l, "dte")>(r, [&](std::size_t at) { SetBit(t.flags, 2, u8(at)); });
       break;
     }
     case 6:
@@ -323,12 +356,12 @@ void AisTargetTable::Fold(AisTarget& t, const AisDecodedRecord& r, int channelIn
     case 9: {
       constexpr const AisMessageLayout& l = message::kSar;
       setType(AisTargetType::SarAircraft);
-      t.altitude = r.U16(At<AisRecordOffset(l, "alt")>);
+      IfHeld<AisFieldOf(l, "alt")>(r, [&](std::size_t at) { t.altitude = r.U16(at); });
       {
         constexpr Motion m = MotionOf(l);
         FoldMotion(t, r, m);
       }
-      SetBit(t.flags, 2, r.U8(At<AisRecordOffset(l, "dte")>));
+      IfHeld<AisFieldOf(l, "dte")>(r, [&](std::size_t at) { SetBit(t.flags, 2, u8(at)); });
       break;
     }
     case 12:
@@ -363,13 +396,15 @@ void AisTargetTable::Fold(AisTarget& t, const AisDecodedRecord& r, int channelIn
         constexpr Motion m = MotionOf(l);
         FoldMotion(t, r, m);
       }
-      t.heading = r.U16(At<AisRecordOffset(l, "heading")>);
-      SetBit(t.classBFlags, 0, r.U8(At<AisRecordOffset(l, "assigned")>));
-      SetBit(t.classBFlags, 1, r.U8(At<AisRecordOffset(l, "cs")>));
-      SetBit(t.classBFlags, 2, r.U8(At<AisRecordOffset(l, "display")>));
-      SetBit(t.classBFlags, 3, r.U8(At<AisRecordOffset(l, "dsc")>));
-      SetBit(t.classBFlags, 4, r.U8(At<AisRecordOffset(l, "band")>));
-      SetBit(t.classBFlags, 5, r.U8(At<AisRecordOffset(l, "msg22")>));
+      IfHeld<AisFieldOf(l, "heading")>(r, [&](std::size_t at) { t.heading = r.U16(at); });
+      IfHeld<AisFieldOf(l, "assigned")>(r,
+                                        [&](std::size_t at) { SetBit(t.classBFlags, 0, u8(at)); });
+      IfHeld<AisFieldOf(l, "cs")>(r, [&](std::size_t at) { SetBit(t.classBFlags, 1, u8(at)); });
+      IfHeld<AisFieldOf(l, "display")>(r,
+                                       [&](std::size_t at) { SetBit(t.classBFlags, 2, u8(at)); });
+      IfHeld<AisFieldOf(l, "dsc")>(r, [&](std::size_t at) { SetBit(t.classBFlags, 3, u8(at)); });
+      IfHeld<AisFieldOf(l, "band")>(r, [&](std::size_t at) { SetBit(t.classBFlags, 4, u8(at)); });
+      IfHeld<AisFieldOf(l, "msg22")>(r, [&](std::size_t at) { SetBit(t.classBFlags, 5, u8(at)); });
       break;
     }
     case 19: {
@@ -379,12 +414,13 @@ void AisTargetTable::Fold(AisTarget& t, const AisDecodedRecord& r, int channelIn
         constexpr Motion m = MotionOf(l);
         FoldMotion(t, r, m);
       }
-      t.heading = r.U16(At<AisRecordOffset(l, "heading")>);
-      CopyText(t.name, r, At<AisRecordOffset(l, "shipname")>);
-      t.shipType = r.U8(At<AisRecordOffset(l, "shiptype")>);
-      SplitDimensions(t, r.U32(At<AisRecordOffset(l, "dimensions")>));
-      SetEpfd(t, r.U8(At<AisRecordOffset(l, "epfd")>));
-      SetBit(t.flags, 2, r.U8(At<AisRecordOffset(l, "dte")>));
+      IfHeld<AisFieldOf(l, "heading")>(r, [&](std::size_t at) { t.heading = r.U16(at); });
+      IfHeld<AisFieldOf(l, "shipname")>(r, [&](std::size_t at) { text(t.name, at); });
+      IfHeld<AisFieldOf(l, "shiptype")>(r, [&](std::size_t at) { t.shipType = u8(at); });
+      IfHeld<AisFieldOf(l, "dimensions")>(r,
+                                          [&](std::size_t at) { SplitDimensions(t, r.U32(at)); });
+      IfHeld<AisFieldOf(l, "epfd")>(r, [&](std::size_t at) { SetEpfd(t, u8(at)); });
+      IfHeld<AisFieldOf(l, "dte")>(r, [&](std::size_t at) { SetBit(t.flags, 2, u8(at)); });
       break;
     }
     case 21:
@@ -403,18 +439,22 @@ void AisTargetTable::Fold(AisTarget& t, const AisDecodedRecord& r, int channelIn
       break;
     case 24: {
       setType(AisTargetType::ClassB);
+      if (!r.Holds(AisFieldOf(message::kPartA, "partno"))) break;
       const std::uint8_t part = r.U8(message::kPartNumber);
       if (part == 0) {
-        CopyText(t.name, r, At<AisRecordOffset(message::kPartA, "shipname")>);
+        IfHeld<AisFieldOf(message::kPartA, "shipname")>(r,
+                                                        [&](std::size_t at) { text(t.name, at); });
       } else if (part == 1) {
         // Part numbers 2 and 3 are reserved and decoded with the part A
         // layout: read as part B they would fill the entry with pieces of
         // their text, so they change nothing here.
         constexpr const AisMessageLayout& l = message::kPartB;
-        t.shipType = r.U8(At<AisRecordOffset(l, "shiptype")>);
-        CopyText(t.vendorId, r, At<AisRecordOffset(l, "vendorid")>, false);
-        CopyText(t.callsign, r, At<AisRecordOffset(l, "callsign")>);
-        SplitDimensions(t, r.U32(At<AisRecordOffset(l, "dimensions")>));
+        IfHeld<AisFieldOf(l, "shiptype")>(r, [&](std::size_t at) { t.shipType = u8(at); });
+        IfHeld<AisFieldOf(l, "vendorid")>(
+            r, [&](std::size_t at) { CopyText(t.vendorId, r, at, false); });
+        IfHeld<AisFieldOf(l, "callsign")>(r, [&](std::size_t at) { text(t.callsign, at); });
+        IfHeld<AisFieldOf(l, "dimensions")>(r,
+                                            [&](std::size_t at) { SplitDimensions(t, r.U32(at)); });
       }
       break;
     }

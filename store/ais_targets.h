@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "store/ais_decoder.h"
+#include "store/ais_eviction_order.h"
 #include "store/ais_mmsi_index.h"
 #include "store/local_clock.h"
 
@@ -39,44 +40,50 @@ struct AisStamp {  // date, then time of the PC's local clock
 };
 
 struct AisTarget {
-  std::uint8_t type;            // AisTargetType
-  std::uint32_t mmsi;           // 0 in a free entry
-  std::uint8_t status;          // low nibble position fixing device, high nibble navigational status
-  std::uint8_t flags;           // bit 0 position accuracy, 1 RAIM, 2 DTE
-  float lon;                    // degrees, 181 when not available
-  float lat;                    // degrees, 91 when not available
-  float speed;                  // knots
-  float course;                 // degrees
-  float heading;                // degrees
-  char name[21];                // trailing '@' removed
-  char callsign[8];             // trailing '@' removed
+  std::uint8_t type;    // AisTargetType
+  std::uint32_t mmsi;   // 0 in a free entry
+  std::uint8_t status;  // low nibble position fixing device, high nibble navigational status
+  std::uint8_t flags;   // bit 0 position accuracy, 1 RAIM, 2 DTE
+  float lon;            // degrees, 181 when not available
+  float lat;            // degrees, 91 when not available
+  float speed;          // knots
+  float course;         // degrees
+  float heading;        // degrees
+  char name[21];        // trailing '@' removed
+  char callsign[8];     // trailing '@' removed
   std::uint8_t shipType;
-  std::uint8_t toStarboard;     // dimension D, 6 bits
-  std::uint8_t toPort;          // dimension C, 6 bits
-  std::uint16_t toStern;        // dimension B, 9 bits
-  std::uint16_t toBow;          // dimension A, 9 bits
+  std::uint8_t toStarboard;  // dimension D, 6 bits
+  std::uint8_t toPort;       // dimension C, 6 bits
+  std::uint16_t toStern;     // dimension B, 9 bits
+  std::uint16_t toBow;       // dimension A, 9 bits
   std::uint32_t imo;
-  float rateOfTurn;             // degrees per minute
+  float rateOfTurn;  // degrees per minute
   std::uint8_t etaMinute;
   std::uint8_t etaHour;
   std::uint8_t etaDay;
   std::uint8_t etaMonth;
   std::uint8_t aisVersion;
-  float draught;                // metres
-  char destination[21];         // trailing '@' removed
-  char vendorId[8];             // as received
-  std::uint8_t classBFlags;     // bit 0 assigned, 1 Class B unit, 2 display, 3 DSC, 4 band, 5 message 22
-  float altitude;               // metres (SAR aircraft)
-  float reserved[2];            // only initialised: 0 at start-up, -1 after a reset
-  std::uint32_t created;        // PC clock seconds at start-up
+  float draught;         // metres
+  char destination[21];  // trailing '@' removed
+  char vendorId[8];      // as received
+  std::uint8_t
+      classBFlags;        // bit 0 assigned, 1 Class B unit, 2 display, 3 DSC, 4 band, 5 message 22
+  float altitude;         // metres (SAR aircraft)
+  float reserved[2];      // only initialised: 0 at start-up, -1 after a reset
+  std::uint32_t created;  // PC clock seconds at start-up
   AisStamp lastHeard;
   AisStamp firstHeard;
-  std::uint8_t reservedByte;    // 25 at start-up, 0 after a reset
+  std::uint8_t reservedByte;  // 25 at start-up, 0 after a reset
   std::uint32_t vdmCount;
   std::uint32_t vdoCount;
 };
 
 static_assert(sizeof(AisStamp) == 8);
+
+// False when the entry's speed is the "not available" value of the message
+// that set it: 102.3 knots in the tenths of the position reports, 1023 knots
+// for a SAR aircraft (message 9 counts whole knots).
+bool AisSpeedAvailable(const AisTarget& t);
 
 // Navigational status and position fixing device from the status byte.
 constexpr std::uint8_t AisNavStatus(const AisTarget& t) { return t.status >> 4; }
@@ -106,7 +113,7 @@ struct AisLatestMessages {
   AisLatestOnChannel<27> message15;
   AisLatestOnChannel<31> message20;
   std::array<std::uint8_t, 65> message21{};
-  AisLatestMessage<45> message22;             // with the two addressed MMSIs
+  AisLatestMessage<45> message22;  // with the two addressed MMSIs
   AisLatestMessage<33> message23;
 };
 
@@ -144,19 +151,22 @@ class AisTargetTable {
  private:
   int Find(std::uint32_t mmsi) const;
   int Evict();
+  void SetHeard(int index, std::uint32_t seconds);
   void SetMmsi(int index, std::uint32_t mmsi);
   void Fold(AisTarget& target, const AisDecodedRecord& record, int channelIndex,
             std::int32_t extra);
 
   LocalClock& clock_;
-  // The MMSIs and last-heard counts of the entries again, side by side, so
-  // that the lookup and the eviction scan stay in a few cache lines.
+  // The MMSIs and last-heard counts of the entries again, side by side, for
+  // the lookup and the eviction order.
   std::unique_ptr<AisTarget[]> entries_;
   std::unique_ptr<std::uint32_t[]> mmsis_;
   std::unique_ptr<std::uint32_t[]> heard_;  // AisSecondsCount of lastHeard
   // Entries 1 to count - 1 by MMSI (MMSI 0 excepted); entry 0 is looked at
   // first and on its own, since the own station may share a heard MMSI.
   std::unique_ptr<AisMmsiIndex> index_;
+  // Entries 1 to count - 1, the one to evict first on top.
+  std::unique_ptr<AisEvictionOrder> order_;
   int count_ = 1;
   int lastIndex_ = -1;
   int lastKind_ = -1;

@@ -13,49 +13,50 @@ namespace store {
 
 #pragma pack(push, 1)
 
+// Each sub-record holds its formatter's values under the names of the
+// sentence body (nmea/sentence_bodies.h), and the fresh flags beside them.
+
 struct MidRecord {
-  std::uint32_t first;
-  std::uint8_t firstFresh;   // first below 999999999
-  std::uint32_t second;
-  std::uint8_t secondFresh;  // second below 999999999
+  std::uint32_t identifiers[2];
+  std::uint8_t fresh[2];  // identifier i below kNoIdentifier
 };
 
 struct BdyRecord {
-  std::uint32_t number;
+  std::uint32_t identifier;
   char text1[21];
   char text2[21];
-  std::uint8_t byteA;
-  std::uint8_t byteB;
-  std::uint8_t fresh;  // number below 999999999, or else byte B is 1
+  std::uint8_t flag1;
+  std::uint8_t flag2;
+  std::uint8_t fresh;  // identifier below kNoIdentifier, or else flag 2 is 1
 };
 
 struct TstRecord {
-  std::uint32_t number1;
-  std::uint8_t number2;
-  char character;
-  std::uint8_t number1Fresh;  // number 1 below 99999
-  char letter;
-  std::uint8_t letterFresh;   // letter A to Z
+  std::uint32_t number;
+  std::uint8_t twoDigit;
+  char lowerLetter;
+  std::uint8_t numberFresh;  // number below kNoTstNumber
+  char upperLetter;
+  std::uint8_t upperLetterFresh;  // upper-case letter A to Z
   std::uint16_t value;
-  std::uint8_t valueFresh;    // value not 65535
+  std::uint8_t valueFresh;  // value not kNoTstValue
 };
 
 struct FrqRecord {
-  std::uint32_t numbers[2];
-  std::uint8_t bytes[2];
-  std::uint8_t fresh[2];  // number i below 999999999 and byte i at most 10
+  std::uint32_t identifiers[2];
+  std::uint8_t levels[2];
+  std::uint8_t fresh[2];  // identifier i below kNoIdentifier and level i at most 10
 };
 
 struct BthRecord {
   std::int16_t values[6];
-  std::uint8_t fresh;      // none of the six above 255
+  std::uint8_t fresh;  // none of the six above 255
   char text[25];
   std::uint8_t textFresh;  // text not empty
 };
 
 struct DbgRecord {
-  std::int16_t codes[4];   // 999 for an empty code
-  std::int32_t values[4];  // 0x80000000 for an empty value
+  std::int16_t codes[4];   // kNoCode (999) for an empty code
+  std::int32_t values[4];  // kEmptyU32 (0x80000000) for an empty value
   std::uint8_t fresh[4];   // code i in 0 to 999
   char letter;             // letter of the last DBG received ($PZLX,<letter>,DBG); 0 for none
 };
@@ -67,13 +68,13 @@ struct TpsRecord {
 };
 
 struct MobRecord {
-  char characters[3];
-  std::uint8_t byte1;
-  std::uint8_t byte2;
-  std::uint8_t byte3;  // taken only when byte 4 is not 0
-  std::uint8_t byte4;
-  std::uint8_t data[20];  // up to 19 bytes used
-  std::uint8_t length;    // 1 to 19, else 0
+  std::uint8_t identifier[3];
+  std::uint8_t number;
+  std::uint8_t code;
+  std::uint8_t optional;  // taken only when hasOptional is not 0
+  std::uint8_t hasOptional;
+  std::uint8_t data[20];    // up to 19 bytes used
+  std::uint8_t dataLength;  // 1 to 19, else 0
 };
 
 struct MakerRecord {

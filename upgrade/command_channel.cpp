@@ -94,10 +94,10 @@ bool CommandChannel::SendProbe(int tstValue) {
   if (!WriteToPort(probe, static_cast<int>(std::strlen(probe)))) return false;
 
   store::TstRecord& tst = nmea_.sentences.Maker().tst;
-  tst.number1 = 99999;
-  tst.number2 = 99;
-  tst.character = 0x40;
-  tst.letter = 0x40;
+  tst.number = 99999;  // the first four fields go empty
+  tst.twoDigit = 99;
+  tst.lowerLetter = 0x40;
+  tst.upperLetter = 0x40;
   tst.value = static_cast<std::uint16_t>(tstValue);
   return SendProprietaryCommand("P", "TST");
 }

@@ -113,9 +113,10 @@ void UpgradeSequencer::SendStep() {
   std::size_t length = firmware::kBlockSize;
   if (info_.Records[0].classDigit == 1) {
     if (!firmware::BlockSum16(wire.data())) {
-      screen_.Plain("Codeblock Preprocess error!");
       state_.UpgradeRunning = false;
       transfer_.CloseImage();
+      state_.Outcome = WizardOutcome::SendFailed;  // so that a front end knows the run has ended
+      screen_.Plain("Codeblock Preprocess error!");
       return;
     }
     length = firmware::kWireBlockWithSum16;

@@ -20,7 +20,7 @@ bool ComposeABK(std::span<char> out, const SentenceRecord& record) {
 bool ComposeACK(std::span<char> out, const SentenceRecord& record) {
   const std::uint16_t id = record.body.ack.alarmId;
   return PrintSentence(out, "$%s%s,%s", record.talker, record.formatter,
-                       FieldIf(id < 1000, "%03d", id).c_str());
+                       FieldIf(id < kNoAlarmId, "%03d", id).c_str());
 }
 
 // $AIALR,hhmmss.cc,alarm id,condition,acknowledgement,text
@@ -39,8 +39,8 @@ bool ComposeACA(std::span<char> out, const SentenceRecord& record) {
                        record.formatter, b.sequenceNumber, PositionText(b.northEast, 2).c_str(),
                        PositionText(b.southWest, 2).c_str(), b.transitionZone, b.channelA,
                        b.bandwidthA, b.channelB, b.bandwidthB, b.txRxMode, b.powerLevel,
-                       FieldIf(b.source != '\0' && b.source != ' ', "%c", b.source).c_str(), b.inUse,
-                       TimeText(b.inUseChanged).c_str());
+                       FieldIf(b.source != '\0' && b.source != ' ', "%c", b.source).c_str(),
+                       b.inUse, TimeText(b.inUseChanged).c_str());
 }
 
 // $AIACS,seq,originator MMSI,hhmmss.cc,dd,mm,yyyy
@@ -55,23 +55,24 @@ bool ComposeSSD(std::span<char> out, const SentenceRecord& record) {
   const SsdBody& b = record.body.ssd;
   return PrintSentence(out, "$%s%s,%.7s,%.20s,%s,%s,%s,%s,%s,%.46s", record.talker,
                        record.formatter, b.callSign, b.name,
-                       FieldIf(b.referenceA < 512, "%d", b.referenceA).c_str(),
-                       FieldIf(b.referenceB < 512, "%d", b.referenceB).c_str(),
-                       FieldIf(b.referenceC < 64, "%d", b.referenceC).c_str(),
-                       FieldIf(b.referenceD < 64, "%d", b.referenceD).c_str(),
-                       FieldIf(b.dte <= 1, "%d", b.dte).c_str(), b.source);
+                       FieldIf(b.referenceA < kNoReferenceAB, "%d", b.referenceA).c_str(),
+                       FieldIf(b.referenceB < kNoReferenceAB, "%d", b.referenceB).c_str(),
+                       FieldIf(b.referenceC < kNoReferenceCD, "%d", b.referenceC).c_str(),
+                       FieldIf(b.referenceD < kNoReferenceCD, "%d", b.referenceD).c_str(),
+                       FieldIf(b.dte < kNoDte, "%d", b.dte).c_str(), b.source);
 }
 
 // $AIVSD,type,draught,persons,destination,hhmmss.cc,dd,mm,status,flags
 bool ComposeVSD(std::span<char> out, const SentenceRecord& record) {
   const VsdBody& b = record.body.vsd;
   const float draught = b.draught;
-  return PrintSentence(out, "$%s%s,%s,%s,%s,%.20s,%s,%s,%s,%s,%s", record.talker,
-                       record.formatter, FieldIf(b.shipType < 256, "%d", b.shipType).c_str(),
+  return PrintSentence(out, "$%s%s,%s,%s,%s,%.20s,%s,%s,%s,%s,%s", record.talker, record.formatter,
+                       FieldIf(b.shipType < kNoShipType, "%d", b.shipType).c_str(),
                        FieldIf(draught >= 0.0f && draught <= 25.5f, "%4.1f", draught).c_str(),
-                       FieldIf(b.persons < 8192, "%d", b.persons).c_str(), b.destination,
-                       TimeText(b.eta).c_str(), FieldIf(b.etaDay < 32, "%02d", b.etaDay).c_str(),
-                       FieldIf(b.etaMonth < 13, "%02d", b.etaMonth).c_str(),
+                       FieldIf(b.persons < kNoPersons, "%d", b.persons).c_str(), b.destination,
+                       TimeText(b.eta).c_str(),
+                       FieldIf(b.etaDay < kNoEtaDay, "%02d", b.etaDay).c_str(),
+                       FieldIf(b.etaMonth < kNoEtaMonth, "%02d", b.etaMonth).c_str(),
                        FieldIf(b.navigationalStatus < 16, "%d", b.navigationalStatus).c_str(),
                        FieldIf(b.regionalFlags < 16, "%d", b.regionalFlags).c_str());
 }

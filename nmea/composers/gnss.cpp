@@ -10,15 +10,15 @@ namespace nmea {
 bool ComposeGBS(std::span<char> out, const SentenceRecord& record) {
   const GbsBody& b = record.body.gbs;
   const auto failed = static_cast<std::int8_t>(b.failedSatellite);
-  return PrintSentence(
-      out, "$%s%s,%s,%s,%s,%s,%s,%s,%s,%s", record.talker, record.formatter,
-      TimeText(b.time).c_str(), FieldIf(HasReal(b.latitudeError), "%4.2f", b.latitudeError).c_str(),
-      FieldIf(HasReal(b.longitudeError), "%4.2f", b.longitudeError).c_str(),
-      FieldIf(HasReal(b.altitudeError), "%4.2f", b.altitudeError).c_str(),
-      FieldIf(failed >= 0 && failed <= 99, "%d", failed).c_str(),
-      FieldIf(HasReal(b.missedProbability), "%4.2f", b.missedProbability).c_str(),
-      FieldIf(HasReal(b.bias), "%4.2f", b.bias).c_str(),
-      FieldIf(HasReal(b.biasDeviation), "%4.2f", b.biasDeviation).c_str());
+  return PrintSentence(out, "$%s%s,%s,%s,%s,%s,%s,%s,%s,%s", record.talker, record.formatter,
+                       TimeText(b.time).c_str(),
+                       FieldIf(HasReal(b.latitudeError), "%4.2f", b.latitudeError).c_str(),
+                       FieldIf(HasReal(b.longitudeError), "%4.2f", b.longitudeError).c_str(),
+                       FieldIf(HasReal(b.altitudeError), "%4.2f", b.altitudeError).c_str(),
+                       FieldIf(failed >= 0 && failed <= 99, "%d", failed).c_str(),
+                       FieldIf(HasReal(b.missedProbability), "%4.2f", b.missedProbability).c_str(),
+                       FieldIf(HasReal(b.bias), "%4.2f", b.bias).c_str(),
+                       FieldIf(HasReal(b.biasDeviation), "%4.2f", b.biasDeviation).c_str());
 }
 
 // $GPGSA,mode,fix,id1,...,id12,PDOP,HDOP,VDOP
@@ -29,8 +29,9 @@ bool ComposeGSA(std::span<char> out, const SentenceRecord& record) {
   std::size_t length = 0;
   for (int i = 0; i < 12; ++i) {
     const int id = b.satellites[i];
-    length += static_cast<std::size_t>(id >= 1 ? std::snprintf(ids + length, sizeof ids - length, "%02d,", id)
-                                               : std::snprintf(ids + length, sizeof ids - length, ","));
+    length += static_cast<std::size_t>(
+        id >= 1 ? std::snprintf(ids + length, sizeof ids - length, "%02d,", id)
+                : std::snprintf(ids + length, sizeof ids - length, ","));
   }
   return PrintSentence(out, "$%s%s,%c,%d,%s%s,%s,%s", record.talker, record.formatter, b.mode,
                        b.fixType, ids, FieldIf(HasReal(b.pdop), "%4.2f", b.pdop).c_str(),
@@ -42,13 +43,13 @@ bool ComposeGSA(std::span<char> out, const SentenceRecord& record) {
 bool ComposeRMC(std::span<char> out, const SentenceRecord& record) {
   const RmcBody& b = record.body.rmc;
   const auto direction = static_cast<unsigned char>(b.variationDirection);
-  return PrintSentence(out, "$%s%s,%s,%c,%s,%s,%s,%s,%s,%s,%c", record.talker, record.formatter,
-                       TimeText(b.time).c_str(), b.status, PositionText(b.position, 5).c_str(),
-                       FieldIf(HasReal(b.speed), "%5.3f", b.speed).c_str(),
-                       FieldIf(HasReal(b.course), "%4.2f", b.course).c_str(),
-                       DateText(b.date).c_str(),
-                       FieldIf(HasReal(b.variation), "%4.2f", b.variation).c_str(),
-                       FieldIf(direction != kEmptyByte, "%c", b.variationDirection).c_str(), b.mode);
+  return PrintSentence(
+      out, "$%s%s,%s,%c,%s,%s,%s,%s,%s,%s,%c", record.talker, record.formatter,
+      TimeText(b.time).c_str(), b.status, PositionText(b.position, 5).c_str(),
+      FieldIf(HasReal(b.speed), "%5.3f", b.speed).c_str(),
+      FieldIf(HasReal(b.course), "%4.2f", b.course).c_str(), DateText(b.date).c_str(),
+      FieldIf(HasReal(b.variation), "%4.2f", b.variation).c_str(),
+      FieldIf(direction != kEmptyByte, "%c", b.variationDirection).c_str(), b.mode);
 }
 
 }  // namespace nmea

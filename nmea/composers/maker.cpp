@@ -15,8 +15,9 @@ bool ComposeDBG(std::span<char> out, const SentenceRecord& record) {
   for (int i = 0; i < 4; ++i) {
     const int code = b.codes[i];
     const std::int32_t value = b.values[i];
-    codes[i] = FieldIf(code < 999, "%03d", code);
-    values[i] = FieldIf(value != static_cast<std::int32_t>(kEmptyU32), "%ld", static_cast<long>(value));
+    codes[i] = FieldIf(code < kNoCode, "%03d", code);
+    values[i] =
+        FieldIf(value != static_cast<std::int32_t>(kEmptyU32), "%ld", static_cast<long>(value));
   }
   const char letter = record.makerLetter;
   const FieldText prefix = FieldIf(letter >= 'A' && letter <= 'Z', "ZLX,%c,", letter);
@@ -29,35 +30,36 @@ bool ComposeDBG(std::span<char> out, const SentenceRecord& record) {
 // $PTST,number,two-digit number,lower-case letter,upper-case letter,value
 bool ComposeTST(std::span<char> out, const SentenceRecord& record) {
   const TstBody& b = record.body.tst;
-  return PrintSentence(out, "$%s%s,%s,%s,%s,%s,%s", record.talker, record.formatter,
-                       FieldIf(b.number < 99999, "%05u", b.number).c_str(),
-                       FieldIf(b.twoDigit < 99, "%02d", b.twoDigit).c_str(),
-                       FieldIf(b.lowerLetter >= 'a' && b.lowerLetter <= 'm', "%c", b.lowerLetter).c_str(),
-                       FieldIf(b.upperLetter >= 'A' && b.upperLetter <= 'Z', "%c", b.upperLetter).c_str(),
-                       FieldIf(b.value < 65535, "%05d", b.value).c_str());
+  return PrintSentence(
+      out, "$%s%s,%s,%s,%s,%s,%s", record.talker, record.formatter,
+      FieldIf(b.number < kNoTstNumber, "%05u", b.number).c_str(),
+      FieldIf(b.twoDigit < kNoTwoDigit, "%02d", b.twoDigit).c_str(),
+      FieldIf(b.lowerLetter >= 'a' && b.lowerLetter <= 'm', "%c", b.lowerLetter).c_str(),
+      FieldIf(b.upperLetter >= 'A' && b.upperLetter <= 'Z', "%c", b.upperLetter).c_str(),
+      FieldIf(b.value < kNoTstValue, "%05d", b.value).c_str());
 }
 
 // $PTPS,code,text
 bool ComposeTPS(std::span<char> out, const SentenceRecord& record) {
   const TpsBody& b = record.body.tps;
-  const int code = b.code;
+  const int code = b.number;
   return PrintSentence(out, "$%s%s,%s,%.80s", record.talker, record.formatter,
-                       FieldIf(code < 999, "%03d", code).c_str(), b.text);
+                       FieldIf(code < kNoCode, "%03d", code).c_str(), b.text);
 }
 
 // $PMID,identifier 1,identifier 2
 bool ComposeMID(std::span<char> out, const SentenceRecord& record) {
   const MidBody& b = record.body.mid;
   return PrintSentence(out, "$%s%s,%s,%s", record.talker, record.formatter,
-                       FieldIf(b.identifiers[0] < 999999999, "%09u", b.identifiers[0]).c_str(),
-                       FieldIf(b.identifiers[1] < 999999999, "%09u", b.identifiers[1]).c_str());
+                       FieldIf(b.identifiers[0] < kNoIdentifier, "%09u", b.identifiers[0]).c_str(),
+                       FieldIf(b.identifiers[1] < kNoIdentifier, "%09u", b.identifiers[1]).c_str());
 }
 
 // $PBDY,identifier,first text,second text,first flag,second flag
 bool ComposeBDY(std::span<char> out, const SentenceRecord& record) {
   const BdyBody& b = record.body.bdy;
   return PrintSentence(out, "$%s%s,%s,%.20s,%.20s,%s,%s", record.talker, record.formatter,
-                       FieldIf(b.identifier < 999999999, "%09u", b.identifier).c_str(), b.text1,
+                       FieldIf(b.identifier < kNoIdentifier, "%09u", b.identifier).c_str(), b.text1,
                        b.text2, FieldIf(b.flag1 <= 1, "%d", b.flag1).c_str(),
                        FieldIf(b.flag2 <= 1, "%d", b.flag2).c_str());
 }
@@ -66,9 +68,9 @@ bool ComposeBDY(std::span<char> out, const SentenceRecord& record) {
 bool ComposeFRQ(std::span<char> out, const SentenceRecord& record) {
   const FrqBody& b = record.body.frq;
   return PrintSentence(out, "$%s%s,%s,%s,%s,%s", record.talker, record.formatter,
-                       FieldIf(b.identifiers[0] < 999999999, "%09u", b.identifiers[0]).c_str(),
+                       FieldIf(b.identifiers[0] < kNoIdentifier, "%09u", b.identifiers[0]).c_str(),
                        FieldIf(b.levels[0] <= 10, "%d", b.levels[0]).c_str(),
-                       FieldIf(b.identifiers[1] < 999999999, "%09u", b.identifiers[1]).c_str(),
+                       FieldIf(b.identifiers[1] < kNoIdentifier, "%09u", b.identifiers[1]).c_str(),
                        FieldIf(b.levels[1] <= 10, "%d", b.levels[1]).c_str());
 }
 
@@ -76,7 +78,7 @@ bool ComposeFRQ(std::span<char> out, const SentenceRecord& record) {
 bool ComposeBTH(std::span<char> out, const SentenceRecord& record) {
   const BthBody& b = record.body.bth;
   bool present = true;
-  for (int i = 0; i < 6; ++i) present = present && b.values[i] < 256;
+  for (int i = 0; i < 6; ++i) present = present && b.values[i] < kNoBthValue;
   FieldText values[6];
   for (int i = 0; i < 6; ++i) values[i] = FieldIf(present, "%03d", b.values[i]);
   return PrintSentence(out, "$%s%s,%s,%s,%s,%s,%s,%s,%.70s", record.talker, record.formatter,

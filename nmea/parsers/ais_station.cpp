@@ -10,10 +10,8 @@ namespace nmea {
 //        1         2 3 4 5
 // 1 MMSI of the addressed station, 2 channel of reception (A or B),
 // 3 message id, 4 message sequence number, 5 acknowledgement type
-ParseStatus ParseABK(char* sentence, SentenceRecord& record) {
-  if (!HasFieldCount(sentence, 5)) return ParseStatus::FieldCount;
+ParseStatus ParseABK(FieldReader& in, SentenceRecord& record) {
   AbkBody& body = record.body.abk;
-  FieldReader in(sentence, 5);
   body.mmsi = in.Integer<std::uint32_t>(0);
   const char* channel = in.Next();
   body.channel = static_cast<std::int8_t>(IsEmptyField(channel) ? kEmptyByte : channel[0] - 'A');
@@ -29,10 +27,8 @@ ParseStatus ParseABK(char* sentence, SentenceRecord& record) {
 // 10 transition zone size, 11 channel A, 12 its bandwidth, 13 channel B,
 // 14 its bandwidth, 15 transmit/receive mode, 16 power level,
 // 17 information source, 18 in-use flag, 19 time of the in-use change
-ParseStatus ParseACA(char* sentence, SentenceRecord& record) {
-  if (!HasFieldCount(sentence, 19)) return ParseStatus::FieldCount;
+ParseStatus ParseACA(FieldReader& in, SentenceRecord& record) {
   AcaBody& body = record.body.aca;
-  FieldReader in(sentence, 19);
   body.sequenceNumber = in.Integer<std::uint8_t>(0);
   body.northEast = in.Position();
   body.southWest = in.Position();
@@ -52,20 +48,16 @@ ParseStatus ParseACA(char* sentence, SentenceRecord& record) {
 // $AIACK,007*hh
 //        1
 // 1 alarm id
-ParseStatus ParseACK(char* sentence, SentenceRecord& record) {
-  if (!HasFieldCount(sentence, 1)) return ParseStatus::FieldCount;
-  FieldReader in(sentence, 1);
-  record.body.ack.alarmId = in.Integer<std::uint16_t>(1000);
+ParseStatus ParseACK(FieldReader& in, SentenceRecord& record) {
+  record.body.ack.alarmId = in.Integer<std::uint16_t>(kNoAlarmId);
   return in.Status();
 }
 
 // $AIACS,1,002190047,123456.00,10,12,2025*hh
 //        1 2         3         4  5  6
 // 1 sequence number, 2 originator MMSI, 3 UTC time, 4 day, 5 month, 6 year
-ParseStatus ParseACS(char* sentence, SentenceRecord& record) {
-  if (!HasFieldCount(sentence, 6)) return ParseStatus::FieldCount;
+ParseStatus ParseACS(FieldReader& in, SentenceRecord& record) {
   AcsBody& body = record.body.acs;
-  FieldReader in(sentence, 6);
   body.sequenceNumber = in.Integer<std::uint8_t>(0);
   body.mmsi = in.Integer<std::uint32_t>(0);
   body.time = in.Time(body.time);
@@ -79,10 +71,8 @@ ParseStatus ParseACS(char* sentence, SentenceRecord& record) {
 //        1         2   3 4 5
 // 1 time of the alarm, 2 alarm id, 3 condition, 4 acknowledgement state,
 // 5 alarm text
-ParseStatus ParseALR(char* sentence, SentenceRecord& record) {
-  if (!HasFieldCount(sentence, 5)) return ParseStatus::FieldCount;
+ParseStatus ParseALR(FieldReader& in, SentenceRecord& record) {
   AlrBody& body = record.body.alr;
-  FieldReader in(sentence, 5);
   body.time = in.Time(body.time);
   body.alarmId = in.Integer<std::uint16_t>(0);
   body.condition = in.Char();
@@ -95,17 +85,15 @@ ParseStatus ParseALR(char* sentence, SentenceRecord& record) {
 //        1      2           3   4  5 6 7 8
 // 1 call sign, 2 name, 3-6 position reference points A to D, 7 DTE flag,
 // 8 source identifier
-ParseStatus ParseSSD(char* sentence, SentenceRecord& record) {
-  if (!HasFieldCount(sentence, 8)) return ParseStatus::FieldCount;
+ParseStatus ParseSSD(FieldReader& in, SentenceRecord& record) {
   SsdBody& body = record.body.ssd;
-  FieldReader in(sentence, 8);
   in.Text(body.callSign, sizeof body.callSign);
   in.Text(body.name, sizeof body.name);
-  body.referenceA = in.Integer<std::uint16_t>(512);
-  body.referenceB = in.Integer<std::uint16_t>(512);
-  body.referenceC = in.Integer<std::uint8_t>(64);
-  body.referenceD = in.Integer<std::uint8_t>(64);
-  body.dte = in.Integer<std::uint8_t>(2);
+  body.referenceA = in.Integer<std::uint16_t>(kNoReferenceAB);
+  body.referenceB = in.Integer<std::uint16_t>(kNoReferenceAB);
+  body.referenceC = in.Integer<std::uint8_t>(kNoReferenceCD);
+  body.referenceD = in.Integer<std::uint8_t>(kNoReferenceCD);
+  body.dte = in.Integer<std::uint8_t>(kNoDte);
   in.TextAsReceived(body.source, sizeof body.source);
   return in.Status();
 }
@@ -115,22 +103,20 @@ ParseStatus ParseSSD(char* sentence, SentenceRecord& record) {
 // 1 type of ship and cargo, 2 maximum draught, 3 persons on board,
 // 4 destination, 5 estimated time of arrival, 6 its day, 7 its month,
 // 8 navigational status, 9 regional application flags
-ParseStatus ParseVSD(char* sentence, SentenceRecord& record) {
-  if (!HasFieldCount(sentence, 9)) return ParseStatus::FieldCount;
+ParseStatus ParseVSD(FieldReader& in, SentenceRecord& record) {
   VsdBody& body = record.body.vsd;
-  FieldReader in(sentence, 9);
   // The type is kept modulo 256, as received; only a number that no long
   // holds is out of range.
   const char* type = in.Next();
   long shipType = 0;
   if (!IsEmptyField(type) && !ToInteger(type, shipType)) in.Reject(ParseStatus::Range);
-  body.shipType = IsEmptyField(type) ? 256 : static_cast<std::uint8_t>(shipType);
+  body.shipType = IsEmptyField(type) ? kNoShipType : static_cast<std::uint8_t>(shipType);
   body.draught = in.Real(kEmptyReal);
-  body.persons = in.Integer<std::uint16_t>(8192);
+  body.persons = in.Integer<std::uint16_t>(kNoPersons);
   in.Text(body.destination, sizeof body.destination);
   body.eta = in.Time(body.eta);
-  body.etaDay = in.Integer<std::uint8_t>(32);
-  body.etaMonth = in.Integer<std::uint8_t>(13);
+  body.etaDay = in.Integer<std::uint8_t>(kNoEtaDay);
+  body.etaMonth = in.Integer<std::uint8_t>(kNoEtaMonth);
   body.navigationalStatus = in.Integer<std::uint8_t>(kEmptyByte);
   body.regionalFlags = in.Integer<std::uint8_t>(0);
   return in.Status();
@@ -139,10 +125,8 @@ ParseStatus ParseVSD(char* sentence, SentenceRecord& record) {
 // $GPTXT,01,01,02,ANTARIS ATR0620 HW 00000040*67
 //        1  2  3  4
 // 1 total sentences, 2 sentence number, 3 text identifier, 4 text
-ParseStatus ParseTXT(char* sentence, SentenceRecord& record) {
-  if (!HasFieldCount(sentence, 4)) return ParseStatus::FieldCount;
+ParseStatus ParseTXT(FieldReader& in, SentenceRecord& record) {
   TxtBody& body = record.body.txt;
-  FieldReader in(sentence, 4);
   body.total = in.Integer<std::int8_t>(kEmptyByte, 1, 99);
   body.number = in.Integer<std::int8_t>(kEmptyByte, 1, 99);
   body.identifier = in.Integer<std::int8_t>(kEmptyByte, 1, 99);

@@ -25,7 +25,7 @@ std::int8_t Required(FieldReader& in, long low, long high) {
     return static_cast<std::int8_t>(kEmpty);
   }
   long value = 0;
-  if (!ToInteger(field, value) || value < low || value > high) {
+  if (!ToInteger(in.Last(), value) || value < low || value > high) {
     in.Reject(ParseStatus::Range);
     return static_cast<std::int8_t>(kEmpty);
   }
@@ -39,7 +39,7 @@ void ReadPayloadAndFillBits(FieldReader& in, EncapsulationBody& body) {
   const bool longPayload = body.sequenceId >= 1 && body.sequenceId <= 9;
   const char* payload = in.Next();
   if (payload != nullptr) {
-    const std::size_t length = std::strlen(payload);
+    const std::size_t length = in.Last().size();
     if (length > (longPayload ? 63u : 62u)) {
       in.Reject(ParseStatus::Length);
     } else {
@@ -50,14 +50,12 @@ void ReadPayloadAndFillBits(FieldReader& in, EncapsulationBody& body) {
 }
 
 // VDM and VDO differ only in whose messages they carry.
-ParseStatus ParseVdmLike(char* sentence, SentenceRecord& record) {
-  if (!HasFieldCount(sentence, 6)) return ParseStatus::FieldCount;
+ParseStatus ParseVdmLike(FieldReader& in, SentenceRecord& record) {
   EncapsulationBody& body = record.body.encapsulation;
   body.total = body.number = body.sequenceId = body.fillBits = 0;
   std::memset(body.payload, 0, sizeof body.payload);
   body.channel = 0;
 
-  FieldReader in(sentence, 6);
   body.total = in.Integer<std::int8_t>(0, 0, 9);
   body.number = in.Integer<std::int8_t>(0, 0, 9);
   body.sequenceId = in.Integer<std::int8_t>(kEmpty, 0, 9);
@@ -68,28 +66,22 @@ ParseStatus ParseVdmLike(char* sentence, SentenceRecord& record) {
 
 }  // namespace
 
-ParseStatus ParseVDM(char* sentence, SentenceRecord& record) {
-  return ParseVdmLike(sentence, record);
-}
+ParseStatus ParseVDM(FieldReader& in, SentenceRecord& record) { return ParseVdmLike(in, record); }
 
-ParseStatus ParseVDO(char* sentence, SentenceRecord& record) {
-  return ParseVdmLike(sentence, record);
-}
+ParseStatus ParseVDO(FieldReader& in, SentenceRecord& record) { return ParseVdmLike(in, record); }
 
 // !AIABM,1,1,0,211378120,2,6,<payload>,0
 //        1 2 3 4         5 6 7         8
 // 1 total, 2 number, 3 sequence id (0-3), 4 destination MMSI, 5 channel (0-3),
 // 6 message id (6 or 12), 7 payload, 8 fill bits
-ParseStatus ParseABM(char* sentence, SentenceRecord& record) {
-  if (!HasFieldCount(sentence, 8)) return ParseStatus::FieldCount;
+ParseStatus ParseABM(FieldReader& in, SentenceRecord& record) {
   EncapsulationBody& body = record.body.encapsulation;
   body = EncapsulationBody{};
 
-  FieldReader in(sentence, 8);
   body.total = in.Integer<std::int8_t>(0, 1, 9);
   body.number = in.Integer<std::int8_t>(0, 1, 9);
   body.sequenceId = Required(in, 0, 3);
-  body.destination = in.Integer<std::uint32_t>(0, 0, 999999999);
+  body.destination = in.Integer<std::uint32_t>(0, 0, kNoIdentifier);
   body.channel = static_cast<char>(Required(in, 0, 3));
   body.messageId = in.Integer<std::int8_t>(0, 6, 12);
   if (body.messageId != 6 && body.messageId != 12) in.Reject(ParseStatus::Range);
@@ -100,12 +92,10 @@ ParseStatus ParseABM(char* sentence, SentenceRecord& record) {
 // !AIBBM,1,1,,2,8,<payload>,0
 //        1 2 3 4 5 6       7
 // 1 total, 2 number, 3 sequence id, 4 channel, 5 message id, 6 payload, 7 fill bits
-ParseStatus ParseBBM(char* sentence, SentenceRecord& record) {
-  if (!HasFieldCount(sentence, 7)) return ParseStatus::FieldCount;
+ParseStatus ParseBBM(FieldReader& in, SentenceRecord& record) {
   EncapsulationBody& body = record.body.encapsulation;
   body = EncapsulationBody{};
 
-  FieldReader in(sentence, 7);
   body.total = in.Integer<std::int8_t>(0, 0, 9);
   body.number = in.Integer<std::int8_t>(0, 0, 9);
   body.sequenceId = in.Integer<std::int8_t>(kEmpty, 0, 9);

@@ -2,15 +2,28 @@
 
 namespace nmea {
 
-FieldReader::FieldReader(char* sentence, int fieldCount) : remaining_(fieldCount) {
-  scan_.NextField(sentence, ',');
-}
-
 const char* FieldReader::Next() {
-  const char delimiter = remaining_ == 1 ? '*' : ',';
-  if (remaining_ > 0) --remaining_;
-  const char* field = scan_.NextField(nullptr, delimiter);
-  if (field == nullptr) Reject(ParseStatus::FieldCount);
+  if (remaining_ == 0) {
+    Reject(ParseStatus::FieldCount);
+    last_ = {};
+    return nullptr;
+  }
+  --remaining_;
+  char* field = position_;
+  char* end = field;
+  while (*end != ',' && *end != '\0') ++end;
+  position_ = *end == ',' ? end + 1 : end;
+  *end = '\0';
+  if (end == field) {
+    last_ = " ";  // the empty-field marker
+    return last_.data();
+  }
+  if (*field == ' ') {
+    char* p = field;
+    while (*p == ' ') ++p;
+    if (*p != '\0') field = p;  // a field of spaces only stays the empty marker
+  }
+  last_ = {field, static_cast<std::size_t>(end - field)};
   return field;
 }
 
@@ -18,7 +31,7 @@ float FieldReader::Real(float empty, double low, double high) {
   const char* field = Next();
   if (IsEmptyField(field)) return empty;
   double value = 0.0;
-  if (!ToReal(field, value) || !FitsFloat(value)) {
+  if (!ToReal(last_, value) || !FitsFloat(value)) {
     Reject(ParseStatus::Range);
     return empty;
   }

@@ -1,19 +1,22 @@
 #pragma once
-// Reads the data fields of one expanded sentence in order, for the parsers.
+// Reads the data fields of one sentence in order, for the parsers.
 //
-// The reader knows how many fields the sentence has, so it fetches the last
-// one up to '*' and every other one up to ',' by itself: a group (position,
-// time) may end a sentence without losing the field after it.
+// The dispatch hands each parser a reader over the sentence's data fields,
+// cut at the checksum's '*' and already checked against the formatter's
+// field count. Each field is read in place (its comma becomes its NUL); an
+// empty field reads as the empty-field marker, a single space, and leading
+// spaces of a field that has more than spaces are skipped.
 //
 // Reads return values (the bodies are packed, so no reference can point into
-// them). A value outside its accepted range, or a field that is not there
-// at all (text after the checksum can hide one), is remembered; Status()
-// gives the first such fault, which is what the parser returns.
+// them). A value outside its accepted range, or a field asked for beyond the
+// sentence's count, is remembered; Status() gives the first such fault,
+// which is what the parser returns.
 
 #include <climits>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
+#include <string_view>
 #include <utility>
 
 #include "nmea/fields.h"
@@ -23,13 +26,18 @@ namespace nmea {
 
 class FieldReader {
  public:
-  // Starts the scan on `sentence` and skips its address field. The
-  // `fieldCount`-th data field is the last one.
-  FieldReader(char* sentence, int fieldCount);
+  // `fields` is the text after the address field's comma, up to the NUL
+  // that ends the sentence where its '*' stood; `count` the number of
+  // fields in it (the sentence's commas).
+  FieldReader(char* fields, int count) : position_(fields), remaining_(count), count_(count) {}
 
-  // The next field as the scanner returns it (" " when empty), or nullptr
-  // when it is missing.
+  int Count() const { return count_; }
+
+  // The next field (" " when empty), or nullptr when none is left.
   const char* Next();
+
+  // The field Next gave last, with its length.
+  std::string_view Last() const { return last_; }
 
   // The next field as a number, or `empty` when the field is empty. A value
   // that is there must fit T and lie in [low, high], else the sentence is
@@ -41,7 +49,7 @@ class FieldReader {
     const char* field = Next();
     if (IsEmptyField(field)) return static_cast<T>(empty);
     long value = 0;
-    if (!ToInteger(field, value) || !std::in_range<T>(value)) {
+    if (!ToInteger(last_, value) || !std::in_range<T>(value)) {
       Reject(ParseStatus::Range);
       return static_cast<T>(empty);
     }
@@ -74,8 +82,10 @@ class FieldReader {
   bool Rejected() const { return status_ != ParseStatus::Accepted; }
 
  private:
-  FieldScanner scan_;
+  char* position_;
+  std::string_view last_;
   int remaining_;
+  int count_;
   ParseStatus status_ = ParseStatus::Accepted;
 };
 

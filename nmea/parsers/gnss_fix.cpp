@@ -13,10 +13,8 @@ namespace nmea {
 // 1 UTC time, 2-5 position, 6 quality indicator, 7 satellites in use,
 // 8 HDOP, 9 antenna altitude, 10 its unit, 11 geoidal separation, 12 its
 // unit, 13 age of differential data, 14 differential reference station
-ParseStatus ParseGGA(char* sentence, SentenceRecord& record) {
-  if (!HasFieldCount(sentence, 14)) return ParseStatus::FieldCount;
+ParseStatus ParseGGA(FieldReader& in, SentenceRecord& record) {
   GgaBody& body = record.body.gga;
-  FieldReader in(sentence, 14);
   body.time = in.Time(body.time);
   body.position = in.Position();
   body.quality = in.Integer<std::uint8_t>(kEmptyByte);
@@ -27,17 +25,15 @@ ParseStatus ParseGGA(char* sentence, SentenceRecord& record) {
   body.geoidSeparation = in.Real(kEmptyReal);
   body.separationUnit = in.Char();
   body.differentialAge = in.Real(kEmptyReal);
-  body.differentialStation = in.Integer<std::int16_t>(-1, 0, 1023);
+  body.differentialStation = in.Integer<std::int16_t>(kNoStation, 0, 1023);
   return in.Status();
 }
 
 // $GPGLL,4916.45,N,12311.12,W,225444,A,A*5C
 //        1       2 3        4 5      6 7
 // 1-4 position, 5 UTC time, 6 status, 7 mode indicator
-ParseStatus ParseGLL(char* sentence, SentenceRecord& record) {
-  if (!HasFieldCount(sentence, 7)) return ParseStatus::FieldCount;
+ParseStatus ParseGLL(FieldReader& in, SentenceRecord& record) {
   GllBody& body = record.body.gll;
-  FieldReader in(sentence, 7);
   body.position = in.Position();
   body.time = in.Time(body.time);
   body.status = in.Char();
@@ -50,10 +46,8 @@ ParseStatus ParseGLL(char* sentence, SentenceRecord& record) {
 // 1 UTC time, 2-5 position, 6 mode indicator, 7 satellites in use, 8 HDOP,
 // 9 antenna altitude, 10 geoidal separation, 11 age of differential data,
 // 12 differential reference station
-ParseStatus ParseGNS(char* sentence, SentenceRecord& record) {
-  if (!HasFieldCount(sentence, 12)) return ParseStatus::FieldCount;
+ParseStatus ParseGNS(FieldReader& in, SentenceRecord& record) {
   GnsBody& body = record.body.gns;
-  FieldReader in(sentence, 12);
   body.time = in.Time(body.time);
   body.position = in.Position();
   // The first two characters of each (a one-character field keeps its NUL).
@@ -75,11 +69,8 @@ ParseStatus ParseGNS(char* sentence, SentenceRecord& record) {
 //        1 2       3 4        5
 // 1 status, 2-5 position; the fields after the position are not read, and
 // any number of them is accepted (missing ones read as empty).
-ParseStatus ParseRMA(char* sentence, SentenceRecord& record) {
+ParseStatus ParseRMA(FieldReader& in, SentenceRecord& record) {
   RmaBody& body = record.body.rma;
-  int commas = 0;
-  for (const char* p = sentence; *p != '\0' && *p != '*'; ++p) commas += *p == ',';
-  FieldReader in(sentence, commas);
   body.status = in.Char();
   body.position = in.Position();
   return ParseStatus::Accepted;
@@ -89,10 +80,8 @@ ParseStatus ParseRMA(char* sentence, SentenceRecord& record) {
 //        1      2 3       4 5        6 7     8     9      10    11 12
 // 1 UTC time, 2 status, 3-6 position, 7 speed over ground (knots), 8 course
 // over ground, 9 date, 10 magnetic variation, 11 its direction, 12 mode
-ParseStatus ParseRMC(char* sentence, SentenceRecord& record) {
-  if (!HasFieldCount(sentence, 12)) return ParseStatus::FieldCount;
+ParseStatus ParseRMC(FieldReader& in, SentenceRecord& record) {
   RmcBody& body = record.body.rmc;
-  FieldReader in(sentence, 12);
   body.time = in.Time(body.time);
   body.status = in.Char();
   body.position = in.Position();
@@ -109,10 +98,8 @@ ParseStatus ParseRMC(char* sentence, SentenceRecord& record) {
 //        1     2 3     4 5     6 7     8 9
 // 1 course over ground (true), 2 T, 3 course over ground (magnetic), 4 M,
 // 5 speed in knots, 6 N, 7 speed in km/h, 8 K, 9 mode indicator
-ParseStatus ParseVTG(char* sentence, SentenceRecord& record) {
-  if (!HasFieldCount(sentence, 9)) return ParseStatus::FieldCount;
+ParseStatus ParseVTG(FieldReader& in, SentenceRecord& record) {
   VtgBody& body = record.body.vtg;
-  FieldReader in(sentence, 9);
   // Each value is followed by its reference or unit: one character exactly.
   const auto reference = [&in] {
     const char* field = in.Next();
@@ -136,14 +123,12 @@ ParseStatus ParseVTG(char* sentence, SentenceRecord& record) {
 //        1         2  3  4    5  6
 // 1 UTC time, 2 day, 3 month, 4 year, 5 local zone hours, 6 local zone
 // minutes. The body keeps time, year, month, day, zone hours, zone minutes.
-ParseStatus ParseZDA(char* sentence, SentenceRecord& record) {
-  if (!HasFieldCount(sentence, 6)) return ParseStatus::FieldCount;
+ParseStatus ParseZDA(FieldReader& in, SentenceRecord& record) {
   ZdaBody& body = record.body.zda;
-  FieldReader in(sentence, 6);
   body.time = in.Time(body.time);
   body.day = in.Integer<std::int8_t>(kEmptyByte, 1, 31);
   body.month = in.Integer<std::int8_t>(kEmptyByte, 1, 12);
-  body.year = in.Integer<std::uint16_t>(65535);
+  body.year = in.Integer<std::uint16_t>(kNoYear);
   body.zoneHours = in.Integer<std::int8_t>(kEmptyByte, -13, 13);
   body.zoneMinutes = in.Integer<std::int8_t>(kEmptyByte, 0, 59);
   return in.Status();
@@ -154,10 +139,8 @@ ParseStatus ParseZDA(char* sentence, SentenceRecord& record) {
 // 1 local datum code, 2 local datum subdivision, 3 latitude offset, 4 N/S,
 // 5 longitude offset, 6 E/W, 7 altitude offset, 8 reference datum code.
 // An empty offset or reference datum keeps what the last sentence left.
-ParseStatus ParseDTM(char* sentence, SentenceRecord& record) {
-  if (!HasFieldCount(sentence, 8)) return ParseStatus::FieldCount;
+ParseStatus ParseDTM(FieldReader& in, SentenceRecord& record) {
   DtmBody& body = record.body.dtm;
-  FieldReader in(sentence, 8);
   in.Text(body.localDatum, sizeof body.localDatum);
   body.subdivision = in.Char('\0');
   // The hemisphere turns only an offset read from this sentence: a kept

@@ -1,8 +1,6 @@
 // GNSS quality: satellites used and in view, dilution of precision, error
 // estimates and range residuals.
 
-#include <initializer_list>
-
 #include "nmea/parsers.h"
 #include "nmea/parsers/field_reader.h"
 
@@ -13,15 +11,13 @@ namespace nmea {
 // 1 UTC time, 2-4 expected error in latitude, longitude and altitude,
 // 5 failed satellite, 6 probability of missed detection, 7 estimated bias,
 // 8 standard deviation of the bias
-ParseStatus ParseGBS(char* sentence, SentenceRecord& record) {
-  if (!HasFieldCount(sentence, 8)) return ParseStatus::FieldCount;
+ParseStatus ParseGBS(FieldReader& in, SentenceRecord& record) {
   GbsBody& body = record.body.gbs;
-  FieldReader in(sentence, 8);
   body.time = in.Time(body.time);
   body.latitudeError = in.Real(kEmptyReal);
   body.longitudeError = in.Real(kEmptyReal);
   body.altitudeError = in.Real(kEmptyReal);
-  body.failedSatellite = in.Integer<std::uint8_t>(0xFF);
+  body.failedSatellite = in.Integer<std::uint8_t>(kNoSatellite);
   body.missedProbability = in.Real(kEmptyReal);
   body.bias = in.Real(kEmptyReal);
   body.biasDeviation = in.Real(kEmptyReal);
@@ -31,10 +27,8 @@ ParseStatus ParseGBS(char* sentence, SentenceRecord& record) {
 // $GPGSA,A,3,04,05,,09,12,,,24,,,,,2.5,1.3,2.1*39
 //        1 2 3                         15  16  17
 // 1 mode, 2 fix type, 3-14 satellites used, 15 PDOP, 16 HDOP, 17 VDOP
-ParseStatus ParseGSA(char* sentence, SentenceRecord& record) {
-  if (!HasFieldCount(sentence, 17)) return ParseStatus::FieldCount;
+ParseStatus ParseGSA(FieldReader& in, SentenceRecord& record) {
   GsaBody& body = record.body.gsa;
-  FieldReader in(sentence, 17);
   body.mode = in.Char();
   body.fixType = in.Integer<std::uint8_t>(0);
   for (std::int8_t& id : body.satellites) id = in.Integer<std::int8_t>(kEmptyByte);
@@ -48,32 +42,26 @@ ParseStatus ParseGSA(char* sentence, SentenceRecord& record) {
 //        1 2 3  4  5  6   7  8 ...                                19
 // 1 total sentences, 2 sentence number, 3 satellites in view, then for each
 // of one to four satellites: id, elevation, azimuth, signal-to-noise ratio.
-// The field count (7, 11, 15 or 19) tells how many satellites follow.
-ParseStatus ParseGSV(char* sentence, SentenceRecord& record) {
-  int fields = 0;
-  for (const int n : {7, 11, 15, 19}) {
-    if (HasFieldCount(sentence, n)) fields = n;
-  }
-  if (fields == 0) return ParseStatus::FieldCount;
-
+// The field count (7, 11, 15 or 19, the formatter table's rule) tells how
+// many satellites follow.
+ParseStatus ParseGSV(FieldReader& in, SentenceRecord& record) {
   GsvBody& body = record.body.gsv;
   const auto empty = static_cast<std::int8_t>(kEmptyByte);
   body.total = body.number = empty;
   body.inView = body.count = kEmptyByte;
   for (int i = 0; i < 4; ++i) {
     body.ids[i] = body.elevations[i] = body.snr[i] = empty;
-    body.azimuths[i] = 65535;
+    body.azimuths[i] = kNoAzimuth;
   }
-  body.count = static_cast<std::uint8_t>((fields - 3) / 4);
+  body.count = static_cast<std::uint8_t>((in.Count() - 3) / 4);
 
-  FieldReader in(sentence, fields);
   body.total = in.Integer<std::int8_t>(0, 0, 9);
   body.number = in.Integer<std::int8_t>(0, 0, 9);
   body.inView = in.Integer<std::uint8_t>(0);
   for (int i = 0; i < body.count; ++i) {
     body.ids[i] = in.Integer<std::int8_t>(kEmptyByte);
     body.elevations[i] = in.Integer<std::int8_t>(kEmptyByte, 0, 90);
-    body.azimuths[i] = in.Integer<std::uint16_t>(65535, 0, 359);
+    body.azimuths[i] = in.Integer<std::uint16_t>(kNoAzimuth, 0, 359);
     body.snr[i] = in.Integer<std::int8_t>(kEmptyByte, 0, 99);
   }
   return in.Status();
@@ -82,10 +70,8 @@ ParseStatus ParseGSV(char* sentence, SentenceRecord& record) {
 // $GPGRS,024603.00,1,-1.8,-2.7,0.3,,,,,,,,,*6C
 //        1         2 3                    14
 // 1 UTC time, 2 residual mode, 3-14 range residuals of the satellites used
-ParseStatus ParseGRS(char* sentence, SentenceRecord& record) {
-  if (!HasFieldCount(sentence, 14)) return ParseStatus::FieldCount;
+ParseStatus ParseGRS(FieldReader& in, SentenceRecord& record) {
   GrsBody& body = record.body.grs;
-  FieldReader in(sentence, 14);
   body.time = in.Time(body.time);
   body.residualMode = in.Char();
   for (int i = 0; i < 12; ++i) body.residuals[i] = in.Real(kEmptyReal);
@@ -97,10 +83,8 @@ ParseStatus ParseGRS(char* sentence, SentenceRecord& record) {
 // 1 UTC time, 2 RMS of the pseudorange residuals, 3 semi-major error,
 // 4 semi-minor error, 5 orientation, 6 latitude error, 7 longitude error,
 // 8 altitude error
-ParseStatus ParseGST(char* sentence, SentenceRecord& record) {
-  if (!HasFieldCount(sentence, 8)) return ParseStatus::FieldCount;
+ParseStatus ParseGST(FieldReader& in, SentenceRecord& record) {
   GstBody& body = record.body.gst;
-  FieldReader in(sentence, 8);
   body.time = in.Time(body.time);
   body.rms = in.Real(kEmptyReal);
   body.semiMajor = in.Real(kEmptyReal);

@@ -12,25 +12,22 @@ namespace nmea {
 // $PZLX,A,MID,123456789,987654321*hh
 //              1         2
 // 1 first identifier, 2 second identifier
-ParseStatus ParseMID(char* sentence, SentenceRecord& record) {
-  if (!HasFieldCount(sentence, 2)) return ParseStatus::FieldCount;
-  FieldReader in(sentence, 2);
-  for (int i = 0; i < 2; ++i) record.body.mid.identifiers[i] = in.Integer<std::uint32_t>(999999999);
+ParseStatus ParseMID(FieldReader& in, SentenceRecord& record) {
+  for (int i = 0; i < 2; ++i)
+    record.body.mid.identifiers[i] = in.Integer<std::uint32_t>(kNoIdentifier);
   return in.Status();
 }
 
 // $PZLX,A,BDY,123456789,FIRST TEXT,SECOND TEXT,0,1*hh
 //              1         2          3           4 5
 // 1 identifier, 2 first text, 3 second text, 4 first flag, 5 second flag
-ParseStatus ParseBDY(char* sentence, SentenceRecord& record) {
-  if (!HasFieldCount(sentence, 5)) return ParseStatus::FieldCount;
+ParseStatus ParseBDY(FieldReader& in, SentenceRecord& record) {
   BdyBody& body = record.body.bdy;
-  FieldReader in(sentence, 5);
-  body.identifier = in.Integer<std::uint32_t>(999999999);
+  body.identifier = in.Integer<std::uint32_t>(kNoIdentifier);
   in.Text(body.text1, sizeof body.text1);
   in.Text(body.text2, sizeof body.text2);
-  body.flag1 = in.Integer<std::uint8_t>(9);
-  body.flag2 = in.Integer<std::uint8_t>(9);
+  body.flag1 = in.Integer<std::uint8_t>(kNoFlag);
+  body.flag2 = in.Integer<std::uint8_t>(kNoFlag);
   return in.Status();
 }
 
@@ -38,15 +35,13 @@ ParseStatus ParseBDY(char* sentence, SentenceRecord& record) {
 //       1 2 3 4 5
 // 1 number, 2 two-digit number, 3 lower-case letter, 4 upper-case letter,
 // 5 value
-ParseStatus ParseTST(char* sentence, SentenceRecord& record) {
-  if (!HasFieldCount(sentence, 5)) return ParseStatus::FieldCount;
+ParseStatus ParseTST(FieldReader& in, SentenceRecord& record) {
   TstBody& body = record.body.tst;
-  FieldReader in(sentence, 5);
-  body.number = in.Integer<std::uint32_t>(99999);
-  body.twoDigit = in.Integer<std::uint8_t>(99);
+  body.number = in.Integer<std::uint32_t>(kNoTstNumber);
+  body.twoDigit = in.Integer<std::uint8_t>(kNoTwoDigit);
   body.lowerLetter = in.Char();
   body.upperLetter = in.Char();
-  body.value = in.Integer<std::uint16_t>(65535);
+  body.value = in.Integer<std::uint16_t>(kNoTstValue);
   return in.Status();
 }
 
@@ -54,12 +49,10 @@ ParseStatus ParseTST(char* sentence, SentenceRecord& record) {
 //              1         2 3         4
 // 1 identifier 0, 2 level 0, 3 identifier 1, 4 level 1. The body keeps both
 // identifiers, then both levels.
-ParseStatus ParseFRQ(char* sentence, SentenceRecord& record) {
-  if (!HasFieldCount(sentence, 4)) return ParseStatus::FieldCount;
+ParseStatus ParseFRQ(FieldReader& in, SentenceRecord& record) {
   FrqBody& body = record.body.frq;
-  FieldReader in(sentence, 4);
   for (int i = 0; i < 2; ++i) {
-    body.identifiers[i] = in.Integer<std::uint32_t>(999999999);
+    body.identifiers[i] = in.Integer<std::uint32_t>(kNoIdentifier);
     body.levels[i] = in.Integer<std::uint8_t>(kEmptyByte);
   }
   return in.Status();
@@ -68,11 +61,9 @@ ParseStatus ParseFRQ(char* sentence, SentenceRecord& record) {
 // $PZLX,A,BTH,001,002,003,004,005,006,TEXT*hh
 //              1   2   3   4   5   6   7
 // 1-6 six values, 7 text
-ParseStatus ParseBTH(char* sentence, SentenceRecord& record) {
-  if (!HasFieldCount(sentence, 7)) return ParseStatus::FieldCount;
+ParseStatus ParseBTH(FieldReader& in, SentenceRecord& record) {
   BthBody& body = record.body.bth;
-  FieldReader in(sentence, 7);
-  for (int i = 0; i < 6; ++i) body.values[i] = in.Integer<std::int16_t>(256);
+  for (int i = 0; i < 6; ++i) body.values[i] = in.Integer<std::int16_t>(kNoBthValue);
   in.Text(body.text, sizeof body.text);
   return in.Status();
 }
@@ -81,12 +72,10 @@ ParseStatus ParseBTH(char* sentence, SentenceRecord& record) {
 //              1   2  3 4 5 6 7 8
 // four pairs of code and value: 1/2, 3/4, 5/6, 7/8. The body keeps the four
 // codes, then the four values.
-ParseStatus ParseDBG(char* sentence, SentenceRecord& record) {
-  if (!HasFieldCount(sentence, 8)) return ParseStatus::FieldCount;
+ParseStatus ParseDBG(FieldReader& in, SentenceRecord& record) {
   DbgBody& body = record.body.dbg;
-  FieldReader in(sentence, 8);
   for (int i = 0; i < 4; ++i) {
-    body.codes[i] = in.Integer<std::int16_t>(999);
+    body.codes[i] = in.Integer<std::int16_t>(kNoCode);
     body.values[i] = in.Integer<std::int32_t>(static_cast<long>(kEmptyU32));
   }
   return in.Status();
@@ -95,11 +84,9 @@ ParseStatus ParseDBG(char* sentence, SentenceRecord& record) {
 // $PZLX,R,TPS,040,0001ABCD*hh
 //              1   2
 // 1 code, 2 text
-ParseStatus ParseTPS(char* sentence, SentenceRecord& record) {
-  if (!HasFieldCount(sentence, 2)) return ParseStatus::FieldCount;
+ParseStatus ParseTPS(FieldReader& in, SentenceRecord& record) {
   TpsBody& body = record.body.tps;
-  FieldReader in(sentence, 2);
-  body.code = in.Integer<std::int16_t>(999);
+  body.number = in.Integer<std::int16_t>(kNoCode);
   in.Text(body.text, sizeof body.text);
   return in.Status();
 }
@@ -119,10 +106,8 @@ ParseStatus SmallHex(const char* field, std::uint8_t& out) {
 //              1      2 3  4  5
 // 1 identifier (six hexadecimal digits), 2 a number, 3 a hexadecimal byte,
 // 4 an optional hexadecimal byte, 5 data (2 to 18 hexadecimal digits)
-ParseStatus ParseMOB(char* sentence, SentenceRecord& record) {
-  if (!HasFieldCount(sentence, 5)) return ParseStatus::FieldCount;
+ParseStatus ParseMOB(FieldReader& in, SentenceRecord& record) {
   MobBody& body = record.body.mob;
-  FieldReader in(sentence, 5);
 
   const char* identifier = in.Next();
   body.identifier[0] = body.identifier[1] = body.identifier[2] = 0;
@@ -135,10 +120,10 @@ ParseStatus ParseMOB(char* sentence, SentenceRecord& record) {
     }
   }
 
-  body.number = in.Integer<std::uint8_t>(255);
+  body.number = in.Integer<std::uint8_t>(kNoMobByte);
 
   const char* code = in.Next();
-  std::uint8_t byte = 255;
+  std::uint8_t byte = kNoMobByte;
   if (!IsEmptyField(code)) {
     const ParseStatus status = SmallHex(code, byte);
     if (status != ParseStatus::Accepted) return status;

@@ -9,11 +9,9 @@ namespace nmea {
 // $HEHDT,274.07,T*03
 //        1      2
 // 1 heading, 2 reference (T for true)
-ParseStatus ParseHDT(char* sentence, SentenceRecord& record) {
-  if (!HasFieldCount(sentence, 2)) return ParseStatus::FieldCount;
+ParseStatus ParseHDT(FieldReader& in, SentenceRecord& record) {
   HdtBody& body = record.body.hdt;
-  FieldReader in(sentence, 2);
-  body.heading = in.Real(511.0f);
+  body.heading = in.Real(kNoHeading);
   body.reference = in.Char();
   return in.Status();
 }
@@ -21,10 +19,8 @@ ParseStatus ParseHDT(char* sentence, SentenceRecord& record) {
 // $HEROT,-0.3,A*32
 //        1    2
 // 1 rate of turn (degrees per minute, negative to port), 2 status
-ParseStatus ParseROT(char* sentence, SentenceRecord& record) {
-  if (!HasFieldCount(sentence, 2)) return ParseStatus::FieldCount;
+ParseStatus ParseROT(FieldReader& in, SentenceRecord& record) {
   RotBody& body = record.body.rot;
-  FieldReader in(sentence, 2);
   body.rate = in.Real(kEmptyReal);
   body.status = in.Char();
   return in.Status();
@@ -34,10 +30,8 @@ ParseStatus ParseROT(char* sentence, SentenceRecord& record) {
 //        1    2    3 4     5    6
 // 1 longitudinal and 2 transverse speed through the water, 3 its status,
 // 4 longitudinal and 5 transverse speed over ground, 6 its status
-ParseStatus ParseVBW(char* sentence, SentenceRecord& record) {
-  if (!HasFieldCount(sentence, 6)) return ParseStatus::FieldCount;
+ParseStatus ParseVBW(FieldReader& in, SentenceRecord& record) {
   VbwBody& body = record.body.vbw;
-  FieldReader in(sentence, 6);
   body.waterLongitudinal = in.Real(0.0f);
   body.waterTransverse = in.Real(0.0f);
   body.waterStatus = in.Char();
@@ -51,10 +45,8 @@ ParseStatus ParseVBW(char* sentence, SentenceRecord& record) {
 //        1    2 3    4 5    6 7    8   9
 // 1 heading, 2 heading status, 3 course, 4 course reference, 5 speed,
 // 6 speed reference, 7 set, 8 drift, 9 speed units
-ParseStatus ParseOSD(char* sentence, SentenceRecord& record) {
-  if (!HasFieldCount(sentence, 9)) return ParseStatus::FieldCount;
+ParseStatus ParseOSD(FieldReader& in, SentenceRecord& record) {
   OsdBody& body = record.body.osd;
-  FieldReader in(sentence, 9);
   body.heading = in.Real(0.0f);
   body.headingStatus = in.Char();
   body.course = in.Real(0.0f);
@@ -70,10 +62,8 @@ ParseStatus ParseOSD(char* sentence, SentenceRecord& record) {
 // $GPWPL,4917.16,N,12310.64,W,003*65
 //        1       2 3        4 5
 // 1-4 position, 5 waypoint identifier (the last field, up to '*')
-ParseStatus ParseWPL(char* sentence, SentenceRecord& record) {
-  if (!HasFieldCount(sentence, 5)) return ParseStatus::FieldCount;
+ParseStatus ParseWPL(FieldReader& in, SentenceRecord& record) {
   WplBody& body = record.body.wpl;
-  FieldReader in(sentence, 5);
   body.position = in.Position();
   in.TextAsReceived(body.identifier, sizeof body.identifier);
   return in.Status();

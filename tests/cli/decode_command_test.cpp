@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "run_aisfw.h"
+#include "tests/temp_folder.h"
 
 namespace {
 
@@ -62,7 +63,8 @@ TEST(DecodeCommand, ReadsALogAsTheLibraryDoes) {
 // A file of the lines a log really holds: both line ends, a last line with
 // none, and every kind of refusal. Nothing stops the run.
 TEST(DecodeCommand, AwkwardLinesAreReportedAndPassedOver) {
-  const std::string path = testing::TempDir() + "aisfw_decode_lines.nmea";
+  const TempFolder folder;
+  const std::string path = folder / "lines.nmea";
   {
     std::ofstream out(path, std::ios::binary);
     out << "$PZLX,R,DBG,104,17,,,,,,*3E\r\n"                // 1 maker sentence
@@ -77,11 +79,13 @@ TEST(DecodeCommand, AwkwardLinesAreReportedAndPassedOver) {
         << "!AIVDM,2,1,1,A,55?MbV02;H;s<HtKR20EHE:0@T4@Dn2222222216L961O5Gf0NSQEp6ClRp8,0*1C\n"  // 10
         << "$AIGPQ,GGA*23\r\n"               // 11 query
         << "$GPTXT,01,01,02,caf\xe9*C0\r\n"  // 12 not UTF-8
-        << "$GPHDT,,T*1B";                   // 13 no line end
+        << "$PZLX*1E\r\n"                    // 13 a maker code, no maker sentence
+        << "!GPHDT,274.07,T*03\r\n"          // 14 no encapsulation
+        << "$GPHDT,,T*1B";                   // 15 no line end
   }
   const Output run = Aisfw("decode " + path);
   EXPECT_EQ(run.exitCode, 0);
-  ASSERT_EQ(run.objects.size(), 13u) << run.out;
+  ASSERT_EQ(run.objects.size(), 15u) << run.out;
 
   const json& dbg = run.objects[0];
   EXPECT_EQ(dbg["ok"], true);
@@ -120,8 +124,14 @@ TEST(DecodeCommand, AwkwardLinesAreReportedAndPassedOver) {
 
   EXPECT_EQ(run.objects[11]["fields"]["text"], "caf\xef\xbf\xbd") << "the stray byte is replaced";
 
-  EXPECT_EQ(run.objects[12]["ok"], true) << "a last line without its end is read";
-  EXPECT_TRUE(run.objects[12]["fields"]["heading"].is_null());
+  const json& bareMaker = run.objects[12];
+  EXPECT_EQ(bareMaker["reason"], "unknown formatter");
+  EXPECT_EQ(bareMaker["formatter"], "ZLX");
+  EXPECT_TRUE(bareMaker["maker"].is_null());
+  EXPECT_EQ(run.objects[13]["reason"], "not an encapsulation sentence");
+
+  EXPECT_EQ(run.objects[14]["ok"], true) << "a last line without its end is read";
+  EXPECT_TRUE(run.objects[14]["fields"]["heading"].is_null());
 }
 
 TEST(DecodeCommand, ReadsStandardInput) {
@@ -135,7 +145,8 @@ TEST(DecodeCommand, ReadsStandardInput) {
 }
 
 TEST(DecodeCommand, AFileThatCannotBeReadFails) {
-  const Output run = Aisfw("decode " + testing::TempDir() + "no_such_file.nmea");
+  const TempFolder folder;
+  const Output run = Aisfw("decode " + folder / "no_such_file.nmea");
   EXPECT_EQ(run.exitCode, 1);
   EXPECT_TRUE(run.out.empty());
 }

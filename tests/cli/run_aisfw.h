@@ -18,10 +18,11 @@ struct Output {
   std::string out;
 };
 
-// Runs `aisfw <arguments>` through the shell; stderr is dropped.
-inline Output Aisfw(const std::string& arguments) {
-  const std::string command =
-      std::string(AISFW_PROGRAM_DIR) + "/aisfw " + arguments + " 2>/dev/null";
+// Runs `aisfw <arguments>` through the shell; stderr is dropped, or joins
+// stdout when `withErrors` is set.
+inline Output Aisfw(const std::string& arguments, bool withErrors = false) {
+  const std::string command = std::string(AISFW_PROGRAM_DIR) + "/aisfw " + arguments +
+                              (withErrors ? " 2>&1" : " 2>/dev/null");
   Output run;
   FILE* pipe = popen(command.c_str(), "r");
   if (pipe == nullptr) return run;

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "run_aisfw.h"
+#include "tests/temp_folder.h"
 
 namespace {
 
@@ -26,12 +27,9 @@ const char* const kLog =
 
 class TargetsCommand : public testing::Test {
  protected:
-  void SetUp() override {
-    path_ = fs::temp_directory_path() / ("aisfw-targets-" + std::to_string(::getpid()) + ".nmea");
-    std::ofstream(path_, std::ios::binary) << kLog;
-  }
-  void TearDown() override { fs::remove(path_); }
-  fs::path path_;
+  void SetUp() override { std::ofstream(path_, std::ios::binary) << kLog; }
+  const TempFolder folder_;
+  const fs::path path_ = folder_.Path() / "log.nmea";
 };
 
 TEST_F(TargetsCommand, JsonHasOneObjectPerStationWithExactlyTheKeys) {
@@ -94,6 +92,17 @@ TEST_F(TargetsCommand, ReadableTableAndErrors) {
 
   const Output piped = Aisfw("targets --json < " + path_.string());
   EXPECT_EQ(piped.objects.size(), 3u);
+}
+
+TEST_F(TargetsCommand, ShowsTheSpeedOfAnAircraftInWholeKnots) {
+  // Message 9 at 140 knots; then at 1023, its "not available".
+  std::ofstream(path_, std::ios::binary) << "!AIVDM,1,1,,A,91b75CA;2<Ph4;0RAV`3Q7P20000,0*6C\n";
+  Output run = Aisfw("targets " + path_.string());
+  EXPECT_NE(run.out.find(" 140.0 "), std::string::npos) << run.out;
+  std::ofstream(path_, std::ios::binary) << "!AIVDM,1,1,,A,91b75CA;?wPh4;0RAV`3Q7P20000,0*2A\n";
+  run = Aisfw("targets " + path_.string());
+  EXPECT_EQ(run.out.find("1023"), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find(" SAR "), std::string::npos) << run.out;
 }
 
 TEST_F(TargetsCommand, DecodeAddsTheMessageToTheLineThatCompletesIt) {

@@ -1,6 +1,8 @@
 // Image validation: every block's header and check byte, the block count,
 // the image sum and the three failure texts.
 
+#include "firmware/image_validation.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -12,7 +14,6 @@
 #include <vector>
 
 #include "firmware/code_block.h"
-#include "firmware/image_validation.h"
 #include "firmware/image_writer.h"
 
 namespace firmware {
@@ -83,53 +84,57 @@ const std::uint32_t kSum = Sum(Code());
 
 INSTANTIATE_TEST_SUITE_P(
     Image, Validation,
-    testing::Values(
-        ImageCase{"WellFormed", [](Bytes&) {}, {true, 4, kSum, kUntouched}},
-        ImageCase{"EndBlockCutToSixBytes", [](Bytes& i) { i.resize(3 * kBlockSize + 6); },
-                  {true, 4, kSum, kUntouched}},
-        ImageCase{"NoEndBlockAtARecordBoundary", [](Bytes& i) { i.resize(3 * kBlockSize); },
-                  {false, 4, 0, "Invalid BIN file! (Incorrect header in block 4)"}},
-        // The file ends after block 3's code; its check byte reads as zero, so
-        // the code is made to exclusive-or to zero and the block is sound.
-        ImageCase{"ShortLastRecordWithCode",
-                  [](Bytes& i) {
-                    std::uint8_t* b = Block(i, 3);
-                    std::uint8_t x = 0;
-                    for (int k = 0; k < 100; ++k) x ^= b[kDataOffset + k];
-                    b[kDataOffset + 99] ^= x;
-                    i.resize(2 * kBlockSize + kDataOffset + 100);
-                  },
-                  {false, 3, 0, "Invalid BIN file! (Incomplete code data)"}},
-        ImageCase{"Empty", [](Bytes& i) { i.clear(); },
-                  {false, 1, 0, "Invalid BIN file! (Incorrect header in block 1)"}},
-        ImageCase{"UpperLengthBitsOnlyIsAnEndBlock",
-                  [](Bytes& i) {
-                    Block(i, 2)[4] = 0x00;
-                    Block(i, 2)[5] = 0xF0;
-                  },
-                  {true, 2, SumOfFirst(256), kUntouched}},
-        ImageCase{"BadCheckByteInBlock2",
-                  [](Bytes& i) { Block(i, 2)[kCheckOffset] ^= 0x01; },
-                  {false, 2, 0, "Invalid BIN file! (Incorrect check sum in block 2)"}},
-        ImageCase{"BadCodeByteInBlock3",
-                  [](Bytes& i) { Block(i, 3)[kDataOffset + 99] ^= 0x80; },
-                  {false, 3, 0, "Invalid BIN file! (Incorrect check sum in block 3)"}},
-        ImageCase{"FillerBeyondNIsIgnored",
-                  [](Bytes& i) {
-                    for (std::size_t b = kDataOffset + 100; b < kCheckOffset; ++b) Block(i, 3)[b] = 0xEE;
-                  },
-                  {true, 4, kSum, kUntouched}},
-        ImageCase{"LetterOInsteadOfZero", [](Bytes& i) { Block(i, 2)[1] = 'O'; },
-                  {false, 2, 0, "Invalid BIN file! (Incorrect header in block 2)"}},
-        ImageCase{"LengthBeyondTheDataArea",
-                  [](Bytes& i) {
-                    Block(i, 1)[4] = 0x01;  // 257
-                    Block(i, 1)[5] = 0x01;
-                  },
-                  {false, 1, 0, "Invalid BIN file! (Incorrect header in block 1)"}},
-        ImageCase{"BytesAfterTheEndBlockAreNeverRead",
-                  [](Bytes& i) { i.insert(i.end(), 1000, 0xAB); },
-                  {true, 4, kSum, kUntouched}}),
+    testing::Values(ImageCase{"WellFormed", [](Bytes&) {}, {true, 4, kSum, kUntouched}},
+                    ImageCase{"EndBlockCutToSixBytes",
+                              [](Bytes& i) { i.resize(3 * kBlockSize + 6); },
+                              {true, 4, kSum, kUntouched}},
+                    ImageCase{"NoEndBlockAtARecordBoundary",
+                              [](Bytes& i) { i.resize(3 * kBlockSize); },
+                              {false, 4, 0, "Invalid BIN file! (Incorrect header in block 4)"}},
+                    // The file ends after block 3's code; its check byte reads as zero, so
+                    // the code is made to exclusive-or to zero and the block is sound.
+                    ImageCase{"ShortLastRecordWithCode",
+                              [](Bytes& i) {
+                                std::uint8_t* b = Block(i, 3);
+                                std::uint8_t x = 0;
+                                for (int k = 0; k < 100; ++k) x ^= b[kDataOffset + k];
+                                b[kDataOffset + 99] ^= x;
+                                i.resize(2 * kBlockSize + kDataOffset + 100);
+                              },
+                              {false, 3, 0, "Invalid BIN file! (Incomplete code data)"}},
+                    ImageCase{"Empty",
+                              [](Bytes& i) { i.clear(); },
+                              {false, 1, 0, "Invalid BIN file! (Incorrect header in block 1)"}},
+                    ImageCase{"UpperLengthBitsOnlyIsAnEndBlock",
+                              [](Bytes& i) {
+                                Block(i, 2)[4] = 0x00;
+                                Block(i, 2)[5] = 0xF0;
+                              },
+                              {true, 2, SumOfFirst(256), kUntouched}},
+                    ImageCase{"BadCheckByteInBlock2",
+                              [](Bytes& i) { Block(i, 2)[kCheckOffset] ^= 0x01; },
+                              {false, 2, 0, "Invalid BIN file! (Incorrect check sum in block 2)"}},
+                    ImageCase{"BadCodeByteInBlock3",
+                              [](Bytes& i) { Block(i, 3)[kDataOffset + 99] ^= 0x80; },
+                              {false, 3, 0, "Invalid BIN file! (Incorrect check sum in block 3)"}},
+                    ImageCase{"FillerBeyondNIsIgnored",
+                              [](Bytes& i) {
+                                for (std::size_t b = kDataOffset + 100; b < kCheckOffset; ++b)
+                                  Block(i, 3)[b] = 0xEE;
+                              },
+                              {true, 4, kSum, kUntouched}},
+                    ImageCase{"LetterOInsteadOfZero",
+                              [](Bytes& i) { Block(i, 2)[1] = 'O'; },
+                              {false, 2, 0, "Invalid BIN file! (Incorrect header in block 2)"}},
+                    ImageCase{"LengthBeyondTheDataArea",
+                              [](Bytes& i) {
+                                Block(i, 1)[4] = 0x01;  // 257
+                                Block(i, 1)[5] = 0x01;
+                              },
+                              {false, 1, 0, "Invalid BIN file! (Incorrect header in block 1)"}},
+                    ImageCase{"BytesAfterTheEndBlockAreNeverRead",
+                              [](Bytes& i) { i.insert(i.end(), 1000, 0xAB); },
+                              {true, 4, kSum, kUntouched}}),
     [](const testing::TestParamInfo<ImageCase>& row) { return std::string(row.param.name); });
 
 TEST(Validation, RewindsAndResetsOnEveryCall) {
@@ -144,11 +149,22 @@ TEST(Validation, RewindsAndResetsOnEveryCall) {
   EXPECT_EQ(sum, kSum);
 }
 
+TEST(Validation, AReadErrorIsNoFormatFault) {
+  // A folder opens for reading, but every read of it fails.
+  std::unique_ptr<std::FILE, int (*)(std::FILE*)> folder(std::fopen("/", "rb"), std::fclose);
+  ASSERT_NE(folder, nullptr);
+  std::string text;
+  std::uint32_t blocks = 0, sum = 0;
+  EXPECT_FALSE(ValidateImage(folder.get(), blocks, sum, [&](const std::string& t) { text = t; }));
+  EXPECT_EQ(text, "Cannot read BIN file! (Read error in block 1: Is a directory)");
+}
+
 TEST(Validation, RandomFilesNeverCrash) {
   std::mt19937 rng(3);
   for (int i = 0; i < 300; ++i) {
     Bytes image = PackImage(Bytes(rng() % 2000, 0x5A));
-    for (int e = 0; e < 3 && !image.empty(); ++e) image[rng() % image.size()] = static_cast<std::uint8_t>(rng());
+    for (int e = 0; e < 3 && !image.empty(); ++e)
+      image[rng() % image.size()] = static_cast<std::uint8_t>(rng());
     image.resize(rng() % (image.size() + 1));
     Validate(image);
   }

@@ -1,6 +1,8 @@
 // Image building: packed images validate, and the sample firmware folder is
 // complete and the same on every run.
 
+#include "firmware/image_writer.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -12,7 +14,7 @@
 
 #include "firmware/code_block.h"
 #include "firmware/image_validation.h"
-#include "firmware/image_writer.h"
+#include "tests/temp_folder.h"
 
 namespace firmware {
 namespace {
@@ -29,7 +31,8 @@ TEST(PackImage, BlocksHoldTheCodeInOrder) {
     std::vector<std::uint8_t> back;
     for (std::size_t at = 0; at + kBlockSize <= image.size(); at += kBlockSize) {
       const unsigned n = BlockDataLength(&image[at]);
-      back.insert(back.end(), image.begin() + at + kDataOffset, image.begin() + at + kDataOffset + n);
+      back.insert(back.end(), image.begin() + at + kDataOffset,
+                  image.begin() + at + kDataOffset + n);
     }
     EXPECT_EQ(back, code) << size;
   }
@@ -37,12 +40,8 @@ TEST(PackImage, BlocksHoldTheCodeInOrder) {
 
 class SampleFolder : public testing::Test {
  protected:
-  void SetUp() override {
-    dir_ = fs::temp_directory_path() / ("aisfw-sample-" + std::to_string(::getpid()));
-    fs::remove_all(dir_);
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-  fs::path dir_;
+  const TempFolder folder_;
+  const fs::path dir_ = folder_.Path() / "firmware";
 };
 
 std::vector<char> ReadAll(const fs::path& path) {
@@ -82,7 +81,6 @@ TEST_F(SampleFolder, ReportsAFolderThatCannotBeMade) {
   std::string error;
   EXPECT_FALSE(WriteSampleFirmware(dir_ / "sub", error));
   EXPECT_FALSE(error.empty());
-  fs::remove(dir_);
 }
 
 }  // namespace

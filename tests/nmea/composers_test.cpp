@@ -88,37 +88,54 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(
         // --- maker sentences ---
         Composed{"DbgMakerForm", "DBG", "P",
-                 [](SentenceRecord& r) { Dbg(r, 'C', {700, 999, 999, 999}, {1, kEmptyI32, kEmptyI32, kEmptyI32}); },
+                 [](SentenceRecord& r) {
+                   Dbg(r, 'C', {700, 999, 999, 999}, {1, kEmptyI32, kEmptyI32, kEmptyI32});
+                 },
                  "$PZLX,C,DBG,700,1,,,,,,"},
         Composed{"DbgWithoutLetter", "DBG", "P",
-                 [](SentenceRecord& r) { Dbg(r, 0, {103, 999, 999, 999}, {9, 0, 0, 0}); },
+                 [](SentenceRecord& r) {
+                   Dbg(r, 0, {103, 999, 999, 999}, {9, 0, 0, 0});
+                 },
                  "$PDBG,103,9,,0,,0,,0"},
         Composed{"DbgLetterOutsideAToZ", "DBG", "P",
-                 [](SentenceRecord& r) { Dbg(r, 'r', {3, 1000, 999, -5}, {-8888, kEmptyI32, 7, 2147483647}); },
+                 [](SentenceRecord& r) {
+                   Dbg(r, 'r', {3, 1000, 999, -5}, {-8888, kEmptyI32, 7, 2147483647});
+                 },
                  "$PDBG,003,-8888,,,,7,-05,2147483647"},
         Composed{"DbgAllEmpty", "DBG", "P",
-                 [](SentenceRecord& r) { Dbg(r, 0, {999, 999, 999, 999}, {kEmptyI32, kEmptyI32, kEmptyI32, kEmptyI32}); },
+                 [](SentenceRecord& r) {
+                   Dbg(r, 0, {999, 999, 999, 999}, {kEmptyI32, kEmptyI32, kEmptyI32, kEmptyI32});
+                 },
                  "$PDBG,,,,,,,,"},
         Composed{"TstProbe", "TST", "P",
-                 [](SentenceRecord& r) { r.body.tst = TstBody{99999, 99, '@', '@', 16}; },
+                 [](SentenceRecord& r) {
+                   r.body.tst = TstBody{99999, 99, '@', '@', 16};
+                 },
                  "$PTST,,,,,00016"},
         Composed{"TstFull", "TST", "P",
-                 [](SentenceRecord& r) { r.body.tst = TstBody{12345, 7, 'c', 'Q', 65534}; },
+                 [](SentenceRecord& r) {
+                   r.body.tst = TstBody{12345, 7, 'c', 'Q', 65534};
+                 },
                  "$PTST,12345,07,c,Q,65534"},
         // A space (an empty letter as parsed) and letters outside the ranges
         // are written empty.
         Composed{"TstLettersOutOfRange", "TST", "P",
-                 [](SentenceRecord& r) { r.body.tst = TstBody{0, 98, 'n', ' ', 65535}; },
+                 [](SentenceRecord& r) {
+                   r.body.tst = TstBody{0, 98, 'n', ' ', 65535};
+                 },
                  "$PTST,00000,98,,,"},
         Composed{"TpsImageSum", "TPS", "P",
                  [](SentenceRecord& r) {
-                   r.body.tps.code = 40;
+                   r.body.tps.number = 40;
                    std::strcpy(r.body.tps.text, "0001ABCD");
                  },
                  "$PTPS,040,0001ABCD"},
-        Composed{"TpsEmpty", "TPS", "P", [](SentenceRecord& r) { r.body.tps.code = 999; }, "$PTPS,,"},
+        Composed{"TpsEmpty", "TPS", "P", [](SentenceRecord& r) { r.body.tps.number = 999; },
+                 "$PTPS,,"},
         Composed{"MID", "MID", "P",
-                 [](SentenceRecord& r) { r.body.mid = MidBody{{42, 999999999}}; },
+                 [](SentenceRecord& r) {
+                   r.body.mid = MidBody{{42, 999999999}};
+                 },
                  "$PMID,000000042,"},
         Composed{"BDY", "BDY", "P",
                  [](SentenceRecord& r) {
@@ -129,11 +146,14 @@ INSTANTIATE_TEST_SUITE_P(
                  },
                  "$PBDY,123456789,FIRST,,1,"},
         Composed{"FRQ", "FRQ", "P",
-                 [](SentenceRecord& r) { r.body.frq = FrqBody{{123456789, 999999999}, {10, 11}}; },
+                 [](SentenceRecord& r) {
+                   r.body.frq = FrqBody{{123456789, 999999999}, {10, 11}};
+                 },
                  "$PFRQ,123456789,10,,"},
         Composed{"BTH", "BTH", "P",
                  [](SentenceRecord& r) {
-                   for (int i = 0; i < 6; ++i) r.body.bth.values[i] = static_cast<std::int16_t>(i + 1);
+                   for (int i = 0; i < 6; ++i)
+                     r.body.bth.values[i] = static_cast<std::int16_t>(i + 1);
                    std::strcpy(r.body.bth.text, "T");
                  },
                  "$PBTH,001,002,003,004,005,006,T"},
@@ -150,18 +170,22 @@ INSTANTIATE_TEST_SUITE_P(
                  },
                  "$PMOB,0A1B2C,3,FF,1E,0102AB"},
         Composed{"MobWithoutOptionalAndData", "MOB", "P",
-                 [](SentenceRecord& r) { r.body.mob = MobBody{{0, 0, 1}, 255, 0, 0x55, 0, {}, 0}; },
+                 [](SentenceRecord& r) {
+                   r.body.mob = MobBody{{0, 0, 1}, 255, 0, 0x55, 0, {}, 0};
+                 },
                  "$PMOB,000001,255,00,,"},
         // --- GNSS and heading ---
         Composed{"GBS", "GBS", "GP",
                  [](SentenceRecord& r) {
-                   r.body.gbs = GbsBody{Clock(1, 55, 9, 0), 0.25f, 0.5f, 1.25f, 19, 0.0f, -0.5f, 6.75f};
+                   r.body.gbs =
+                       GbsBody{Clock(1, 55, 9, 0), 0.25f, 0.5f, 1.25f, 19, 0.0f, -0.5f, 6.75f};
                  },
                  "$GPGBS,015509.00,0.25,0.50,1.25,19,0.00,-0.50,6.75"},
         Composed{"GbsEmpty", "GBS", "GP",
                  [](SentenceRecord& r) {
-                   r.body.gbs = GbsBody{Clock(24, 60, 60, 0), kEmptyReal, kEmptyReal, kEmptyReal, 0xFF,
-                                        kEmptyReal, kEmptyReal, kEmptyReal};
+                   r.body.gbs =
+                       GbsBody{Clock(24, 60, 60, 0), kEmptyReal, kEmptyReal, kEmptyReal, 0xFF,
+                               kEmptyReal,           kEmptyReal, kEmptyReal};
                  },
                  "$GPGBS,,,,,,,,"},
         // Ids 5 and 12 and ten zeros: two ids with their commas, ten lone commas.
@@ -172,38 +196,59 @@ INSTANTIATE_TEST_SUITE_P(
                  "$GPGSA,A,3,05,12,,,,,,,,,,,1.50,1.25,"},
         Composed{"RMC", "RMC", "GP",
                  [](SentenceRecord& r) {
-                   r.body.rmc = RmcBody{Clock(22, 54, 46, 5), 'A', At(49.5f, -123.25f), 0.5f, 54.75f,
-                                        Date{2019, 11, 19}, 20.25f, 'E', 'A'};
+                   r.body.rmc = RmcBody{Clock(22, 54, 46, 5),
+                                        'A',
+                                        At(49.5f, -123.25f),
+                                        0.5f,
+                                        54.75f,
+                                        Date{2019, 11, 19},
+                                        20.25f,
+                                        'E',
+                                        'A'};
                  },
                  "$GPRMC,225446.05,A,4930.00000,N,12315.00000,W,0.500,54.75,191119,20.25,E,A"},
         // No position: four empty fields keep the field count.
         Composed{"RmcNoPosition", "RMC", "GP",
                  [](SentenceRecord& r) {
-                   r.body.rmc = RmcBody{Clock(24, 60, 60, 0), 'V', At(91.0f, 181.0f), kEmptyReal,
-                                        kEmptyReal, Date{0, 0, 0}, kEmptyReal, static_cast<char>(kEmptyByte), 'N'};
+                   r.body.rmc = RmcBody{Clock(24, 60, 60, 0),
+                                        'V',
+                                        At(91.0f, 181.0f),
+                                        kEmptyReal,
+                                        kEmptyReal,
+                                        Date{0, 0, 0},
+                                        kEmptyReal,
+                                        static_cast<char>(kEmptyByte),
+                                        'N'};
                  },
                  "$GPRMC,,V,,,,,,,,,,N"},
         // A position group carries its minutes to five decimals, rounded
         // with carry: 59.9999964' is the next whole degree, not 60 minutes.
         Composed{"RmcMinutesCarry", "RMC", "GP",
                  [](SentenceRecord& r) {
-                   r.body.rmc = RmcBody{Clock(0, 0, 0, 0), 'A', At(-0.99999994f, 9.5f), 0.0f, 0.0f,
-                                        Date{2000, 1, 1}, kEmptyReal, static_cast<char>(kEmptyByte), 'A'};
+                   r.body.rmc = RmcBody{
+                       Clock(0, 0, 0, 0), 'A',        At(-0.99999994f, 9.5f),        0.0f, 0.0f,
+                       Date{2000, 1, 1},  kEmptyReal, static_cast<char>(kEmptyByte), 'A'};
                  },
                  "$GPRMC,000000.00,A,0100.00000,S,00930.00000,E,0.000,0.00,010100,,,A"},
-        Composed{"HDT", "HDT", "HE",
-                 [](SentenceRecord& r) { r.body.hdt.heading = 274.25f; }, "$HEHDT,274.2,T"},
+        Composed{"HDT", "HDT", "HE", [](SentenceRecord& r) { r.body.hdt.heading = 274.25f; },
+                 "$HEHDT,274.2,T"},
         Composed{"Hdt360IsEmpty", "HDT", "HE",
                  [](SentenceRecord& r) { r.body.hdt.heading = 360.0f; }, "$HEHDT,,T"},
         // --- AIS station ---
         Composed{"AbkChannelB", "ABK", "AI",
-                 [](SentenceRecord& r) { r.body.abk = AbkBody{211378120, 1, 6, 1, 0}; },
+                 [](SentenceRecord& r) {
+                   r.body.abk = AbkBody{211378120, 1, 6, 1, 0};
+                 },
                  "$AIABK,211378120,B,6,1,0"},
         Composed{"AbkNoMmsiNoChannel", "ABK", "AI",
-                 [](SentenceRecord& r) { r.body.abk = AbkBody{0, kEmptyI8, 12, 3, 2}; },
+                 [](SentenceRecord& r) {
+                   r.body.abk = AbkBody{0, kEmptyI8, 12, 3, 2};
+                 },
                  "$AIABK,,,12,3,2"},
-        Composed{"Ack7", "ACK", "AI", [](SentenceRecord& r) { r.body.ack.alarmId = 7; }, "$AIACK,007"},
-        Composed{"Ack1000IsEmpty", "ACK", "AI", [](SentenceRecord& r) { r.body.ack.alarmId = 1000; }, "$AIACK,"},
+        Composed{"Ack7", "ACK", "AI", [](SentenceRecord& r) { r.body.ack.alarmId = 7; },
+                 "$AIACK,007"},
+        Composed{"Ack1000IsEmpty", "ACK", "AI",
+                 [](SentenceRecord& r) { r.body.ack.alarmId = 1000; }, "$AIACK,"},
         Composed{"ALR", "ALR", "AI",
                  [](SentenceRecord& r) {
                    r.body.alr.time = Clock(12, 34, 56, 0);
@@ -213,22 +258,27 @@ INSTANTIATE_TEST_SUITE_P(
                    std::strcpy(r.body.alr.text, "AIS: general failure");
                  },
                  "$AIALR,123456.00,6,A,V,AIS: general failure"},
-        Composed{"ACA", "ACA", "AI",
-                 [](SentenceRecord& r) {
-                   r.body.aca = AcaBody{1,    At(59.5f, 10.5f), At(-59.0f, -9.75f), 2, 2087, 0, 2088, 1,
-                                        0,    1,                'I',                1, Clock(12, 34, 56, 0)};
-                 },
-                 "$AIACA,1,5930.00,N,01030.00,E,5900.00,S,00945.00,W,2,2087,0,2088,1,0,1,I,1,123456.00"},
+        Composed{
+            "ACA", "ACA", "AI",
+            [](SentenceRecord& r) {
+              r.body.aca = AcaBody{
+                  1, At(59.5f, 10.5f),    At(-59.0f, -9.75f), 2, 2087, 0, 2088, 1, 0, 1, 'I',
+                  1, Clock(12, 34, 56, 0)};
+            },
+            "$AIACA,1,5930.00,N,01030.00,E,5900.00,S,00945.00,W,2,2087,0,2088,1,0,1,I,1,123456.00"},
         // 30.5' held in a float is 30.49999': written 30.50, not 30.49. No
         // source (0) and no time are written empty.
         Composed{"AcaHalfMinute", "ACA", "AI",
                  [](SentenceRecord& r) {
-                   r.body.aca = AcaBody{0,   At(10.508333f, 30.508333f), At(91.0f, 181.0f), 0, 0, 0, 0, 0,
-                                        0,   0,                           '\0',              0, Clock(24, 60, 60, 0)};
+                   r.body.aca = AcaBody{
+                       0, At(10.508333f, 30.508333f), At(91.0f, 181.0f), 0, 0, 0, 0, 0, 0, 0, '\0',
+                       0, Clock(24, 60, 60, 0)};
                  },
                  "$AIACA,0,1030.50,N,03030.50,E,,,,,0,0000,0,0000,0,0,0,,0,"},
         Composed{"ACS", "ACS", "AI",
-                 [](SentenceRecord& r) { r.body.acs = AcsBody{3, 2190047, Clock(23, 59, 59, 50), 10, 12, 2025}; },
+                 [](SentenceRecord& r) {
+                   r.body.acs = AcsBody{3, 2190047, Clock(23, 59, 59, 50), 10, 12, 2025};
+                 },
                  "$AIACS,3,002190047,235959.50,10,12,2025"},
         Composed{"SSD", "SSD", "AI",
                  [](SentenceRecord& r) {

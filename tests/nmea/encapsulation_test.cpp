@@ -37,26 +37,40 @@ const std::string k63(63, '0');
 INSTANTIATE_TEST_SUITE_P(
     Encapsulation, EncapsulationParser,
     testing::Values(
-        ParseCase{"Vdm62WithoutSequence", Sentence("!AIVDM,1,1,,A," + k62 + ",0"), true, SentenceFault::None},
-        ParseCase{"Vdm63WithoutSequence", Sentence("!AIVDM,1,1,,A," + k63 + ",0"), false, SentenceFault::Length},
-        ParseCase{"Vdm63WithSequence0", Sentence("!AIVDM,1,1,0,A," + k63 + ",0"), false, SentenceFault::Length},
-        ParseCase{"Vdm63WithSequence3", Sentence("!AIVDM,1,1,3,A," + k63 + ",0"), true, SentenceFault::None},
+        ParseCase{"Vdm62WithoutSequence", Sentence("!AIVDM,1,1,,A," + k62 + ",0"), true,
+                  SentenceFault::None},
+        ParseCase{"Vdm63WithoutSequence", Sentence("!AIVDM,1,1,,A," + k63 + ",0"), false,
+                  SentenceFault::Length},
+        ParseCase{"Vdm63WithSequence0", Sentence("!AIVDM,1,1,0,A," + k63 + ",0"), false,
+                  SentenceFault::Length},
+        ParseCase{"Vdm63WithSequence3", Sentence("!AIVDM,1,1,3,A," + k63 + ",0"), true,
+                  SentenceFault::None},
         ParseCase{"VdmEmptyFillBits", Sentence("!AIVDM,1,1,,A,13aE,"), false, SentenceFault::Range},
         ParseCase{"VdmFillBits6", Sentence("!AIVDM,1,1,,A,13aE,6"), false, SentenceFault::Range},
         ParseCase{"VdmTotal10", Sentence("!AIVDM,10,1,,A,13aE,0"), false, SentenceFault::Range},
         ParseCase{"VdmSequence10", Sentence("!AIVDM,1,1,10,A,13aE,0"), false, SentenceFault::Range},
         // 128 is the byte that marks an empty field, but this one is not empty.
-        ParseCase{"VdmSequence128", Sentence("!AIVDM,1,1,128,A,13aE,0"), false, SentenceFault::Range},
-        ParseCase{"VdmFillBits128", Sentence("!AIVDM,1,1,,A,13aE,128"), false, SentenceFault::Range},
-        ParseCase{"VdmFiveFields", Sentence("!AIVDM,1,1,,A,13aE"), false, SentenceFault::FieldCount},
-        ParseCase{"VdmSevenFields", Sentence("!AIVDM,1,1,,A,13aE,0,0"), false, SentenceFault::FieldCount},
+        ParseCase{"VdmSequence128", Sentence("!AIVDM,1,1,128,A,13aE,0"), false,
+                  SentenceFault::Range},
+        ParseCase{"VdmFillBits128", Sentence("!AIVDM,1,1,,A,13aE,128"), false,
+                  SentenceFault::Range},
+        ParseCase{"VdmFiveFields", Sentence("!AIVDM,1,1,,A,13aE"), false,
+                  SentenceFault::FieldCount},
+        ParseCase{"VdmSevenFields", Sentence("!AIVDM,1,1,,A,13aE,0,0"), false,
+                  SentenceFault::FieldCount},
         ParseCase{"VdoEmptyChannel", Sentence("!AIVDO,1,1,,,B3aC,0"), true, SentenceFault::None},
-        ParseCase{"AbmChannel2", Sentence("!AIABM,1,1,0,211378120,2,6,1@0,0"), false, SentenceFault::Addressed},
-        ParseCase{"AbmSequence4", Sentence("!AIABM,1,1,4,211378120,2,6,1@0,0"), false, SentenceFault::Range},
-        ParseCase{"AbmEmptySequence", Sentence("!AIABM,1,1,,211378120,2,6,1@0,0"), false, SentenceFault::Range},
-        ParseCase{"AbmMessage8", Sentence("!AIABM,1,1,0,211378120,2,8,1@0,0"), false, SentenceFault::Range},
-        ParseCase{"AbmEmptyChannel", Sentence("!AIABM,1,1,0,211378120,,6,1@0,0"), false, SentenceFault::Range},
-        ParseCase{"AbmMmsiTooLarge", Sentence("!AIABM,1,1,0,1000000000,2,6,1@0,0"), false, SentenceFault::Range},
+        ParseCase{"AbmChannel2", Sentence("!AIABM,1,1,0,211378120,2,6,1@0,0"), false,
+                  SentenceFault::Addressed},
+        ParseCase{"AbmSequence4", Sentence("!AIABM,1,1,4,211378120,2,6,1@0,0"), false,
+                  SentenceFault::Range},
+        ParseCase{"AbmEmptySequence", Sentence("!AIABM,1,1,,211378120,2,6,1@0,0"), false,
+                  SentenceFault::Range},
+        ParseCase{"AbmMessage8", Sentence("!AIABM,1,1,0,211378120,2,8,1@0,0"), false,
+                  SentenceFault::Range},
+        ParseCase{"AbmEmptyChannel", Sentence("!AIABM,1,1,0,211378120,,6,1@0,0"), false,
+                  SentenceFault::Range},
+        ParseCase{"AbmMmsiTooLarge", Sentence("!AIABM,1,1,0,1000000000,2,6,1@0,0"), false,
+                  SentenceFault::Range},
         ParseCase{"Bbm", Sentence("!AIBBM,1,1,,2,8,1@0,0"), false, SentenceFault::Addressed},
         ParseCase{"BbmTotal10", Sentence("!AIBBM,10,1,,2,8,1@0,0"), false, SentenceFault::Range}),
     [](const testing::TestParamInfo<ParseCase>& row) { return std::string(row.param.name); });
@@ -75,8 +89,8 @@ TEST(EncapsulationParser, AbmStoresItsFields) {
 }
 
 // A type 5 message in two sentences (the second carries the fill bits).
-const std::string kPart1 = Sentence(
-    "!AIVDM,2,1,1,A,55?MbV02;H;s<HtKR20EHE:0@T4@Dn2222222216L961O5Gf0NSQEp6ClRp8,0");
+const std::string kPart1 =
+    Sentence("!AIVDM,2,1,1,A,55?MbV02;H;s<HtKR20EHE:0@T4@Dn2222222216L961O5Gf0NSQEp6ClRp8,0");
 const std::string kPart2 = Sentence("!AIVDM,2,2,1,A,88888888880,2");
 
 TEST(Assembly, TwoSentencesMakeOneMessageWithTheLastFillBits) {
@@ -100,31 +114,38 @@ TEST(Assembly, TwoSentencesMakeOneMessageWithTheLastFillBits) {
   EXPECT_EQ(ring.current, 1) << "the next message goes into the next slot";
 }
 
-TEST(Assembly, ContinuationThatDoesNotFitClearsTheSlot) {
+TEST(Assembly, ContinuationThatDoesNotFitIsRefusedAndTheSlotKept) {
   SentenceLibrary library;
   SentenceRecord record{};
   EXPECT_FALSE(library.ParseSentence(kPart1, record));
   // Sentence 2 of a three-sentence message does not continue a two-sentence one.
   EXPECT_FALSE(library.ParseSentence(Sentence("!AIVDM,3,2,1,A,88888888880,2"), record));
   EXPECT_EQ(library.LastFault(), SentenceFault::BrokenFragment);
-  EXPECT_EQ(library.Encapsulation().Ring(EncapsulationKind::VDM).slots[0].total, 0);
-  // The right part 2 now has nothing to continue.
-  EXPECT_FALSE(library.ParseSentence(kPart2, record));
-  EXPECT_EQ(library.LastFault(), SentenceFault::BrokenFragment);
+  EXPECT_EQ(library.Encapsulation().Ring(EncapsulationKind::VDM).slots[0].total, 2);
+  // The right part 2 still completes the message.
+  EXPECT_TRUE(library.ParseSentence(kPart2, record));
 }
 
-TEST(Assembly, InterleavedMessagesAreNotSplicedTogether) {
+TEST(Assembly, InterleavedMessagesAreNotSplicedAndTheLaterOneCompletes) {
   SentenceLibrary library;
   SentenceRecord record{};
-  // Two two-sentence messages, one per channel, their sentences interleaved.
+  // Two two-sentence messages, one per channel, their sentences interleaved:
+  // A1 B1 A2 B2. B1 starts the slot over, A2 does not continue it, B2 does.
   EXPECT_FALSE(library.ParseSentence(kPart1, record));
-  EXPECT_FALSE(library.ParseSentence(Sentence("!AIVDM,2,1,4,B,8@2<HV@0BkLfrhhJWM9=SjAk=B@pOwfN,0"), record));
+  EXPECT_FALSE(
+      library.ParseSentence(Sentence("!AIVDM,2,1,4,B,8@2<HV@0BkLfrhhJWM9=SjAk=B@pOwfN,0"), record));
   EXPECT_FALSE(library.ParseSentence(kPart2, record));
   EXPECT_EQ(library.LastFault(), SentenceFault::BrokenFragment);
+  ASSERT_TRUE(library.ParseSentence(Sentence("!AIVDM,2,2,4,B,P0P,2"), record));
+  EXPECT_STREQ(library.LastPayload().payload, "8@2<HV@0BkLfrhhJWM9=SjAk=B@pOwfNP0P");
+  EXPECT_EQ(library.LastPayload().channel, 'B');
+
   // The same sequence id on the other channel is another message too.
   EXPECT_FALSE(library.ParseSentence(kPart1, record));
   EXPECT_FALSE(library.ParseSentence(Sentence("!AIVDM,2,2,1,B,88888888880,2"), record));
   EXPECT_EQ(library.LastFault(), SentenceFault::BrokenFragment);
+  EXPECT_TRUE(library.ParseSentence(kPart2, record));
+  EXPECT_EQ(library.LastPayload().channel, 'A');
 }
 
 TEST(Assembly, SecondSentenceWithoutTheFirstFails) {
@@ -190,11 +211,10 @@ TEST(Assembly, CompletedAbmKeepsDestinationAndMessageId) {
   SentenceLibrary library;
   SentenceRecord record{};
   EXPECT_FALSE(library.ParseSentence(Sentence("!AIABM,2,1,1,211378120,1,12,AAAA,0"), record));
-  // A continuation to another destination breaks the message.
+  // A continuation to another destination is no part of the message.
   EXPECT_FALSE(library.ParseSentence(Sentence("!AIABM,2,2,1,211378121,1,12,BBBB,0"), record));
   EXPECT_EQ(library.LastFault(), SentenceFault::BrokenFragment);
 
-  EXPECT_FALSE(library.ParseSentence(Sentence("!AIABM,2,1,1,211378120,1,12,AAAA,0"), record));
   EXPECT_FALSE(library.ParseSentence(Sentence("!AIABM,2,2,1,211378120,1,12,BBBB,4"), record));
   EXPECT_EQ(library.LastFault(), SentenceFault::Addressed);
   const auto& slot = library.Encapsulation().Ring(EncapsulationKind::ABM).slots[0];

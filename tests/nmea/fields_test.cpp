@@ -1,4 +1,4 @@
-// The field scanner and the field converters every parser relies on.
+// The field reader and the field converters every parser relies on.
 
 #include "nmea/fields.h"
 
@@ -8,34 +8,29 @@
 #include <cstring>
 #include <string>
 
+#include "nmea/parsers/field_reader.h"
+
 namespace nmea {
 namespace {
 
-TEST(NextField, WalksFieldsAndEndsWhenTheDelimiterIsMissing) {
-  char sentence[] = "$GPHDT,  274.07, ,T*03\r\n";
-  FieldScanner scan;
-  EXPECT_STREQ(scan.NextField(sentence, ','), "$GPHDT");
-  EXPECT_STREQ(scan.NextField(nullptr, ','), "274.07") << "leading spaces are skipped";
-  EXPECT_STREQ(scan.NextField(nullptr, ','), " ") << "the empty-field marker stays";
-  EXPECT_EQ(scan.NextField(nullptr, ','), nullptr) << "no comma left: no field";
-  EXPECT_EQ(scan.NextField(nullptr, '*'), nullptr) << "the scan is over";
+// The reader over a sentence's data fields, as the dispatch cuts them at
+// the checksum.
+TEST(FieldReader, WalksTheFieldsItWasGiven) {
+  char fields[] = "  274.07,,  ,T";
+  FieldReader in(fields, 4);
+  EXPECT_STREQ(in.Next(), "274.07") << "leading spaces are skipped";
+  EXPECT_STREQ(in.Next(), " ") << "an empty field reads as the empty-field marker";
+  EXPECT_STREQ(in.Next(), "  ") << "a field of spaces only stays empty";
+  EXPECT_STREQ(in.Next(), "T") << "the last field ends where the sentence does";
+  EXPECT_FALSE(in.Rejected());
+  EXPECT_EQ(in.Next(), nullptr) << "no field beyond the count";
+  EXPECT_EQ(in.Status(), ParseStatus::FieldCount);
 }
 
-TEST(NextField, TheLastFieldEndsAtTheStar) {
-  char sentence[] = "$GPHDT,274.07,T*03\r\n";
-  FieldScanner scan;
-  scan.NextField(sentence, ',');
-  scan.NextField(nullptr, ',');
-  EXPECT_STREQ(scan.NextField(nullptr, '*'), "T");
-  char other[] = "$X,1*00\r\n";
-  EXPECT_STREQ(scan.NextField(other, ','), "$X") << "a new sentence starts a new scan";
-}
-
-TEST(HasFieldCount, CountsCommasExactly) {
-  EXPECT_TRUE(HasFieldCount("$GPHDT,274.07,T*03\r\n", 2));
-  EXPECT_FALSE(HasFieldCount("$GPHDT,274.07,T*03\r\n", 1));
-  EXPECT_FALSE(HasFieldCount("$GPHDT,274.07,T*03\r\n", 3));
-  EXPECT_FALSE(HasFieldCount("$GPHDT*03\r\n", 0)) << "no commas is never a count";
+TEST(FieldReader, ASentenceWithoutFields) {
+  char fields[] = "";
+  FieldReader in(fields, 0);
+  EXPECT_EQ(in.Next(), nullptr);
 }
 
 struct LatLonCase {
@@ -46,16 +41,13 @@ struct LatLonCase {
 
 class LatLon : public testing::TestWithParam<LatLonCase> {};
 
-TEST_P(LatLon, ReadsTheGroupAndReturnsTheFieldAfterIt) {
-  std::string text = std::string("$X,") + GetParam().fields + ",after,*00";
-  FieldScanner scan;
-  scan.NextField(text.data(), ',');
-  float lat = 0, lon = 0;
-  char* next = scan.ParseLatLon(scan.NextField(nullptr, ','), lat, lon);
-  EXPECT_FLOAT_EQ(lat, GetParam().latitude);
-  EXPECT_FLOAT_EQ(lon, GetParam().longitude);
-  ASSERT_NE(next, nullptr);
-  EXPECT_STREQ(next, "after");
+TEST_P(LatLon, ReadsTheFourFieldsOfTheGroup) {
+  std::string text = std::string(GetParam().fields) + ",after";
+  FieldReader in(text.data(), 5);
+  const Position p = in.Position();
+  EXPECT_FLOAT_EQ(p.latitude, GetParam().latitude);
+  EXPECT_FLOAT_EQ(p.longitude, GetParam().longitude);
+  EXPECT_STREQ(in.Next(), "after");
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -63,7 +55,7 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(LatLonCase{"4916.45,N,12311.12,W", 49.2741667f, -123.1853333f},
                     LatLonCase{"4916.45,S,12311.12,E", -49.2741667f, 123.1853333f},
                     LatLonCase{"0000.00,N,00000.00,E", 0.0f, 0.0f},
-                    LatLonCase{" , , , ", 91.0f, 181.0f},
+                    LatLonCase{",,,", 91.0f, 181.0f},
                     // Beyond the pole or the date line reads as "no position".
                     LatLonCase{"9100.00,N,18100.00,E", 91.0f, 181.0f},
                     LatLonCase{"9000.00,N,18000.00,W", 90.0f, -180.0f}));
@@ -76,16 +68,12 @@ struct TimeCase {
 class UtcTime : public testing::TestWithParam<TimeCase> {};
 
 TEST_P(UtcTime, SplitsTheField) {
-  std::string text = std::string("$X,") + GetParam().field + ",next*00";
-  FieldScanner scan;
-  scan.NextField(text.data(), ',');
   std::uint8_t h = 0, m = 0, s = 0, c = 77;
-  char* next = scan.ParseUtcTime(scan.NextField(nullptr, ','), h, m, s, c);
+  EXPECT_TRUE(ToUtcTime(GetParam().field, h, m, s, c));
   EXPECT_EQ(h, GetParam().hour);
   EXPECT_EQ(m, GetParam().minute);
   EXPECT_EQ(s, GetParam().second);
   EXPECT_EQ(c, GetParam().hundredths);
-  EXPECT_EQ(next, nullptr) << "the time was followed by the last field";
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -94,35 +82,42 @@ INSTANTIATE_TEST_SUITE_P(
                     TimeCase{"000000.01", 0, 0, 0, 1}, TimeCase{"235959.99", 23, 59, 59, 99},
                     TimeCase{"092751.000", 9, 27, 51, 0}, TimeCase{"101010.5", 10, 10, 10, 50},
                     // empty: 24:60:60, hundredths untouched
-                    TimeCase{" ", 24, 60, 60, 77}, TimeCase{"1e300", 0, 0, 0, 77}));
+                    TimeCase{" ", 24, 60, 60, 77}));
+
+TEST(UtcTime, AnHourThatDoesNotFitItsByteIsRefused) {
+  std::uint8_t h = 1, m = 2, s = 3, c = 4;
+  for (const char* field : {"2560000", "-1", "1e300", "99999999999999999999"}) {
+    EXPECT_FALSE(ToUtcTime(field, h, m, s, c)) << field;
+    EXPECT_EQ(h, 1) << "left as it was";
+  }
+  EXPECT_TRUE(ToUtcTime("2555959.99", h, m, s, c)) << "hour 255 fits";
+  EXPECT_EQ(h, 255);
+}
 
 TEST(UtcTime, NeverRoundsPastTheHundredths) {
   for (int cents = 0; cents < 100; ++cents) {
     char text[40];
-    std::snprintf(text, sizeof text, "$X,123519.%02d,x*00", cents);
-    FieldScanner scan;
-    scan.NextField(text, ',');
+    std::snprintf(text, sizeof text, "123519.%02d", cents);
     std::uint8_t h, m, s, c;
-    scan.ParseUtcTime(scan.NextField(nullptr, ','), h, m, s, c);
+    ASSERT_TRUE(ToUtcTime(text, h, m, s, c));
     EXPECT_EQ(c, cents) << text;
     EXPECT_EQ(s, 19) << text;
   }
 }
 
 TEST(Date, SplitsDdMmYyAndSentinelsEmpty) {
-  char text[] = "$X,230394, ,x*00";
-  FieldScanner scan;
-  scan.NextField(text, ',');
   std::uint16_t year = 1;
   std::uint8_t month = 1, day = 1;
-  char* next = scan.ParseDate(scan.NextField(nullptr, ','), year, month, day);
+  ASSERT_TRUE(ToDate("230394", year, month, day));
   EXPECT_EQ(year, 2094);
   EXPECT_EQ(month, 3);
   EXPECT_EQ(day, 23);
-  scan.ParseDate(next, year, month, day);
+  ASSERT_TRUE(ToDate(" ", year, month, day));
   EXPECT_EQ(year, 0);
   EXPECT_EQ(month, 0);
   EXPECT_EQ(day, 0);
+  EXPECT_FALSE(ToDate("2560101", year, month, day)) << "day 256";
+  EXPECT_FALSE(ToDate("-10101", year, month, day));
 }
 
 TEST(HexByte, UpperCaseDigitsOnly) {
@@ -192,23 +187,27 @@ TEST(DegMin, ConvertsAndCapsAtTheLimit) {
   EXPECT_FLOAT_EQ(DegMinToDegrees(18000.5, 180.0f), 181.0f);
 }
 
-TEST(DegMin, SplitsDegreesForOutput) {
+TEST(DegMin, SplitsDegreesForOutputWithTheCarry) {
   struct Case {
     float degrees;
+    int decimals;
     int whole, minutes;
     unsigned fraction;
   };
-  for (const Case c : {Case{49.2741667f, 49, 16, 45000}, Case{0.5f, 0, 30, 0},
-                       Case{10.5083333f, 10, 30, 50000}, Case{123.1853333f, 123, 11, 12000},
+  for (const Case c : {Case{49.2741667f, 5, 49, 16, 45000}, Case{0.5f, 5, 0, 30, 0},
+                       Case{10.5083333f, 5, 10, 30, 50000}, Case{123.1853333f, 5, 123, 11, 12000},
+                       Case{-49.2741667f, 5, 49, 16, 45000},
                        // 59.9999997' rounds up into the next degree
-                       Case{0.99999999f, 1, 0, 0}}) {
+                       Case{0.99999999f, 5, 1, 0, 0},
+                       // to two decimals, 30.49999' is 30.50' and 59.999' a whole degree
+                       Case{10.5083332f, 2, 10, 30, 50}, Case{10.9999833f, 2, 11, 0, 0}}) {
     std::uint16_t d = 0, m = 0;
     std::uint32_t f = 0;
-    DegreesToDegMin(c.degrees, d, m, f);
+    DegreesToDegMin(c.degrees, c.decimals, d, m, f);
     EXPECT_EQ(d, c.whole) << c.degrees;
     EXPECT_EQ(m, c.minutes) << c.degrees;
     // A float holds these angles to a few 1/100000 of a minute.
-    EXPECT_NEAR(static_cast<double>(f), c.fraction, 50.0) << c.degrees;
+    EXPECT_NEAR(static_cast<double>(f), c.fraction, c.decimals == 5 ? 50.0 : 0.0) << c.degrees;
   }
 }
 

@@ -1,4 +1,6 @@
-// Checksum, line end and empty-field expansion.
+// Checksum, line end and the longest sentence.
+
+#include "nmea/framing.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +8,6 @@
 #include <cstring>
 #include <string>
 
-#include "nmea/framing.h"
 #include "nmea/sentence_library.h"
 
 namespace nmea {
@@ -32,24 +33,29 @@ TEST_P(LineRejection, IsRefusedForItsReason) {
 
 INSTANTIATE_TEST_SUITE_P(
     Framing, LineRejection,
-    testing::Values(
-        LineCase{"LfOnly", "!AIVDM,1,1,,B,177KQJ5000G?tO`K>RA1wUbN0TKH,0*5C\n", SentenceFault::LineEnd},
-        LineCase{"CrOnly", "!AIVDM,1,1,,B,177KQJ5000G?tO`K>RA1wUbN0TKH,0*5C\r", SentenceFault::LineEnd},
-        LineCase{"NoLineEnd", "!AIVDM,1,1,,B,177KQJ5000G?tO`K>RA1wUbN0TKH,0*5C", SentenceFault::LineEnd},
-        // A wrong checksum would also fail; the line end is looked at first.
-        LineCase{"LfOnlyBadSum", "$GPGGA,1*00\n", SentenceFault::LineEnd},
-        LineCase{"Empty", "", SentenceFault::LineEnd},
-        LineCase{"JustCrLf", "\r\n", SentenceFault::Checksum},
-        LineCase{"WrongSum", "!AIVDM,1,1,,B,177KQJ5000G?tO`K>RA1wUbN0TKH,0*5D\r\n", SentenceFault::Checksum},
-        // The sum of this line is 0A: only the case of the digit is wrong.
-        LineCase{"LowerCaseDigit", "$GPHDT,100.68,T*0a\r\n", SentenceFault::Checksum},
-        // The sum is 10, and 'G' read as a digit would alias it.
-        LineCase{"NonHexDigit", "$GPTXT,01,01,02,ADX*0G\r\n", SentenceFault::Checksum},
-        LineCase{"NoStar", "$GPHDT,274.07,T,03\r\n", SentenceFault::Checksum},
-        LineCase{"StarTooLate", "$GPHDT,274.07,T0*3\r\n", SentenceFault::Checksum},
-        LineCase{"StarWithoutDigits", "$GPHDT,274.07,T*\r\n", SentenceFault::Checksum},
-        LineCase{"NulInside", std::string("$GPHDT,27\0.07,T*03\r\n", 20), SentenceFault::LineEnd},
-        LineCase{"TooLongForABuffer", "$GP" + std::string(120, 'A') + "*00\r\n", SentenceFault::TooLong}),
+    testing::Values(LineCase{"LfOnly", "!AIVDM,1,1,,B,177KQJ5000G?tO`K>RA1wUbN0TKH,0*5C\n",
+                             SentenceFault::LineEnd},
+                    LineCase{"CrOnly", "!AIVDM,1,1,,B,177KQJ5000G?tO`K>RA1wUbN0TKH,0*5C\r",
+                             SentenceFault::LineEnd},
+                    LineCase{"NoLineEnd", "!AIVDM,1,1,,B,177KQJ5000G?tO`K>RA1wUbN0TKH,0*5C",
+                             SentenceFault::LineEnd},
+                    // A wrong checksum would also fail; the line end is looked at first.
+                    LineCase{"LfOnlyBadSum", "$GPGGA,1*00\n", SentenceFault::LineEnd},
+                    LineCase{"Empty", "", SentenceFault::LineEnd},
+                    LineCase{"JustCrLf", "\r\n", SentenceFault::Checksum},
+                    LineCase{"WrongSum", "!AIVDM,1,1,,B,177KQJ5000G?tO`K>RA1wUbN0TKH,0*5D\r\n",
+                             SentenceFault::Checksum},
+                    // The sum of this line is 0A: only the case of the digit is wrong.
+                    LineCase{"LowerCaseDigit", "$GPHDT,100.68,T*0a\r\n", SentenceFault::Checksum},
+                    // The sum is 10, and 'G' read as a digit would alias it.
+                    LineCase{"NonHexDigit", "$GPTXT,01,01,02,ADX*0G\r\n", SentenceFault::Checksum},
+                    LineCase{"NoStar", "$GPHDT,274.07,T,03\r\n", SentenceFault::Checksum},
+                    LineCase{"StarTooLate", "$GPHDT,274.07,T0*3\r\n", SentenceFault::Checksum},
+                    LineCase{"StarWithoutDigits", "$GPHDT,274.07,T*\r\n", SentenceFault::Checksum},
+                    LineCase{"NulInside", std::string("$GPHDT,27\0.07,T*03\r\n", 20),
+                             SentenceFault::LineEnd},
+                    LineCase{"TooLongForABuffer", "$GP" + std::string(120, 'A') + "*00\r\n",
+                             SentenceFault::TooLong}),
     [](const testing::TestParamInfo<LineCase>& row) { return std::string(row.param.name); });
 
 TEST(Checksum, AcceptsCorrectUpperCaseSums) {
@@ -88,33 +94,23 @@ std::string WithChecksum(const std::string& body) {
   return buffer;
 }
 
-TEST(EmptyFields, EachEmptyFieldBecomesOneSpace) {
-  char line[kLineBufferSize] = "$GPGLL,,,,,,V,N*64\r\n";
-  ASSERT_TRUE(ExpandEmptyFields(line));
-  EXPECT_STREQ(line, "$GPGLL, , , , , ,V,N*64\r\n");
-  char last[kLineBufferSize] = "$GPHDT,1,*00\r\n";
-  ASSERT_TRUE(ExpandEmptyFields(last));
-  EXPECT_STREQ(last, "$GPHDT,1, *00\r\n");
-}
-
-// The expanded line may hold 98 characters, never 99.
-TEST(EmptyFields, ExpansionStopsAtTheLimit) {
+// An empty field counts as one character (the space parsers read it as):
+// with them, a sentence may hold 98 characters, never 99.
+TEST(EmptyFields, CountTowardsTheLongestSentence) {
   struct Case {
     const char* address;
     std::size_t commas;
-    std::size_t expanded;  // 0 when the expansion must fail
+    bool fits;
   };
-  // Address + n commas, each followed by a space once expanded, + "*hh\r\n".
-  for (const Case c : {Case{"$GPXXX", 43, 97}, Case{"$GPXXXY", 43, 98}, Case{"$GPXXX", 44, 0}}) {
+  // Address + n commas, each counted with its space, + "*hh\r\n".
+  for (const Case c :
+       {Case{"$GPXXX", 43, true}, Case{"$GPXXXY", 43, true}, Case{"$GPXXX", 44, false}}) {
     const std::string line = WithChecksum(c.address + std::string(c.commas, ','));
-    char buffer[kLineBufferSize] = {};
-    std::memcpy(buffer, line.data(), line.size());
-    EXPECT_EQ(ExpandEmptyFields(buffer), c.expanded != 0) << c.address << " " << c.commas;
-    if (c.expanded != 0) {
-      EXPECT_EQ(std::strlen(buffer), c.expanded);
-    } else {
-      EXPECT_EQ(std::string(buffer), line) << "a failed expansion leaves the line as it was";
-    }
+    SentenceLibrary library;
+    SentenceRecord record{};
+    library.ParseSentence(line, record);
+    EXPECT_EQ(library.LastFault() != SentenceFault::TooLong, c.fits)
+        << c.address << " " << c.commas;
   }
 }
 

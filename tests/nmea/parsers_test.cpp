@@ -546,7 +546,7 @@ INSTANTIATE_TEST_SUITE_P(
                  }},
         Accepted{"TPS", "$PZLX,R,TPS,040,0001ABCD",
                  [](const SentenceRecord& r) {
-                   EXPECT_EQ(+r.body.tps.code, 40);
+                   EXPECT_EQ(+r.body.tps.number, 40);
                    EXPECT_STREQ(r.body.tps.text, "0001ABCD");
                  }},
         Accepted{"MOB", "$PZLX,A,MOB,0A1B2C,3,FF,1E,0102030405",

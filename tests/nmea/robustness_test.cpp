@@ -61,9 +61,15 @@ TEST(Robustness, DamagedSentencesWithGoodChecksumsNeverCrash) {
     for (int e = 0; e < edits && !text.empty(); ++e) {
       const std::size_t at = rng() % text.size();
       switch (rng() % 3) {
-        case 0: text[at] = alphabet[rng() % (sizeof alphabet - 1)]; break;
-        case 1: text.insert(at, 1 + rng() % 30, alphabet[rng() % (sizeof alphabet - 1)]); break;
-        default: text.erase(at, 1 + rng() % 5); break;
+        case 0:
+          text[at] = alphabet[rng() % (sizeof alphabet - 1)];
+          break;
+        case 1:
+          text.insert(at, 1 + rng() % 30, alphabet[rng() % (sizeof alphabet - 1)]);
+          break;
+        default:
+          text.erase(at, 1 + rng() % 5);
+          break;
       }
     }
     library.ParseSentence(Sentence(text), record);
@@ -80,7 +86,9 @@ TEST(Robustness, RecordHeaderStaysTerminated) {
     SentenceRecord record;
     std::memset(&record, 0x55, sizeof record);
     library.ParseSentence(Sentence(text), record);
-    if (library.LastFault() == SentenceFault::Checksum || library.LastFault() == SentenceFault::TooLong) continue;
+    if (library.LastFault() == SentenceFault::Checksum ||
+        library.LastFault() == SentenceFault::TooLong)
+      continue;
     EXPECT_EQ(record.talker[2], '\0') << text;
     EXPECT_EQ(record.formatter[3], '\0') << text;
   }

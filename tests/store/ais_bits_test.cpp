@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 #include <set>
 #include <string>
@@ -62,29 +63,30 @@ TEST_P(AisDearmourLength, TakesWholeBytesByTheFillBits) {
   EXPECT_LE(buffer.bitCount, kAisBitCapacity);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Lengths, AisDearmourLength,
-    testing::Values(DearmourCase{"PositionReport28Fill0", 28, 0, true, 168},
-                    DearmourCase{"StaticVoyage71Fill2", 71, 2, true, 424},
-                    DearmourCase{"StaticPartA27Fill2", 27, 2, true, 160},
-                    DearmourCase{"TwoLeftFill4", 26, 4, true, 152},
-                    DearmourCase{"TwoLeftFill0Ignored", 30, 0, true, 168},
-                    DearmourCase{"OneLeftFill0Ignored", 29, 0, true, 168},
-                    DearmourCase{"WholeGroupsFill2", 28, 2, false, 0},
-                    DearmourCase{"WholeGroupsFill4", 28, 4, false, 0},
-                    DearmourCase{"OneLeftFill4", 29, 4, false, 0},
-                    DearmourCase{"Fill1", 27, 1, false, 0},
-                    DearmourCase{"Fill3", 27, 3, false, 0},
-                    DearmourCase{"Fill5", 28, 5, false, 0},
-                    DearmourCase{"FillEmptyMarker", 28, -128, false, 0},
-                    DearmourCase{"EmptyFill0", 0, 0, true, 0},
-                    DearmourCase{"Longest168Fill0", 168, 0, true, 1008},
-                    DearmourCase{"Fills170Fill4", 170, 4, true, 1016},
-                    // Assembled payloads may be longer than the buffer.
-                    DearmourCase{"Overflow171Fill2", 171, 2, false, 0},
-                    DearmourCase{"Overflow172Fill0", 172, 0, false, 0},
-                    DearmourCase{"Overflow175Fill2", 175, 2, false, 0}),
-    [](const testing::TestParamInfo<DearmourCase>& row) { return std::string(row.param.name); });
+INSTANTIATE_TEST_SUITE_P(Lengths, AisDearmourLength,
+                         testing::Values(DearmourCase{"PositionReport28Fill0", 28, 0, true, 168},
+                                         DearmourCase{"StaticVoyage71Fill2", 71, 2, true, 424},
+                                         DearmourCase{"StaticPartA27Fill2", 27, 2, true, 160},
+                                         DearmourCase{"TwoLeftFill4", 26, 4, true, 152},
+                                         DearmourCase{"TwoLeftFill0Ignored", 30, 0, true, 168},
+                                         DearmourCase{"OneLeftFill0Ignored", 29, 0, true, 168},
+                                         DearmourCase{"WholeGroupsFill2", 28, 2, false, 0},
+                                         DearmourCase{"WholeGroupsFill4", 28, 4, false, 0},
+                                         DearmourCase{"OneLeftFill4", 29, 4, false, 0},
+                                         DearmourCase{"Fill1", 27, 1, false, 0},
+                                         DearmourCase{"Fill3", 27, 3, false, 0},
+                                         DearmourCase{"Fill5", 28, 5, false, 0},
+                                         DearmourCase{"FillEmptyMarker", 28, -128, false, 0},
+                                         DearmourCase{"EmptyFill0", 0, 0, true, 0},
+                                         DearmourCase{"Longest168Fill0", 168, 0, true, 1008},
+                                         DearmourCase{"Fills170Fill4", 170, 4, true, 1016},
+                                         // Assembled payloads may be longer than the buffer.
+                                         DearmourCase{"Overflow171Fill2", 171, 2, false, 0},
+                                         DearmourCase{"Overflow172Fill0", 172, 0, false, 0},
+                                         DearmourCase{"Overflow175Fill2", 175, 2, false, 0}),
+                         [](const testing::TestParamInfo<DearmourCase>& row) {
+                           return std::string(row.param.name);
+                         });
 
 TEST(AisDearmour, RefusesAnInvalidCharacterAnywhere) {
   AisBitBuffer buffer;
@@ -117,9 +119,9 @@ TEST(AisReadBits, ReadsEveryWidthAtEveryPosition) {
     for (unsigned first = 0; first + width <= kAisBitCapacity; ++first) {
       std::uint32_t expected = 0;
       for (unsigned i = 0; i < width; ++i) expected = expected << 1 | bitAt(first + i);
-      ASSERT_EQ(AisReadBits(buffer, static_cast<std::uint16_t>(first),
-                            static_cast<std::uint16_t>(width)),
-                expected)
+      ASSERT_EQ(
+          AisReadBits(buffer, static_cast<std::uint16_t>(first), static_cast<std::uint16_t>(width)),
+          expected)
           << "first " << first << " width " << width;
     }
   }
@@ -142,7 +144,7 @@ TEST(AisReadBits, ReadsAFieldSpanningFiveBytes) {
 
 TEST(AisReadBits, ReadsZeroPastTheBufferEnd) {
   AisBitBuffer buffer;
-  buffer.bits.fill(0xFF);
+  std::fill_n(buffer.bits.begin(), kAisBitBytes, 0xFF);  // every bit the buffer holds
   buffer.bitCount = kAisBitCapacity;
   EXPECT_EQ(AisReadBits(buffer, 1012, 8), 0xF0u);
   EXPECT_EQ(AisReadBits(buffer, 1016, 32), 0u);

@@ -26,7 +26,7 @@ class AisMessageBuilder {
     for (unsigned i = 0; i < characters; ++i) {
       const char c = i < text.size() ? text[i] : '@';
       U(6, static_cast<unsigned char>(c) >= 64 ? static_cast<unsigned char>(c) - 64u
-                                              : static_cast<unsigned char>(c));
+                                               : static_cast<unsigned char>(c));
     }
     return *this;
   }
@@ -52,7 +52,7 @@ class AisMessageBuilder {
     for (std::size_t i = 0; i < padded.size(); i += 6) {
       int v = 0;
       for (std::size_t b = 0; b < 6; ++b) v = v << 1 | (padded[i + b] ? 1 : 0);
-      text += static_cast<char>(v < 40 ? v + 48 : v + 56);
+      text += AisArmourCharacter(static_cast<unsigned>(v));
     }
     return text;
   }

@@ -117,15 +117,15 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(MakerCase{"MidBothIdentifiers",
                               {"$PZLX,A,MID,123456789,"},
                               [](const MakerRecord& m) {
-                                EXPECT_EQ(+m.mid.first, 123456789u);
-                                EXPECT_EQ(+m.mid.firstFresh, 1);
-                                EXPECT_EQ(+m.mid.second, 999999999u);
-                                EXPECT_EQ(+m.mid.secondFresh, 0);
+                                EXPECT_EQ(+m.mid.identifiers[0], 123456789u);
+                                EXPECT_EQ(+m.mid.fresh[0], 1);
+                                EXPECT_EQ(+m.mid.identifiers[1], 999999999u);
+                                EXPECT_EQ(+m.mid.fresh[1], 0);
                               }},
                     MakerCase{"BdyNumber",
                               {"$PZLX,A,BDY,42,FIRST,SECOND,0,0"},
                               [](const MakerRecord& m) {
-                                EXPECT_EQ(+m.bdy.number, 42u);
+                                EXPECT_EQ(+m.bdy.identifier, 42u);
                                 EXPECT_STREQ(m.bdy.text1, "FIRST");
                                 EXPECT_STREQ(m.bdy.text2, "SECOND");
                                 EXPECT_EQ(+m.bdy.fresh, 1);
@@ -140,21 +140,21 @@ INSTANTIATE_TEST_SUITE_P(
                     MakerCase{"TstNothingInRange",
                               {"$PTST,99999,,,@,65535"},
                               [](const MakerRecord& m) {
-                                EXPECT_EQ(+m.tst.number1Fresh, 0);
-                                EXPECT_EQ(+m.tst.letterFresh, 0);
+                                EXPECT_EQ(+m.tst.numberFresh, 0);
+                                EXPECT_EQ(+m.tst.upperLetterFresh, 0);
                                 EXPECT_EQ(+m.tst.valueFresh, 0);
-                                EXPECT_EQ(m.tst.letter, '@');
+                                EXPECT_EQ(m.tst.upperLetter, '@');
                               }},
                     MakerCase{"TstFlagsOutliveEmptyFields",
                               {"$PTST,12345,07,c,Q,00016", "$PTST,,,,,"},
                               [](const MakerRecord& m) {
-                                EXPECT_EQ(+m.tst.number1, 99999u)
+                                EXPECT_EQ(+m.tst.number, 99999u)
                                     << "values follow the last sentence";
-                                EXPECT_EQ(+m.tst.number2, 99);
-                                EXPECT_EQ(m.tst.character, ' ');
+                                EXPECT_EQ(+m.tst.twoDigit, 99);
+                                EXPECT_EQ(m.tst.lowerLetter, ' ');
                                 EXPECT_EQ(+m.tst.value, 65535);
-                                EXPECT_EQ(+m.tst.number1Fresh, 1) << "flags stay set";
-                                EXPECT_EQ(+m.tst.letterFresh, 1);
+                                EXPECT_EQ(+m.tst.numberFresh, 1) << "flags stay set";
+                                EXPECT_EQ(+m.tst.upperLetterFresh, 1);
                                 EXPECT_EQ(+m.tst.valueFresh, 1);
                               }},
                     MakerCase{"FrqEachPairOnItsOwn",
@@ -162,7 +162,7 @@ INSTANTIATE_TEST_SUITE_P(
                               [](const MakerRecord& m) {
                                 EXPECT_EQ(+m.frq.fresh[0], 1);
                                 EXPECT_EQ(+m.frq.fresh[1], 0) << "level above 10";
-                                EXPECT_EQ(+m.frq.bytes[1], 11);
+                                EXPECT_EQ(+m.frq.levels[1], 11);
                               }},
                     MakerCase{"BthValueAbove255AndEmptyText",
                               {"$PZLX,A,BTH,001,002,256,004,005,006,"},
@@ -192,16 +192,18 @@ INSTANTIATE_TEST_SUITE_P(
                                 EXPECT_STREQ(m.tps.text, "0001ABCD");
                                 EXPECT_EQ(+m.tps.fresh, 1);
                               }},
-                    // Byte 3 is taken only when byte 4 (its presence) says so.
+                    // The optional byte is taken only when the sentence had one.
                     MakerCase{"MobOptionalByteOnlyWhenPresent",
                               {"$PZLX,A,MOB,0A1B2C,3,FF,1E,0102", "$PZLX,A,MOB,0A1B2C,4,FE,,"},
                               [](const MakerRecord& m) {
-                                EXPECT_EQ(std::string(m.mob.characters, 3), "\x0A\x1B\x2C");
-                                EXPECT_EQ(+m.mob.byte1, 4);
-                                EXPECT_EQ(+m.mob.byte2, 0xFE);
-                                EXPECT_EQ(+m.mob.byte3, 0x1E) << "kept from the first sentence";
-                                EXPECT_EQ(+m.mob.byte4, 0);
-                                EXPECT_EQ(+m.mob.length, 0);
+                                EXPECT_EQ(+m.mob.identifier[0], 0x0A);
+                                EXPECT_EQ(+m.mob.identifier[1], 0x1B);
+                                EXPECT_EQ(+m.mob.identifier[2], 0x2C);
+                                EXPECT_EQ(+m.mob.number, 4);
+                                EXPECT_EQ(+m.mob.code, 0xFE);
+                                EXPECT_EQ(+m.mob.optional, 0x1E) << "kept from the first sentence";
+                                EXPECT_EQ(+m.mob.hasOptional, 0);
+                                EXPECT_EQ(+m.mob.dataLength, 0);
                               }}),
     [](const testing::TestParamInfo<MakerCase>& row) { return std::string(row.param.name); });
 
@@ -213,12 +215,12 @@ TEST(MakerRecord, MobDataOfTwentyBytesIsNotTaken) {
   record.body.mob.dataLength = 20;
   std::memset(record.body.mob.data, 0xAA, sizeof record.body.mob.data);
   store.StoreDecode(record);
-  EXPECT_EQ(+store.Maker().mob.length, 0);
+  EXPECT_EQ(+store.Maker().mob.dataLength, 0);
   for (const std::uint8_t b : store.Maker().mob.data) EXPECT_EQ(b, 0);
 
   record.body.mob.dataLength = 19;
   store.StoreDecode(record);
-  EXPECT_EQ(+store.Maker().mob.length, 19);
+  EXPECT_EQ(+store.Maker().mob.dataLength, 19);
   EXPECT_EQ(+store.Maker().mob.data[18], 0xAA);
   EXPECT_EQ(+store.Maker().mob.data[19], 0) << "the twentieth byte is room, never data";
 }
@@ -328,10 +330,10 @@ TEST(UpgradeCommands, DbgGoesOutPlainUntilTheDeviceShowsItsLetter) {
 TEST(UpgradeCommands, TstProbeAndTpsImageSum) {
   NmeaStack stack;
   TstRecord& tst = stack.sentences.Maker().tst;
-  tst.number1 = 99999;
-  tst.number2 = 99;
-  tst.character = '@';
-  tst.letter = '@';
+  tst.number = 99999;
+  tst.twoDigit = 99;
+  tst.lowerLetter = '@';
+  tst.upperLetter = '@';
   tst.value = 16;
   EXPECT_EQ(Send(stack, "TST"), Sentence("$PTST,,,,,00016"));
   tst.value = 0;
@@ -341,6 +343,27 @@ TEST(UpgradeCommands, TstProbeAndTpsImageSum) {
   tps.number = 40;
   std::strcpy(tps.text, "0001ABCD");
   EXPECT_EQ(Send(stack, "TPS"), Sentence("$PTPS,040,0001ABCD"));
+}
+
+// The user may fill a text of the maker record to its last byte, without a
+// NUL: the encode side copies that much and no byte of what lies behind it.
+TEST(UpgradeCommands, AFullTextIsCopiedAndNothingBeyondIt) {
+  NmeaStack stack;
+  MakerRecord& maker = stack.sentences.Maker();
+  TpsRecord& tps = maker.tps;
+  tps.number = 40;
+  std::memset(tps.text, 'T', sizeof tps.text);
+  tps.fresh = 1;
+  std::memcpy(maker.mob.identifier, "XYZ", 3);
+  EXPECT_EQ(Send(stack, "TPS"), Sentence("$PTPS,040," + std::string(sizeof tps.text, 'T')));
+
+  BthRecord& bth = maker.bth;
+  for (std::int16_t& v : bth.values) v = 1;
+  std::memset(bth.text, 'B', sizeof bth.text);
+  bth.textFresh = 1;
+  maker.dbg.codes[0] = 0x4141;
+  EXPECT_EQ(Send(stack, "BTH"),
+            Sentence("$PBTH,001,001,001,001,001,001," + std::string(sizeof bth.text, 'B')));
 }
 
 }  // namespace
