@@ -10,7 +10,7 @@ JOBS       ?= 2
 PREFIX     ?= /usr/local
 
 .PHONY: all setup build demo test test-asan test-tsan bench golden fuzz-build fuzz fuzz-short fuzz-seeds \
-  soak soak-realtime screenshots package install clean
+  soak soak-realtime screenshots package install format format-check clean
 
 all: build
 
@@ -72,6 +72,13 @@ SOAK_WAIT_SECONDS  ?= 30
 soak-realtime: build
 	@$(BUILD)/tests/soak/realtime_soak --runs $(SOAK_REALTIME_RUNS) --seed 1 \
 	  --wait-seconds $(SOAK_WAIT_SECONDS)
+
+# The C++ sources laid out as .clang-format says: `make format` rewrites
+# them, `make format-check` (CI) names the files that differ.
+format: setup
+	@bash scripts/format.sh
+format-check: setup
+	@bash scripts/format.sh --check
 
 # Benchmarks, built optimised; each prints its own figures.
 bench: build

@@ -1,11 +1,11 @@
 #include "cli/ais_json.h"
 
+#include <fmt/core.h>
+
 #include <charconv>
 #include <cmath>
 #include <string>
 #include <type_traits>
-
-#include <fmt/core.h>
 
 namespace cli {
 namespace {

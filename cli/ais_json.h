@@ -2,9 +2,8 @@
 // AIS values as JSON for the command line: the decoded message of a line
 // (`aisfw decode`'s "ais" object) and target entries (`aisfw targets --json`).
 
-#include <vector>
-
 #include <nlohmann/json.hpp>
+#include <vector>
 
 #include "store/ais_describe.h"
 

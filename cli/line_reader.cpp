@@ -1,11 +1,11 @@
 #include "cli/line_reader.h"
 
+#include <fmt/core.h>
+
 #include <cerrno>
 #include <cstring>
 #include <fstream>
 #include <iostream>
-
-#include <fmt/core.h>
 
 namespace cli {
 

@@ -10,7 +10,6 @@
 // left empty (its sentinel) is null. Keys keep this order.
 
 #include <cstddef>
-
 #include <nlohmann/json.hpp>
 
 #include "nmea/sentence_library.h"

@@ -7,11 +7,13 @@
 
 namespace comm {
 
+// clang-format off
 enum TBaudRate : std::uint8_t {
   br110, br300, br600, br1200, br2400, br4800, br9600, br14400, br19200,
   br38400, br56000, br57600, br115200, br128000, br256000
 };
-inline constexpr int kBaudRateCount = 15;
+// clang-format on
+inline constexpr int kBaudRateCount = br256000 + 1;
 
 // Bit rate of a TBaudRate member (110 ... 256000).
 std::uint32_t BaudRateValue(TBaudRate rate);
@@ -23,12 +25,20 @@ enum TStopBits : std::uint8_t { sb10, sb15, sb20 };
 enum TDataBits : std::uint8_t { da4, da5, da6, da7, da8 };
 enum TFlowControl : std::uint8_t { fcNone, fcCTS, fcDTR, fcSoftware, fcDefault };
 
-enum TCommOption : std::uint8_t { coParityCheck, coDsrSensitivity, coIgnoreXOff, coErrorChar, coNullStrip };
+enum TCommOption : std::uint8_t {
+  coParityCheck,
+  coDsrSensitivity,
+  coIgnoreXOff,
+  coErrorChar,
+  coNullStrip
+};
 using TCommOptions = std::uint8_t;  // bit (1 << TCommOption)
 
+// clang-format off
 enum TCommEventType : std::uint8_t {
   evBreak, evCts, evDsr, evError, evRing, evRlsd, evRxChar, evRxFlag, evTxEmpty
 };
+// clang-format on
 using TCommEvents = std::uint16_t;  // bit (1 << TCommEventType)
 inline constexpr TCommEvents kAllCommEvents = 0x1FF;
 

@@ -10,7 +10,8 @@ void LoopDispatcher::Post(std::function<void()> task) {
   posted_.notify_one();
 }
 
-bool LoopDispatcher::RunUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout) {
+bool LoopDispatcher::RunUntil(const std::function<bool()>& done,
+                              std::chrono::milliseconds timeout) {
   const auto deadline = std::chrono::steady_clock::now() + timeout;
   for (;;) {
     if (done()) return true;

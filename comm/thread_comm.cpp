@@ -14,7 +14,8 @@ std::string FormatError(const char* format, int code) {
 
 }  // namespace
 
-CommError::CommError(const char* format, int code) : std::runtime_error(FormatError(format, code)), code_(code) {}
+CommError::CommError(const char* format, int code)
+    : std::runtime_error(FormatError(format, code)), code_(code) {}
 
 void TCommEventChars::Assign(const TCommEventChars& source) {
   for (int i = 0; i < 5; ++i) chars_[i] = source.chars_[i];
@@ -35,7 +36,8 @@ struct TThreadComm::Handover {
 };
 
 TThreadComm::TThreadComm(MainThreadDispatcher& dispatcher, std::unique_ptr<SerialPlatform> platform)
-    : dispatcher_(dispatcher), platform_(platform ? std::move(platform) : MakeSystemSerialPlatform()) {}
+    : dispatcher_(dispatcher),
+      platform_(platform ? std::move(platform) : MakeSystemSerialPlatform()) {}
 
 TThreadComm::~TThreadComm() { Close(); }
 
@@ -77,7 +79,8 @@ void TThreadComm::Open() {
     return;
   }
   lock.unlock();
-  if (pendingError != 0) throw CommError("Error initializing Read/Write Buffers (Error: %d)", pendingError);
+  if (pendingError != 0)
+    throw CommError("Error initializing Read/Write Buffers (Error: %d)", pendingError);
 }
 
 void TThreadComm::Close() {
@@ -155,12 +158,12 @@ void TThreadComm::SetMonitorEvents(TCommEvents events) {
 }
 
 // The line-setting setters store, then rewrite an open port's settings.
-#define AISFW_LINE_SETTER(Name, Type, field)   \
-  void TThreadComm::Set##Name(Type value) {    \
-    if (value == field) return;                \
-    field = value;                             \
-    std::lock_guard lock(lock_);               \
-    ApplyCommState();                          \
+#define AISFW_LINE_SETTER(Name, Type, field) \
+  void TThreadComm::Set##Name(Type value) {  \
+    if (value == field) return;              \
+    field = value;                           \
+    std::lock_guard lock(lock_);             \
+    ApplyCommState();                        \
   }
 AISFW_LINE_SETTER(BaudRate, TBaudRate, baudRate_)
 AISFW_LINE_SETTER(Parity, TParity, parity_)
@@ -224,7 +227,8 @@ void TThreadComm::DispatchEvent(std::uint32_t mask) {
   if ((mask & EV_ERR) && OnError && live()) OnError(*this, errors);
   notify(EV_RING, OnRing);
   notify(EV_RLSD, OnRlsd);
-  if ((mask & EV_RXCHAR) && OnRxChar && status.cbInQue > 0 && live()) OnRxChar(*this, status.cbInQue);
+  if ((mask & EV_RXCHAR) && OnRxChar && status.cbInQue > 0 && live())
+    OnRxChar(*this, status.cbInQue);
   notify(EV_RXFLAG, OnRxFlag);
   notify(EV_TXEMPTY, OnTxEmpty);
   if (OnComStatEvent && live()) OnComStatEvent(*this, mask, status);

@@ -70,13 +70,15 @@ class TCommEventChars {
 using TNotifyEvent = std::function<void(TThreadComm& sender)>;
 using TRxCharEvent = std::function<void(TThreadComm& sender, std::uint32_t count)>;
 using TCommErrorEvent = std::function<void(TThreadComm& sender, std::int32_t errors)>;
-using TComStatEvent = std::function<void(TThreadComm& sender, std::uint32_t status, TComStat comStat)>;
+using TComStatEvent =
+    std::function<void(TThreadComm& sender, std::uint32_t status, TComStat comStat)>;
 
 class TThreadComm : public ByteReader {
  public:
   // `dispatcher` runs the event hand-over on the main thread and must
   // outlive the port. Without a platform the system's own is used.
-  explicit TThreadComm(MainThreadDispatcher& dispatcher, std::unique_ptr<SerialPlatform> platform = nullptr);
+  explicit TThreadComm(MainThreadDispatcher& dispatcher,
+                       std::unique_ptr<SerialPlatform> platform = nullptr);
   ~TThreadComm() override;
   TThreadComm(const TThreadComm&) = delete;
   TThreadComm& operator=(const TThreadComm&) = delete;

@@ -9,6 +9,8 @@ packages=(
   g++ cmake ninja-build pkg-config make
   # sanitizer and fuzzer runtimes (clang's, for libFuzzer)
   clang libclang-rt-14-dev
+  # the source layout check (make format-check, .clang-format)
+  clang-format
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev
   # command-line front end

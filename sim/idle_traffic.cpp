@@ -30,7 +30,8 @@ std::string ArmourPayload(const std::string& bits) {
   std::string text;
   for (std::size_t at = 0; at < bits.size(); at += 6) {
     int value = 0;
-    for (std::size_t i = 0; i < 6; ++i) value = value * 2 + (at + i < bits.size() && bits[at + i] == '1');
+    for (std::size_t i = 0; i < 6; ++i)
+      value = value * 2 + (at + i < bits.size() && bits[at + i] == '1');
     text += store::AisArmourCharacter(static_cast<unsigned>(value));
   }
   return text;

@@ -24,8 +24,6 @@ LocalDateTime SystemLocalClock::LocalNow() {
   return result;
 }
 
-std::uint32_t SystemLocalClock::Seconds() {
-  return static_cast<std::uint32_t>(std::time(nullptr));
-}
+std::uint32_t SystemLocalClock::Seconds() { return static_cast<std::uint32_t>(std::time(nullptr)); }
 
 }  // namespace store

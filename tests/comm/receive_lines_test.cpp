@@ -1,12 +1,12 @@
 // Receive line assembly, fed through the same OnRxChar path the port drives.
 
+#include "comm/receive_lines.h"
+
 #include <gtest/gtest.h>
 
 #include <deque>
 #include <string>
 #include <vector>
-
-#include "comm/receive_lines.h"
 
 namespace comm {
 namespace {
@@ -98,7 +98,8 @@ TEST_F(LineAssembly, ACountAboveTheBufferIsReadInPieces) {
   for (int i = 0; i < 400; ++i) bytes += "$GPTXT,01,01,02,line " + std::to_string(i) + "*00\r\n";
   ASSERT_GT(bytes.size(), 2 * kReceiveBufferSize);
   Arrive(bytes);
-  for (std::int32_t request : reader_.requests) EXPECT_LT(request, static_cast<std::int32_t>(kReceiveBufferSize));
+  for (std::int32_t request : reader_.requests)
+    EXPECT_LT(request, static_cast<std::int32_t>(kReceiveBufferSize));
   ASSERT_EQ(consumers_.handed.size(), 400u);
   EXPECT_EQ(consumers_.handed[399], "$GPTXT,01,01,02,line 399*00\r\n");
 }

@@ -68,7 +68,8 @@ class ScriptedHost {
   std::optional<long> WaitReply(int code, std::int64_t maxMs = 5000) {
     char prefix[32];
     std::snprintf(prefix, sizeof prefix, "$PZLX,R,DBG,%03d,", code);
-    const auto line = WaitLine([&](const std::string& l) { return l.rfind(prefix, 0) == 0; }, maxMs);
+    const auto line =
+        WaitLine([&](const std::string& l) { return l.rfind(prefix, 0) == 0; }, maxMs);
     if (!line || !nmea::VerifyChecksum((*line + "\r\n").c_str())) return std::nullopt;
     return std::stol(line->substr(std::string(prefix).size()));
   }
@@ -86,11 +87,12 @@ class ScriptedHost {
   // when the device stays silent.
   // With `countdownSeen` the device has just counted down again: the block
   // count goes once, and block 1 follows at once.
-  Transfer RunTransfer(const std::vector<std::uint8_t>& image, bool sum16, bool sendCorrectSum = true,
-                       bool countdownSeen = false) {
+  Transfer RunTransfer(const std::vector<std::uint8_t>& image, bool sum16,
+                       bool sendCorrectSum = true, bool countdownSeen = false) {
     Transfer t;
     const std::uint32_t total = static_cast<std::uint32_t>(image.size() / firmware::kBlockSize);
-    for (int i = 0; i < (countdownSeen ? 1 : 5); ++i) Command("PZLX,R,DBG,103," + std::to_string(total) + ",,0,,0,,0");
+    for (int i = 0; i < (countdownSeen ? 1 : 5); ++i)
+      Command("PZLX,R,DBG,103," + std::to_string(total) + ",,0,,0,,0");
     if (!countdownSeen && !WaitLine("wait for firmware upgrade", 10000)) return t;
     std::uint32_t current = 1;
     std::uint32_t repetitions = 0;
@@ -123,7 +125,8 @@ class ScriptedHost {
 
   static std::uint32_t ImageSum(const std::vector<std::uint8_t>& image) {
     std::uint32_t sum = 0;
-    for (std::size_t at = 0; at + firmware::kBlockSize <= image.size(); at += firmware::kBlockSize) {
+    for (std::size_t at = 0; at + firmware::kBlockSize <= image.size();
+         at += firmware::kBlockSize) {
       const unsigned n = firmware::BlockDataLength(&image[at]);
       for (unsigned i = 0; i < n; ++i) sum += image[at + firmware::kDataOffset + i];
     }
@@ -133,9 +136,11 @@ class ScriptedHost {
   std::vector<std::string> seen;
 
  private:
-  void SendBlock(const std::vector<std::uint8_t>& image, std::uint32_t number, bool sum16, Transfer& t) {
+  void SendBlock(const std::vector<std::uint8_t>& image, std::uint32_t number, bool sum16,
+                 Transfer& t) {
     firmware::BlockBuffer block{};
-    std::copy_n(image.begin() + (number - 1) * firmware::kBlockSize, firmware::kBlockSize, block.begin());
+    std::copy_n(image.begin() + (number - 1) * firmware::kBlockSize, firmware::kBlockSize,
+                block.begin());
     const std::size_t length = firmware::PrepareWireBlock(block, sum16);
     Send(std::string(reinterpret_cast<const char*>(block.data()), length));
     ++t.blocksSent;

@@ -38,6 +38,8 @@ TEST_P(AisDecodeFamily, DecodesTheFieldsOfARealMessage) {
 // (gpsd sample.aivdm, DMA ais250); the peer gives raw integers, converted
 // here to the units of the record. Texts keep the blanks their senders
 // padded them with (the peer drops those); only '@' padding is trimmed.
+// One row per message, its fields packed as the peer lists them.
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Families, AisDecodeFamily,
     testing::Values(
@@ -152,6 +154,7 @@ INSTANTIATE_TEST_SUITE_P(
                     {"structured", 1}, {"dest_mmsi", 838351848}, {"dac", 368}, {"fid", 35},
                     {"data", Hex{"ccbf02a170e78b001c01b3"}}}}),
     [](const testing::TestParamInfo<FamilyCase>& row) { return std::string(row.param.name); });
+// clang-format on
 
 AisMessageBuilder PositionReport(unsigned turn, std::int64_t lon, std::int64_t lat,
                                  unsigned heading) {
@@ -204,8 +207,8 @@ TEST(AisDecodeMessage, GivesTheNotAvailablePositionExactly) {
 }
 
 TEST(AisDecodeMessage, StoresHeadingsAbove359As511) {
-  for (const auto& [raw, stored] : {std::pair{0u, 0}, {359u, 359}, {360u, 511}, {510u, 511},
-                                    {511u, 511}}) {
+  for (const auto& [raw, stored] :
+       {std::pair{0u, 0}, {359u, 359}, {360u, 511}, {510u, 511}, {511u, 511}}) {
     const Decoded d = DecodeBits(PositionReport(0, 0, 0, raw).Buffer());
     EXPECT_EQ(d.record.U16(28), stored) << raw;
   }
@@ -312,8 +315,13 @@ TEST(AisDecodeMessage, DecodesTheOwnMessage63Subtypes) {
   EXPECT_EQ(d.record.Text(11), "OWN SHIP@@@@@@@@@@@@");
   EXPECT_EQ(d.record.U32(32), 12345u);
   EXPECT_EQ(d.record.U32(36), 678u);
-  CheckFields(d, {{"type", 63}, {"sub_id", 99}, {"subtype", 2}, {"text_1", "ABC"},
-                  {"text_2", "OWN SHIP"}, {"dimensions_1", 12345}, {"dimensions_2", 678}});
+  CheckFields(d, {{"type", 63},
+                  {"sub_id", 99},
+                  {"subtype", 2},
+                  {"text_1", "ABC"},
+                  {"text_2", "OWN SHIP"},
+                  {"dimensions_1", 12345},
+                  {"dimensions_2", 678}});
 
   AisMessageBuilder four;
   four.U(6, 63).U(8, 99).U(4, 4).U(5, 17).U(1, 1).U(1, 0).U(1, 1).U(1, 0).U(1, 1).U(4, 9);

@@ -51,7 +51,8 @@ TEST(AisRobustness, RandomPayloadsOfEveryLengthAndFillBitCount) {
             ASSERT_LE(text_->size(), AisDecodedRecord::kSize);
           }
         }
-        const int entry = chain.AisTargetsUpdate(static_cast<int>(rng() % 3) - 1, 0, rng() % 8 == 0);
+        const int entry =
+            chain.AisTargetsUpdate(static_cast<int>(rng() % 3) - 1, 0, rng() % 8 == 0);
         if (entry >= 0) chain.AisCountMessage(entry, false);
       }
     }

@@ -193,7 +193,13 @@ TEST_F(AisTargetTableTest, FoldsAPositionReport) {
 
 TEST_F(AisTargetTableTest, SplitsDimensionsAndEtaOfStaticVoyageData) {
   AisMessageBuilder m;
-  m.U(6, 5).U(2, 0).U(30, 351759000).U(2, 1).U(30, 9134270).Text(7, "3FOF8").Text(20, "EVER DIADEM");
+  m.U(6, 5)
+      .U(2, 0)
+      .U(30, 351759000)
+      .U(2, 1)
+      .U(30, 9134270)
+      .Text(7, "3FOF8")
+      .Text(20, "EVER DIADEM");
   m.U(8, 70).U(30, Dimensions(100, 20, 5, 10)).U(4, 1).U(20, 12 << 16 | 24 << 11 | 18 << 6 | 30);
   m.U(8, 122).Text(20, "NEW YORK").U(1, 1).U(1, 0);
   const int i = Vdm(RecordOf(m));
