@@ -26,7 +26,9 @@ enum class Ending {
 };
 
 struct FaultRow {
-  const char* name;  // as --fault names it; "none" for a healthy device
+  // A healthy device's name in the counts ("none", or how it counts down);
+  // a fault goes by the simulator's name for it, as --fault takes it.
+  const char* healthy = nullptr;
   std::optional<sim::FaultKind> kind = std::nullopt;
   long minN = 0, maxN = 0;  // N drawn from this range (0, 0: none given)
   bool nIsBlock = false;    // N counts blocks, so it stays within the kernel
@@ -36,6 +38,14 @@ struct FaultRow {
   // Which application image a finished upgrade carries (702 unless told).
   std::function<int(long n)> application = [](long) { return 702; };
   sim::CountdownLines countdown = sim::CountdownLines::Both;
+
+  std::string Name() const {
+    if (!kind) return healthy;
+    for (const sim::FaultDescription& d : sim::FaultDescriptions()) {
+      if (d.kind == *kind) return d.name;
+    }
+    return "?";
+  }
 };
 
 inline std::function<Ending(long)> Always(Ending e) {
@@ -46,68 +56,44 @@ inline const std::vector<FaultRow>& Rows() {
   using K = sim::FaultKind;
   using O = upgrade::WizardOutcome;
   static const std::vector<FaultRow> rows = {
-      {.name = "none", .kind = std::nullopt, .ending = Always(Ending::Finished)},
-      {.name = "countdown-digits",
+      {.healthy = "none", .kind = std::nullopt, .ending = Always(Ending::Finished)},
+      {.healthy = "countdown-digits",
        .kind = std::nullopt,
        .ending = Always(Ending::Finished),
        .countdown = sim::CountdownLines::DigitsOnly},
-      {.name = "countdown-wait",
+      {.healthy = "countdown-wait",
        .kind = std::nullopt,
        .ending = Always(Ending::Finished),
        .countdown = sim::CountdownLines::WaitOnly},
-      {.name = "lose-block",
-       .kind = K::LoseBlock,
-       .minN = 1,
-       .maxN = 8,
-       .ending = Always(Ending::Finished)},
-      {.name = "lose-burst",
-       .kind = K::LoseBurst,
-       .ending = Always(Ending::Fails),
-       .outcomes = {O::TransmissionErrors}},
-      {.name = "repeat-request",
-       .kind = K::RepeatRequest,
-       .minN = 1,
-       .maxN = 5,
-       .ending = Always(Ending::Finished)},
-      {.name = "wrong-block",
-       .kind = K::WrongBlock,
+      {.kind = K::LoseBlock, .minN = 1, .maxN = 8, .ending = Always(Ending::Finished)},
+      {.kind = K::LoseBurst, .ending = Always(Ending::Fails), .outcomes = {O::TransmissionErrors}},
+      {.kind = K::RepeatRequest, .minN = 1, .maxN = 5, .ending = Always(Ending::Finished)},
+      {.kind = K::WrongBlock,
        .minN = 1,
        .maxN = 60,
        .nIsBlock = true,
        .ending = Always(Ending::Fails),
        .outcomes = {O::IncorrectBlockCount}},
-      {.name = "program-fail",
-       .kind = K::ProgramFail,
+      {.kind = K::ProgramFail,
        .minN = 1,
        .maxN = 2,
        .ending = Always(Ending::Fails),
        .outcomes = {O::ProgrammingFailed}},
-      {.name = "bad-sum",
-       .kind = K::BadSum,
+      {.kind = K::BadSum,
        .minN = 1,
        .maxN = 2,
        .ending = Always(Ending::Fails),
        .outcomes = {O::ChecksumError}},
-      {.name = "silent",
-       .kind = K::Silent,
-       .minN = 0,
-       .maxN = 60,
-       .nIsBlock = true,
-       .ending = Always(Ending::Waits)},
-      {.name = "restart-countdown",
-       .kind = K::RestartCountdown,
+      {.kind = K::Silent, .minN = 0, .maxN = 60, .nIsBlock = true, .ending = Always(Ending::Waits)},
+      {.kind = K::RestartCountdown,
        .minN = 0,
        .maxN = 60,
        .nIsBlock = true,
        .ending = Always(Ending::Finished)},
-      {.name = "info-differs",
-       .kind = K::InfoDiffers,
-       .ending = Always(Ending::Fails),
-       .outcomes = {O::Identification}},
-      {.name = "garbage", .kind = K::Garbage, .ending = Always(Ending::Finished)},
-      {.name = "long-lines", .kind = K::LongLines, .ending = Always(Ending::Finished)},
-      {.name = "hangup",
-       .kind = K::Hangup,
+      {.kind = K::InfoDiffers, .ending = Always(Ending::Fails), .outcomes = {O::Identification}},
+      {.kind = K::Garbage, .ending = Always(Ending::Finished)},
+      {.kind = K::LongLines, .ending = Always(Ending::Finished)},
+      {.kind = K::Hangup,
        .minN = 0,
        .maxN = 60,
        .nIsBlock = true,
@@ -115,28 +101,20 @@ inline const std::vector<FaultRow>& Rows() {
        .outcomes = {O::HungUp, O::SendFailed}},
       // Asked for the application, it says "kernel": the kernel is prepared
       // again and waits for a Yes the upgrade page does not offer.
-      {.name = "part-reply",
-       .kind = K::PartReply,
+      {.kind = K::PartReply,
        .minN = 1,
        .maxN = 3,
        .ending = [](long n) { return n == 2 ? Ending::Finished : Ending::Waits; }},
       // A sentence after line N ends the block: before the class line (N < 4)
       // the device cannot be identified; after it, the language may be lost.
-      {.name = "info-sentence",
-       .kind = K::InfoSentence,
+      {.kind = K::InfoSentence,
        .minN = 1,
        .maxN = 6,
        .ending = [](long n) { return n < 4 ? Ending::Fails : Ending::Finished; },
        .outcomes = {O::Identification},
        .application = [](long n) { return n < 6 ? 701 : 702; }},
-      {.name = "info-after-upgrade",
-       .kind = K::InfoAfterUpgrade,
-       .ending = Always(Ending::Finished)},
-      {.name = "slow-replies",
-       .kind = K::SlowReplies,
-       .minN = 100,
-       .maxN = 3000,
-       .ending = Always(Ending::Finished)},
+      {.kind = K::InfoAfterUpgrade, .ending = Always(Ending::Finished)},
+      {.kind = K::SlowReplies, .minN = 100, .maxN = 3000, .ending = Always(Ending::Finished)},
   };
   return rows;
 }
@@ -147,7 +125,7 @@ struct DrawnFault {
   const FaultRow* row;
   long n;
   // "kind" or "kind:N", as --fault takes it (and as the counts name it).
-  std::string Label() const { return row->name + (row->maxN > 0 ? ":" + std::to_string(n) : ""); }
+  std::string Label() const { return row->Name() + (row->maxN > 0 ? ":" + std::to_string(n) : ""); }
 };
 
 inline DrawnFault DrawFault(std::mt19937_64& random, long kernelBlocks) {

@@ -132,7 +132,7 @@ class RealtimeSoak {
     const FaultRow& row = *fault.row;
     const std::string label = fault.Label();
     const std::uint64_t simSeed = random();
-    ++faults_[row.name];
+    ++faults_[row.Name()];
     const auto fail = [&](const std::string& what) {
       discrepancies_.push_back("run " + std::to_string(index) + " (" + label + "): " + what);
     };

@@ -80,7 +80,7 @@ class Soak {
     if (row.kind)
       config.faults = {{*row.kind, row.maxN > 0 ? std::optional<long>(n) : std::nullopt}};
     const std::string label = fault.Label();
-    ++faults_[row.name];
+    ++faults_[row.Name()];
 
     const Ending expected = row.ending(n);
     const Result got = Upgrade(config);
