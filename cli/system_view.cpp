@@ -15,6 +15,7 @@
 #include "cli/port_argument.h"
 #include "comm/port_enumeration.h"
 #include "comm/port_errors.h"
+#include "comm/port_holders.h"
 
 namespace cli {
 namespace {
@@ -54,40 +55,10 @@ void ReadUsbFacts(const fs::path& device, const fs::path& sysRoot, SerialPortFac
   }
 }
 
-std::string GroupName(gid_t gid) {
-  std::vector<char> buffer(16384);
-  group entry{};
-  group* found = nullptr;
-  if (getgrgid_r(gid, &entry, buffer.data(), buffer.size(), &found) == 0 && found != nullptr) {
-    return found->gr_name;
-  }
-  return std::to_string(gid);
-}
-
-std::string UserName(uid_t uid) {
-  std::vector<char> buffer(16384);
-  passwd entry{};
-  passwd* found = nullptr;
-  if (getpwuid_r(uid, &entry, buffer.data(), buffer.size(), &found) == 0 && found != nullptr) {
-    return found->pw_name;
-  }
-  return std::to_string(uid);
-}
-
-// The descriptor `fd` of `process` is the master side of pseudo-terminal
-// `index` (its fdinfo names the terminal it leads to).
-bool IsMasterOf(const fs::path& process, const fs::path& fd, const std::string& index) {
-  std::error_code ec;
-  const fs::path target = fs::read_symlink(fd, ec);
-  if (ec || (target != "/dev/ptmx" && target != "/dev/pts/ptmx")) return false;
-  std::ifstream info(process / "fdinfo" / fd.filename());
-  for (std::string line; std::getline(info, line);) {
-    if (line.rfind("tty-index:", 0) == 0) {
-      const std::size_t digits = line.find_first_not_of(" \t", 10);
-      return digits != std::string::npos && line.substr(digits) == index;
-    }
-  }
-  return false;
+// The owner's name, or its number when the user database has none.
+std::string OwnerName(uid_t uid) {
+  std::string name = comm::UserName(uid);
+  return name.empty() ? std::to_string(uid) : name;
 }
 
 bool IsPid(const std::string& name) {
@@ -150,20 +121,20 @@ DeviceNode LinuxSystemView::Node(const std::string& path) {
   node.exists = true;
   node.characterDevice = S_ISCHR(info.st_mode);
   node.mode = info.st_mode & 07777;
-  node.owner = UserName(info.st_uid);
-  node.group = GroupName(info.st_gid);
+  node.owner = OwnerName(info.st_uid);
+  node.group = comm::GroupName(info.st_gid);
   return node;
 }
 
 UserFacts LinuxSystemView::User() {
   UserFacts user;
   user.root = geteuid() == 0;
-  user.name = UserName(geteuid());
+  user.name = OwnerName(geteuid());
   std::vector<gid_t> gids(static_cast<std::size_t>(std::max(getgroups(0, nullptr), 0)));
   const int count = getgroups(static_cast<int>(gids.size()), gids.data());
   gids.resize(static_cast<std::size_t>(std::max(count, 0)));
   gids.push_back(getegid());
-  for (const gid_t gid : gids) user.sessionGroups.push_back(GroupName(gid));
+  for (const gid_t gid : gids) user.sessionGroups.push_back(comm::GroupName(gid));
 
   std::vector<char> buffer(16384);
   passwd entry{};
@@ -176,39 +147,16 @@ UserFacts LinuxSystemView::User() {
       getgrouplist(found->pw_name, found->pw_gid, database.data(), &listed);
     }
     database.resize(static_cast<std::size_t>(listed));
-    for (const gid_t gid : database) user.listedGroups.push_back(GroupName(gid));
+    for (const gid_t gid : database) user.listedGroups.push_back(comm::GroupName(gid));
   }
   return user;
 }
 
 std::vector<PortHolder> LinuxSystemView::Holders(const std::string& path) {
   std::vector<PortHolder> holders;
-  struct stat target {};
-  if (stat(path.c_str(), &target) != 0) return holders;
-  // The far end of a pseudo-terminal (the program on its master side, such
-  // as the virtual transponder, which may hold the slave too) is the device,
-  // not a competitor.
-  std::string ptyIndex;
-  if (path.rfind("/dev/pts/", 0) == 0) ptyIndex = path.substr(9);
-  const std::string self = std::to_string(getpid());
-  std::error_code ec;
-  for (const auto& process : fs::directory_iterator("/proc", ec)) {
-    const std::string pid = process.path().filename().string();
-    if (!IsPid(pid) || pid == self) continue;
-    bool holds = false;
-    bool farEnd = false;
-    std::error_code fdError;
-    for (const auto& fd : fs::directory_iterator(process.path() / "fd", fdError)) {
-      if (!ptyIndex.empty() && IsMasterOf(process.path(), fd.path(), ptyIndex)) farEnd = true;
-      struct stat info {};
-      if (stat(fd.path().c_str(), &info) != 0) continue;
-      holds = holds || (S_ISCHR(target.st_mode)
-                            ? S_ISCHR(info.st_mode) && info.st_rdev == target.st_rdev
-                            : info.st_dev == target.st_dev && info.st_ino == target.st_ino);
-    }
-    if (holds && !farEnd) {
-      holders.push_back({std::stoi(pid), ReadFirstLine(process.path() / "comm")});
-    }
+  for (const pid_t pid : comm::OpenHolders(path)) {
+    if (pid == getpid()) continue;
+    holders.push_back({pid, ReadFirstLine(fs::path("/proc") / std::to_string(pid) / "comm")});
   }
   return holders;
 }

@@ -14,26 +14,6 @@
 namespace comm {
 namespace {
 
-std::string GroupName(gid_t gid) {
-  std::vector<char> buffer(16384);
-  group entry{};
-  group* found = nullptr;
-  if (getgrgid_r(gid, &entry, buffer.data(), buffer.size(), &found) == 0 && found != nullptr) {
-    return found->gr_name;
-  }
-  return std::to_string(gid);
-}
-
-std::string UserName(uid_t uid) {
-  std::vector<char> buffer(16384);
-  passwd entry{};
-  passwd* found = nullptr;
-  if (getpwuid_r(uid, &entry, buffer.data(), buffer.size(), &found) == 0 && found != nullptr) {
-    return found->pw_name;
-  }
-  return {};
-}
-
 bool ProcessHasGroup(gid_t gid) {
   if (getegid() == gid) return true;
   const int count = getgroups(0, nullptr);
@@ -76,6 +56,26 @@ std::string ModeOwnerGroup(const DeviceAccess& a) {
 }
 
 }  // namespace
+
+std::string GroupName(gid_t gid) {
+  std::vector<char> buffer(16384);
+  group entry{};
+  group* found = nullptr;
+  if (getgrgid_r(gid, &entry, buffer.data(), buffer.size(), &found) == 0 && found != nullptr) {
+    return found->gr_name;
+  }
+  return std::to_string(gid);
+}
+
+std::string UserName(uid_t uid) {
+  std::vector<char> buffer(16384);
+  passwd entry{};
+  passwd* found = nullptr;
+  if (getpwuid_r(uid, &entry, buffer.data(), buffer.size(), &found) == 0 && found != nullptr) {
+    return found->pw_name;
+  }
+  return {};
+}
 
 std::string PortDevicePath(const std::string& name) {
   if (!name.empty() && name.front() == '/') return name;

@@ -27,6 +27,11 @@ struct PortError {
 // other name is a device under /dev (ttyUSB0 -> /dev/ttyUSB0).
 std::string PortDevicePath(const std::string& name);
 
+// The user database's name for `uid` ("" when it has none), and the group
+// database's name for `gid` (its number when it has none).
+std::string UserName(uid_t uid);
+std::string GroupName(gid_t gid);
+
 // The error for a failed open()/lock of `path` with `errorNumber`.
 PortError DescribeOpenError(const std::string& path, int errorNumber);
 
