@@ -147,11 +147,7 @@ int UpgradePreparation::StartTransfer() {
   transfer_.BlockTotal = transfer_.BlockIndex;
   for (int i = 0; i < 5; ++i)
     channel_.SendDbg(kDbgBlockCount, static_cast<int>(transfer_.BlockTotal));
-  transfer_.ImageSize = static_cast<std::int32_t>(transfer_.ImageFile.MeasureAndRewind());
-  transfer_.BlockIndex = 0;
-  transfer_.ErrorBlocks = 0;
-  transfer_.Retransmissions = 0;
-  transfer_.BlockHadError = 0;
+  transfer_.RewindForTransfer();
   channel_.BlockReply = kReplyStartTransfer;
   screen_.SetColour(Control::lblUpgradeStatus, kBlack);
   return TransferStarted;

@@ -52,11 +52,7 @@ void UpgradeSequencer::TimerUpgradeTimer() {
   if (state_.DeviceReady) {
     channel_.SendDbg(kDbgBlockCount, static_cast<int>(transfer_.BlockTotal));
     state_.DeviceReady = false;
-    transfer_.ImageSize = static_cast<std::int32_t>(transfer_.ImageFile.MeasureAndRewind());
-    transfer_.BlockIndex = 0;
-    transfer_.ErrorBlocks = 0;
-    transfer_.Retransmissions = 0;
-    transfer_.BlockHadError = 0;
+    transfer_.RewindForTransfer();
     channel_.BlockReply = kReplyStartTransfer;
   }
   AnimateUpgradeStatus(false);

@@ -39,6 +39,16 @@ struct TransferState {
   char CurrentVersion[80] = {};
   char NewVersion[80] = {};
 
+  // The counters of a pass over the image from its first block, as at the
+  // start of a transfer and when the device restarts its countdown.
+  void RewindForTransfer() {
+    ImageSize = static_cast<std::int32_t>(ImageFile.MeasureAndRewind());
+    BlockIndex = 0;
+    ErrorBlocks = 0;
+    Retransmissions = 0;
+    BlockHadError = 0;
+  }
+
   void CloseImage() {
     ImageFile.Close();
     ImageValidated = false;
