@@ -37,9 +37,6 @@ constexpr std::array<Control, 4> kEchoedControls = {
 constexpr auto kStallNotice = std::chrono::seconds(10);
 constexpr auto kStallRepeat = std::chrono::seconds(30);
 
-// The state in which the prepared kernel waits for the user's answer.
-constexpr int kKernelPrepared = 99;
-
 bool Echoed(Control control) {
   return std::find(kEchoedControls.begin(), kEchoedControls.end(), control) !=
          kEchoedControls.end();
@@ -353,6 +350,14 @@ void UpgradeSession::PrintInfo() {
                            comm::BaudRateValue(port.BaudRate())));
   console_.Out("First reading:      " + Reading(0));
   console_.Out("Second reading:     " + Reading(1));
+  // The kernel is read and the versions looked up only once the device asks
+  // for the kernel; a device that never does leaves them unknown.
+  if (wizard_->State().FileCheckState != upgrade::kFileCheckPrepared) {
+    console_.Out("Kernel image:       " + kernel.string());
+    console_.Out("Application image:  " + application.string());
+    console_.Out("Would install:      unknown: the device did not ask for the kernel");
+    return;
+  }
   console_.Out(
       fmt::format("Kernel image:       {} ({} blocks)", kernel.string(), transfer.BlockIndex));
   console_.Out("Application image:  " + application.string());
@@ -437,10 +442,11 @@ void UpgradeSession::OnTypedAnswer(const std::optional<std::string>& line) {
   ApplyAnswer();
 }
 
-// Presses Yes or No once the kernel is prepared; the buttons act only then.
+// Presses No at once (it leaves whatever the device does) and Yes once the
+// kernel is prepared, as the buttons act.
 void UpgradeSession::ApplyAnswer() {
   if (!answer_) return;
-  if (wizard_->State().FileCheckState != kKernelPrepared) {
+  if (*answer_ && wizard_->State().FileCheckState != upgrade::kFileCheckPrepared) {
     // The kernel is prepared once the device says it is ready for it; the
     // wizard has no time-out here, so say why nothing happens.
     const auto now = Clock::now();

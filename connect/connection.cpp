@@ -436,7 +436,7 @@ void ConnectionProcedure::ResetWizardState() {
   state_.DeviceType = 0;
   state_.UpgradePart = 0;
   channel_.PartReply = -1;
-  state_.FileCheckState = -1;
+  state_.FileCheckState = upgrade::kFileCheckWaiting;
   SetVersionControlsVisible(false);
   screen_.SetText(Control::LabelDebugFrmUpg, "");
   screen_.SetText(Control::LabelFrmUpgSerialNumber1, "");

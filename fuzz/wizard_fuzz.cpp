@@ -92,7 +92,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::abort();
   }
   if (rig.Wizard().Transfer().ImageFile.IsOpen() && !state.UpgradeRunning &&
-      !state.PartRequestPending && state.FileCheckState != 99) {
+      !state.PartRequestPending && state.FileCheckState != upgrade::kFileCheckPrepared) {
     std::fprintf(stderr, "an image left open outside a transfer\n");
     std::abort();
   }

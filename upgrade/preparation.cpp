@@ -10,11 +10,6 @@
 namespace upgrade {
 namespace {
 
-constexpr int kFileCheckWaiting = -1;
-constexpr int kFileCheckDeclined = 0;
-constexpr int kFileCheckStart = 1;
-constexpr int kFileCheckPrepared = 99;
-
 // The pause before the application image is validated.
 constexpr std::chrono::milliseconds kApplicationPause(2000);
 

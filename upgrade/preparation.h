@@ -5,10 +5,7 @@
 // answer, opens and validates the image, fills in the version texts, and
 // starts the transfer the sequencer carries out. The kernel starts when the
 // user answers Yes; the application that follows starts on its own.
-//
-// FileCheckState: -1 waiting for the device's answer to a part request,
-// 99 kernel prepared and waiting for the user, 1 start the transfer at the
-// next call, 0 the user declined.
+// Where it stands is FileCheckState (kFileCheck... in wizard_state.h).
 
 #include "upgrade/command_channel.h"
 #include "upgrade/device_info.h"

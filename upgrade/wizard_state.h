@@ -50,6 +50,12 @@ enum class WizardOutcome : std::uint8_t {
 
 const char* OutcomeName(WizardOutcome outcome);
 
+// FileCheckState: where the preparation of a part's image stands.
+inline constexpr std::int32_t kFileCheckWaiting = -1;   // for the device's answer to a part request
+inline constexpr std::int32_t kFileCheckDeclined = 0;   // the user answered No
+inline constexpr std::int32_t kFileCheckStart = 1;      // start the transfer at the next step
+inline constexpr std::int32_t kFileCheckPrepared = 99;  // the kernel waits for the user's answer
+
 struct WizardState {
   Stage WizardStage = Stage::Idle;
   std::int32_t StageTicks = 0;
@@ -68,7 +74,7 @@ struct WizardState {
   bool DeviceIdentified = false;
   std::int32_t DeviceType = 0;
   bool PartRequestPending = false;
-  std::int32_t FileCheckState = -1;
+  std::int32_t FileCheckState = kFileCheckWaiting;
   // Transfer
   bool UpgradeRunning = false;
   bool UpgradeFinished = false;

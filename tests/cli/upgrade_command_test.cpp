@@ -244,6 +244,19 @@ TEST_F(UpgradeCommand, AtATerminalNoDeclinesAndInfoReadsWithoutSending) {
   EXPECT_FALSE(ReceivedAny()) << "info sends nothing to the device's memory";
 }
 
+TEST_F(UpgradeCommand, InfoEndsWhenTheDeviceNeverAsksForTheKernel) {
+  // It answers every part request with a part that does not exist, so the
+  // kernel is never prepared; reading must not wait for it.
+  StartSimulator({"--fault", "part-reply:3"});
+  auto info = Aisfw({"info", "--port", simulator_->Port(), "--bin", BinFolder()});
+  ASSERT_EQ(info->Wait(kRunLimit), 0) << info->Out() << info->Err();
+  EXPECT_NE(info->Out().find("First reading:      firmware V1.0.0"), std::string::npos)
+      << info->Out();
+  EXPECT_NE(info->Out().find("Would install:      unknown: the device did not ask for the kernel"),
+            std::string::npos);
+  EXPECT_FALSE(ReceivedAny());
+}
+
 TEST_F(UpgradeCommand, WithoutBinImagesComeFromBesideTheProgramAndTheCatalogueFromHere) {
   StartSimulator();
   // Run in the test's folder: its catalogue names the versions, while the

@@ -26,7 +26,8 @@ TEST_P(CablePulled, EndsTheRunWithItsMessageAndTheNextRunWorks) {
   ASSERT_TRUE(rig_->RunUntil(
       [&] {
         if (point.yes && View().State(Control::SpeedButtonFrmVerWantToContinueYes).visible &&
-            !Core().State().UpgradeRunning && Core().State().FileCheckState == 99) {
+            !Core().State().UpgradeRunning &&
+            Core().State().FileCheckState == upgrade::kFileCheckPrepared) {
           rig_->Wizard().SpeedButtonFrmVerWantToContinueYesClick();
         }
         return point.reached(*this);
