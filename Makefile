@@ -110,7 +110,6 @@ fuzz-short: fuzz-build
 	@bash scripts/fuzz.sh --fresh $(FUZZ_BUILD) 10 $(FUZZERS)
 
 fuzz-seeds: fuzz-build
-	@rm -rf fuzz/seeds/wizard
 	@$(FUZZ_BUILD)/fuzz/wizard_seed fuzz/seeds/wizard
 
 # The wizard's four pages and an error box, rendered offscreen against the

@@ -2,12 +2,15 @@
 // from the far end of the line while it connects, identifies and transfers.
 // Whatever the device says, the wizard must not crash or hang, must send no
 // block that is not a block of a validated image, and must not report a
-// finished upgrade unless the device answered -8888 for both parts.
+// finished upgrade unless the device answered -8888 for every part it was
+// sent (both, or only the application when the device answered the kernel
+// request with "ready for the application").
 
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <iterator>
+#include <map>
 #include <set>
 
 #include "fuzz/wizard_script.h"
@@ -15,17 +18,18 @@
 
 namespace {
 
-// Every block of every image, as stored (the check byte aside).
-const std::set<std::string>& ImageBlocks() {
-  static const std::set<std::string> blocks = [] {
-    std::set<std::string> all;
+// Every block of every image, as stored (the check byte aside), with the
+// images that hold it.
+const std::map<std::string, std::set<int>>& ImageBlocks() {
+  static const std::map<std::string, std::set<int>> blocks = [] {
+    std::map<std::string, std::set<int>> all;
     for (int number = firmware::kKernelImage; number <= firmware::kLastApplicationImage; ++number) {
       std::ifstream in(wizard_fuzz::FirmwareFolder() / firmware::ImagePath(number),
                        std::ios::binary);
       const std::string image((std::istreambuf_iterator<char>(in)),
                               std::istreambuf_iterator<char>());
       for (std::size_t at = 0; at + 263 <= image.size(); at += 263)
-        all.insert(image.substr(at, 262));
+        all[image.substr(at, 262)].insert(number);
     }
     return all;
   }();
@@ -68,12 +72,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       ++next;
     }
   });
+  // The images whose blocks went out (a block that several hold names none).
+  std::set<int> imagesSent;
   rig.Ports().Line(wizard_fuzz::kPort)->SetHostWriteHook([&](std::string_view bytes) {
-    if (bytes.size() >= 263 && bytes.substr(0, 4) == "C0DE" &&
-        ImageBlocks().count(std::string(bytes.substr(0, 262))) == 0) {
+    if (bytes.size() < 263 || bytes.substr(0, 4) != "C0DE") return;
+    const auto block = ImageBlocks().find(std::string(bytes.substr(0, 262)));
+    if (block == ImageBlocks().end()) {
       std::fprintf(stderr, "a block that no image holds was sent\n");
       std::abort();
     }
+    if (block->second.size() == 1) imagesSent.insert(*block->second.begin());
   });
 
   std::int64_t total = 0;
@@ -85,10 +93,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::fprintf(stderr, "outcome %s, stage %d, %zu of %zu pieces sent\n",
                  upgrade::OutcomeName(state.Outcome), upgrade::StageNumber(state.WizardStage), next,
                  script.size());
+    // The log panes, as a bug report would carry them.
+    for (const upgrade::LogPane pane : {upgrade::LogPane::MemoTX, upgrade::LogPane::MemoRX}) {
+      std::fprintf(stderr, "-- %s\n", pane == upgrade::LogPane::MemoTX ? "sent" : "received");
+      for (const std::string& line : rig.View().Log(pane)) {
+        std::fprintf(stderr, "%s\n", line.c_str());
+      }
+    }
   }
   if ((state.UpgradeFinished || state.Outcome == upgrade::WizardOutcome::Finished) &&
-      ProgrammedReplies(delivered) < 2) {
-    std::fprintf(stderr, "a finished upgrade without the device's two -8888\n");
+      (imagesSent.empty() || ProgrammedReplies(delivered) < static_cast<int>(imagesSent.size()))) {
+    std::fprintf(stderr, "a finished upgrade without the device's -8888 for each part sent\n");
     std::abort();
   }
   if (rig.Wizard().Transfer().ImageFile.IsOpen() && !state.UpgradeRunning &&
