@@ -21,7 +21,7 @@
 #include "comm/port_holders.h"
 #include "tests/comm/held_port.h"
 #include "tests/comm/pty_pair.h"
-#include "tests/comm/temp_dir.h"
+#include "tests/temp_folder.h"
 
 namespace comm {
 namespace {
@@ -70,7 +70,7 @@ class Enumerator {
   std::unique_ptr<SysfsPortEnumerator> ports;
 
  private:
-  testing::TempDir dir_;
+  TempFolder dir_;
 };
 
 TEST(PortAvailability, APortHeldCookedExclusiveWithUnreadInputIsNotAvailableAndComesOutUnchanged) {

@@ -21,7 +21,7 @@
 #include "comm/comm.h"
 #include "comm/hotplug_monitor.h"
 #include "tests/comm/pty_pair.h"
-#include "tests/comm/temp_dir.h"
+#include "tests/temp_folder.h"
 
 namespace comm {
 namespace {
@@ -81,7 +81,7 @@ class SysfsTree : public ::testing::Test {
     return std::make_unique<SysfsPortEnumerator>(
         root_, std::make_unique<ListedPlatform>(std::move(free), &asked), consoles_);
   }
-  testing::TempDir dir_;
+  TempFolder dir_;
   fs::path root_;
   fs::path consoles_ = dir_.Path() / "consoles";
 };

@@ -17,7 +17,7 @@
 #include "comm/comm.h"
 #include "comm/line_speed.h"
 #include "tests/comm/pty_pair.h"
-#include "tests/comm/temp_dir.h"
+#include "tests/temp_folder.h"
 
 namespace comm {
 namespace {
@@ -153,7 +153,7 @@ TEST_F(SerialPort, OpenOnAnOpenPortRaisesCodeMinusOne) {
 }
 
 TEST_F(SerialPort, UnopenableNamesLeaveThePortClosedWithAReason) {
-  const testing::TempDir dir;
+  const TempFolder dir;
   const std::string regularFile = (dir.Path() / "not-a-port").string();
   std::ofstream(regularFile) << "x";
   struct Case {
@@ -455,7 +455,7 @@ TEST(PortErrors, PermissionAdviceFollowsTheDevicesGroupBitsAndNeverSuggestsJoini
 }
 
 TEST(PortErrors, ThePermissionMessageReadsTheDevicesModeOwnerAndGroup) {
-  const testing::TempDir dir;
+  const TempFolder dir;
   const std::filesystem::path device = dir.Path() / "ttyTest0";
   std::ofstream(device) << "x";
   ASSERT_EQ(chmod(device.c_str(), 0600), 0);
