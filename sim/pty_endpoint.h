@@ -46,7 +46,7 @@ class PtyEndpoint {
   int master_ = -1;
   int slave_ = -1;
   int watch_ = -1;
-  int hosts_ = 0;  // opens of the slave node not yet closed, the device's own excepted
+  int hosts_ = 0;  // hosts with the slave open: opens counted, recounted from /proc at a close
   std::string slavePath_;
 };
 
