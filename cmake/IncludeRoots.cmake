@@ -11,6 +11,7 @@
 # target_link_libraries, as those libraries' own roots. An include of any
 # other folder fails to compile:
 #
+#   text      sees text/ (every library and program may link it)
 #   nmea      sees nmea/
 #   firmware  sees firmware/
 #   store     sees store/, and nmea/ through linking nmea
