@@ -13,9 +13,7 @@ double Linear(int channel) {
 
 // `colour` mixed with `target` by `t` (0: colour, 1: target).
 QColor Mix(const QColor& colour, const QColor& target, double t) {
-  const auto mix = [t](int a, int b) {
-    return static_cast<int>(std::lround(a + (b - a) * t));
-  };
+  const auto mix = [t](int a, int b) { return static_cast<int>(std::lround(a + (b - a) * t)); };
   return {mix(colour.red(), target.red()), mix(colour.green(), target.green()),
           mix(colour.blue(), target.blue())};
 }

@@ -20,7 +20,6 @@ double ContrastRatio(const QColor& a, const QColor& b);
 // `text`, kept when it already has `minimum` on `background`, otherwise
 // moved toward black (or white, on a dark background) with its hue kept,
 // to the first shade that has it.
-QColor ReadableOn(const QColor& text, const QColor& background,
-                  double minimum = kMinimumContrast);
+QColor ReadableOn(const QColor& text, const QColor& background, double minimum = kMinimumContrast);
 
 }  // namespace app

@@ -95,7 +95,8 @@ FolderReport DescribeFirmwareFolder(const fs::path& folder) {
     const std::string image = TrimLineEnd(line.substr(0, line.find(',')));
     if (image.empty() || line.find(',') == std::string::npos) continue;
     bool seen = false;
-    for (const CatalogueEntry& e : report.entries) seen = seen || e.image == text::DisplayText(image);
+    for (const CatalogueEntry& e : report.entries)
+      seen = seen || e.image == text::DisplayText(image);
     if (seen) continue;
     if (report.entries.size() == kCatalogueEntryLimit) {
       report.cut = true;

@@ -116,7 +116,7 @@ class TForm1 final : public QMainWindow, public upgrade::WizardView {
   struct Binding {
     QWidget* widget = nullptr;
     QColor base;        // the text colour shown for the core's black
-    QColor backdrop;    // what is behind the text, at its lightest
+    QColor backdrop;    // what is behind the text, at its darkest
     int selected = -1;  // a list's entry the core selected, as last shown
   };
   // A timer's tick is run from the event queue, not inside the timer's own

@@ -40,7 +40,8 @@ const QColor kLinkBlue{0x1F, 0x5F, 0xA8};
 // The pages' fill inside the rounded frame: opaque, so that every text on a
 // page has one known colour behind it.
 const QColor kPageColour{0xF4, 0xF9, 0xFD};
-const QColor kHeaderLightest = Qt::white;
+// The header fades from white to this on the right.
+const QColor kHeaderFade{0xDC, 0xEB, 0xFA};
 
 // The page controls' pages in the order of upgrade::Page and
 // upgrade::ModePage.
@@ -168,21 +169,21 @@ void TForm1::FindBackdrops() {
     QWidget* w = binding.widget;
     if (binding.backdrop.isValid()) continue;
     if (header->isAncestorOf(w)) {
-      binding.backdrop = kHeaderLightest;
+      binding.backdrop = kHeaderFade;  // its darkest
     } else if (pages->isAncestorOf(w)) {
       binding.backdrop = kPageColour;
     } else if (w->parentWidget() == panel && !sky.isNull()) {
-      // Below the pages, on the background picture: its lightest pixel
-      // under the text.
-      QColor lightest = Qt::black;
+      // Below the pages, on the background picture: its darkest pixel
+      // under the text (the texts are dark).
+      QColor darkest = Qt::white;
       const QRect area = w->geometry().intersected(sky.rect());
       for (int y = area.top(); y <= area.bottom(); ++y) {
         for (int x = area.left(); x <= area.right(); ++x) {
           const QColor c = sky.pixelColor(x, y);
-          if (RelativeLuminance(c) > RelativeLuminance(lightest)) lightest = c;
+          if (RelativeLuminance(c) < RelativeLuminance(darkest)) darkest = c;
         }
       }
-      binding.backdrop = lightest;
+      binding.backdrop = darkest;
     }
   }
 }
@@ -194,7 +195,7 @@ QWidget* TForm1::BuildHeader(QWidget* parent) {
   QLinearGradient fade(0, 0, kClientWidth, 0);
   fade.setColorAt(0.0, Qt::white);
   fade.setColorAt(0.45, Qt::white);
-  fade.setColorAt(1.0, QColor(0xDC, 0xEB, 0xFA));
+  fade.setColorAt(1.0, kHeaderFade);
   palette.setBrush(QPalette::Window, fade);
   header->setPalette(palette);
   auto* rule = Make<QWidget>(header, "PanelTitleRule", {0, 48, kClientWidth, 2});

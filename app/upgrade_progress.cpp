@@ -48,8 +48,8 @@ std::optional<std::string> SentBlockLine(const TransferSnapshot& before,
                      : after.block == before.block ? ", again"
                                                    : "";
   const std::size_t bytes = after.sum16 ? firmware::kWireBlockWithSum16 : firmware::kBlockSize;
-  return "[block " + std::to_string(after.block) + "/" + std::to_string(after.total) + note +
-         ", " + std::to_string(bytes) + " bytes]";
+  return "[block " + std::to_string(after.block) + "/" + std::to_string(after.total) + note + ", " +
+         std::to_string(bytes) + " bytes]";
 }
 
 void UpgradeProgress::Update(const TransferSnapshot& before, const TransferSnapshot& after,
