@@ -1,5 +1,6 @@
 #include "app/firmware_folder.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <fstream>
@@ -110,7 +111,10 @@ FolderReport DescribeFirmwareFolder(const fs::path& folder) {
       entry.version = text::DisplayText(TrimLineEnd(version.data()));
     }
     std::string problem;
-    entry.state = CheckImage(folders.Resolve(image), entry.blocks, problem);
+    // Catalogues are made on both kinds of system: Bin\App_702.SBIN too.
+    std::string relative = image;
+    std::replace(relative.begin(), relative.end(), '\\', '/');
+    entry.state = CheckImage(folders.Resolve(relative), entry.blocks, problem);
     entry.problem = text::DisplayText(problem);
     report.entries.push_back(std::move(entry));
   }
