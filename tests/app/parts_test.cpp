@@ -2,8 +2,8 @@
 // arithmetic, where it looks for firmware and what it reads of a folder, and
 // how it reckons a transfer's blocks, time and overall progress.
 
-#include <QTemporaryDir>
 #include <QRegularExpression>
+#include <QTemporaryDir>
 #include <QTest>
 #include <filesystem>
 #include <fstream>
@@ -118,8 +118,9 @@ class PartsTest final : public QObject {
     QVERIFY(app::ContrastRatio(pale, page) < 1.3);
     const QColor shown = app::ReadableOn(pale, page);
     QVERIFY(app::ContrastRatio(shown, page) >= app::kMinimumContrast);
-    QVERIFY(app::ContrastRatio(shown, page) < app::kMinimumContrast + 0.2);  // no darker than needed
-    QVERIFY(shown.blue() > shown.red());  // the hue kept
+    QVERIFY(app::ContrastRatio(shown, page) <
+            app::kMinimumContrast + 0.2);  // no darker than needed
+    QVERIFY(shown.blue() > shown.red());   // the hue kept
     // A readable colour is kept; on a dark background a dark one is lightened.
     QCOMPARE(app::ReadableOn(QColor(0, 0, 128), page), QColor(0, 0, 128));
     const QColor lifted = app::ReadableOn(QColor(0, 0, 128), QColor(20, 20, 20));
