@@ -112,7 +112,8 @@ fuzz-short: fuzz-build
 fuzz-seeds: fuzz-build
 	@$(FUZZ_BUILD)/fuzz/wizard_seed fuzz/seeds/wizard
 
-# The wizard's four pages and an error box, rendered offscreen against the
+# The wizard's four pages, an error box, the automatic mode, a failed
+# transfer and the firmware-folder choice, rendered offscreen against the
 # virtual transponder, as the PNG files the README shows.
 screenshots: build
 	@$(BUILD)/tests/app/gui_screenshots docs/screenshots

@@ -14,10 +14,13 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStackedWidget>
+#include <QStandardItemModel>
 #include <QStatusBar>
 #include <QTimer>
+#include <QTreeView>
 
 #include "app/application.h"
+#include "app/contrast.h"
 #include "app/form1.h"
 #include "app/pictures.h"
 #include "app/widgets.h"
@@ -34,6 +37,11 @@ const QColor kTitleNavy{0x14, 0x40, 0x6E};
 const QColor kText{0x1A, 0x1A, 0x1A};
 const QColor kQuietText{0x44, 0x55, 0x66};
 const QColor kLinkBlue{0x1F, 0x5F, 0xA8};
+// The pages' fill inside the rounded frame: opaque, so that every text on a
+// page has one known colour behind it.
+const QColor kPageColour{0xF4, 0xF9, 0xFD};
+// The header fades from white to this on the right.
+const QColor kHeaderFade{0xDC, 0xEB, 0xFA};
 
 // The page controls' pages in the order of upgrade::Page and
 // upgrade::ModePage.
@@ -66,8 +74,8 @@ QPushButton:hover { border-color: #1f5fa8;
   background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #ffffff, stop:1 #c4dbf5); }
 QPushButton:pressed, QPushButton:checked { color: #ffffff; border-color: #14406e;
   background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #2f6db3, stop:1 #1f5fa8); }
-QPushButton:disabled { color: #9aa5b1; border-color: #b7c4d3; background: #eef2f6; }
-QPushButton:focus { outline: none; }
+QPushButton:disabled { color: #6b7785; border-color: #b7c4d3; background: #eef2f6; }
+QPushButton:focus { border: 2px solid #b35900; }
 QProgressBar { border: 1px solid #5f86b8; border-radius: 4px; background: #ffffff; }
 QProgressBar::chunk { border-radius: 3px;
   background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #5fa8e8, stop:1 #1f5fa8); }
@@ -97,6 +105,13 @@ QLabel* MakeLabel(QWidget* parent, QRect geometry,
   return label;
 }
 
+// A label of the window's own in a fixed text colour.
+void SetLabelColour(QLabel* label, const QColor& colour) {
+  QPalette palette = label->palette();
+  palette.setColor(QPalette::WindowText, colour);
+  label->setPalette(palette);
+}
+
 QRect ButtonAt(int left) { return {left, kButtonTop, kButtonWidth, kButtonHeight}; }
 
 // A page of a page control: transparent, so the frame shows through.
@@ -109,10 +124,11 @@ QWidget* MakePage(const char* name) {
 
 }  // namespace
 
-void TForm1::Bind(Control control, QWidget* widget, const QColor& base) {
+void TForm1::Bind(Control control, QWidget* widget, const QColor& base, const QColor& backdrop) {
   Binding& binding = controls_[static_cast<std::size_t>(control)];
   binding.widget = widget;
   binding.base = base;
+  binding.backdrop = backdrop;
   widget->setObjectName(QString::fromUtf8(upgrade::ControlName(control)));
 }
 
@@ -140,6 +156,36 @@ void TForm1::BuildControls() {
              std::string(upgrade::ControlName(static_cast<Control>(i))).c_str());
     }
   }
+  FindBackdrops();
+}
+
+void TForm1::FindBackdrops() {
+  QWidget* header = findChild<QWidget*>("PanelTitle");
+  QWidget* pages = findChild<QWidget*>("PageControlFirmwareUpgradeStage");
+  QWidget* panel = findChild<QWidget*>("Panel1");
+  const QPixmap* background = findChild<PictureBox*>("Image2")->Shown();
+  const QImage sky = background != nullptr ? background->toImage() : QImage();
+  for (Binding& binding : controls_) {
+    QWidget* w = binding.widget;
+    if (binding.backdrop.isValid()) continue;
+    if (header->isAncestorOf(w)) {
+      binding.backdrop = kHeaderFade;  // its darkest
+    } else if (pages->isAncestorOf(w)) {
+      binding.backdrop = kPageColour;
+    } else if (w->parentWidget() == panel && !sky.isNull()) {
+      // Below the pages, on the background picture: its darkest pixel
+      // under the text (the texts are dark).
+      QColor darkest = Qt::white;
+      const QRect area = w->geometry().intersected(sky.rect());
+      for (int y = area.top(); y <= area.bottom(); ++y) {
+        for (int x = area.left(); x <= area.right(); ++x) {
+          const QColor c = sky.pixelColor(x, y);
+          if (RelativeLuminance(c) < RelativeLuminance(darkest)) darkest = c;
+        }
+      }
+      binding.backdrop = darkest;
+    }
+  }
 }
 
 QWidget* TForm1::BuildHeader(QWidget* parent) {
@@ -149,7 +195,7 @@ QWidget* TForm1::BuildHeader(QWidget* parent) {
   QLinearGradient fade(0, 0, kClientWidth, 0);
   fade.setColorAt(0.0, Qt::white);
   fade.setColorAt(0.45, Qt::white);
-  fade.setColorAt(1.0, QColor(0xDC, 0xEB, 0xFA));
+  fade.setColorAt(1.0, kHeaderFade);
   palette.setBrush(QPalette::Window, fade);
   header->setPalette(palette);
   auto* rule = Make<QWidget>(header, "PanelTitleRule", {0, 48, kClientWidth, 2});
@@ -187,7 +233,7 @@ QWidget* TForm1::BuildMainPanel(QWidget* parent) {
   auto* panel = Make<QWidget>(parent, "Panel1", {0, 50, kClientWidth, 380});
   auto* background = new PictureBox({BackgroundPicture(panel->size())}, std::nullopt, panel);
   background->setObjectName("Image2");
-  auto* frame = new RoundedFrame(panel);
+  auto* frame = new RoundedFrame(kPageColour, panel);
   frame->setObjectName("Shape1");
   frame->setGeometry(12, 10, 528, 270);
 
@@ -243,6 +289,16 @@ QWidget* TForm1::BuildChecklistPage() {
     Bind(items[i], text, kText);
   }
 
+  // The firmware folder in use, and the way to choose another.
+  folderLabel_ = MakeLabel(page, {20, 190, 484, 18});
+  folderLabel_->setObjectName("LabelFirmwareFolder");
+  folderLabel_->setFont(Sized(folderLabel_, 11, false));
+  SetLabelColour(folderLabel_, ReadableOn(kQuietText, kPageColour));
+  folderButton_ =
+      Make<QPushButton>(page, "SpeedButtonFirmwareFolder", {20, kButtonTop, 150, kButtonHeight});
+  folderButton_->setText("Firmware folder...");
+  connect(folderButton_, &QPushButton::clicked, this, &TForm1::ChooseFirmwareFolder);
+
   Bind(Control::SpeedButtonStart, Make<QPushButton>(page, "", ButtonAt(kFirstButtonLeft)), kText);
   Bind(Control::SpeedButtonExit1, Make<QPushButton>(page, "", ButtonAt(kSecondButtonLeft)), kText);
   return page;
@@ -271,6 +327,15 @@ QWidget* TForm1::BuildSerialPortPage() {
   port->setEditable(true);
   port->setInsertPolicy(QComboBox::NoInsert);  // the list is the core's
   port->setCompleter(nullptr);                 // a typed path is taken as it is
+  // The drop-down shows what the system knows of each port beside its name;
+  // the name (column 0) stays the value.
+  port->setModel(new QStandardItemModel(0, 2, port));
+  auto* portView = new QTreeView(port);
+  portView->setHeaderHidden(true);
+  portView->setRootIsDecorated(false);
+  portView->setAllColumnsShowFocus(true);
+  portView->setColumnWidth(0, 120);
+  port->setView(portView);
   Bind(Control::cbxComPort, port, kText);
   Bind(Control::cbxBaudRate, Make<QComboBox>(manualPage, "", {0, 33, 196, 24}), kText);
   QWidget* autoPage = MakePage(kModePageNames[1]);
@@ -299,7 +364,7 @@ QWidget* TForm1::BuildSerialPortPage() {
   Bind(Control::ImageConnectTwoWay, twoWay, kText);
   auto* state = MakeLabel(page, {330, 96, 162, 26}, Qt::AlignCenter);
   state->setFont(Sized(state, 12, true));
-  Bind(Control::LabelConnectionStatus, state, kText);
+  Bind(Control::LabelConnectionStatus, state, kText, kIndicatorFill);
 
   auto* note1 = MakeLabel(page, {20, 144, 480, 20});
   note1->setFont(Sized(note1, 12, true));
@@ -322,8 +387,8 @@ QWidget* TForm1::BuildVersionPage() {
   title->setFont(Sized(title, 13, true));
   Bind(Control::LabelFrmVerTitle, title, kTitleNavy);
 
-  // Each version is shown twice, the second a light copy one pixel down and
-  // right that sets the first off the frame.
+  // Each version has two labels; the second lies exactly under the first,
+  // in the same colour, so that either reads.
   const struct {
     Control caption, shadow, value;
     int top;
@@ -334,9 +399,9 @@ QWidget* TForm1::BuildVersionPage() {
   };
   for (const auto& row : rows) {
     Bind(row.caption, MakeLabel(page, {44, row.top, 200, 28}), kText);
-    auto* shadow = MakeLabel(page, {261, row.top + 1, 220, 28});
+    auto* shadow = MakeLabel(page, {260, row.top, 220, 28});
     shadow->setFont(Sized(shadow, 15, true));
-    Bind(row.shadow, shadow, Qt::white);
+    Bind(row.shadow, shadow, kTitleNavy);
     auto* value = MakeLabel(page, {260, row.top, 220, 28});
     value->setFont(Sized(value, 15, true));
     Bind(row.value, value, kTitleNavy);
@@ -363,12 +428,34 @@ QWidget* TForm1::BuildUpgradePage() {
   serial->setFont(Sized(serial, 13, true));
   Bind(Control::LabelFrmUpgSerialNumber1, serial, kTitleNavy);
 
-  auto* message1 = MakeLabel(page, {20, 100, 480, 26}, Qt::AlignCenter);
+  auto* message1 = MakeLabel(page, {20, 82, 480, 26}, Qt::AlignCenter);
   message1->setFont(Sized(message1, 14, true));
   Bind(Control::StaticTextFrmUpgMessage1, message1, kText);
-  auto* message2 = MakeLabel(page, {20, 132, 480, 24}, Qt::AlignCenter);
+  auto* message2 = MakeLabel(page, {20, 108, 480, 24}, Qt::AlignCenter);
   message2->setFont(Sized(message2, 13, false));
   Bind(Control::StaticTextFrmUpgMessage2, message2, kText);
+
+  // The part's time and the whole upgrade's progress, beside the part's own
+  // bar below the page. (Room is left under them for a line on the last
+  // run.)
+  transferTime_ = MakeLabel(page, {20, 138, 480, 18}, Qt::AlignCenter);
+  transferTime_->setObjectName("LabelFrmUpgTime");
+  transferTime_->setFont(Sized(transferTime_, 12, false));
+  SetLabelColour(transferTime_, ReadableOn(kQuietText, kPageColour));
+  overallCaption_ = MakeLabel(page, {44, 160, 120, 18});
+  overallCaption_->setObjectName("LabelFrmUpgOverall");
+  overallCaption_->setText("Both parts");
+  overallBar_ = Make<QProgressBar>(page, "ProgressBarOverall", {170, 163, 250, 12});
+  overallBar_->setRange(0, 100);
+  overallBar_->setTextVisible(false);
+  overallPercent_ = MakeLabel(page, {428, 160, 60, 18});
+  overallPercent_->setObjectName("LabelFrmUpgOverallPercent");
+  overallPercent_->setFont(Sized(overallPercent_, 12, true));
+  for (QLabel* label : {overallCaption_, overallPercent_}) {
+    SetLabelColour(label, ReadableOn(kTitleNavy, kPageColour));
+    label->hide();
+  }
+  overallBar_->hide();
 
   Bind(Control::SpeedButtonFrmUpgFinish, Make<QPushButton>(page, "", ButtonAt(kFirstButtonLeft)),
        kText);
@@ -378,7 +465,7 @@ QWidget* TForm1::BuildUpgradePage() {
 
 QWidget* TForm1::BuildLogArea(QWidget* parent) {
   auto* area = Make<QWidget>(parent, "PanelView",
-                             {0, kClientHeight, kClientWidth, kStoredClientHeight - kClientHeight});
+                             {0, kClientHeight, kClientWidth, kLogClientHeight - kClientHeight});
   const QFont fixed = [] {
     QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
     font.setPixelSize(11);
@@ -395,8 +482,9 @@ QWidget* TForm1::BuildLogArea(QWidget* parent) {
     auto* heading = MakeLabel(area, {p.left, 2, 267, 20});
     heading->setText(p.heading);
     heading->setFont(Sized(heading, 12, true));
-    auto* memo = Make<QPlainTextEdit>(area, p.name, {p.left, 22, 267, 350});
+    auto* memo = Make<QPlainTextEdit>(area, p.name, {p.left, 22, 267, area->height() - 22 - 6});
     memo->setReadOnly(true);
+    memo->setMaximumBlockCount(kLogLines);  // the newest lines
     memo->setLineWrapMode(QPlainTextEdit::NoWrap);
     memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     memo->setFont(fixed);
@@ -430,7 +518,8 @@ void TForm1::BuildTimers() {
   for (std::size_t i = 0; i < timers_.size(); ++i) {
     auto* timer = new QTimer(this);
     timer->setObjectName(kNames[i]);
-    timer->setInterval(upgrade::TimerInterval(static_cast<upgrade::TimerId>(i)));
+    timer->setInterval(upgrade::TimerInterval(static_cast<upgrade::TimerId>(i)) /
+                       setup_.timerSpeedUp);
     timers_[i] = timer;
   }
 }
@@ -448,6 +537,11 @@ void TForm1::BuildActions() {
   saveLogAction_->setObjectName("SaveLogPanes");
   connect(saveLogAction_, &QAction::triggered, this, &TForm1::SaveLogPanesAs);
   addAction(saveLogAction_);
+
+  folderAction_ = new QAction("Firmware folder...", this);
+  folderAction_->setObjectName("ChooseFirmwareFolder");
+  connect(folderAction_, &QAction::triggered, this, &TForm1::ChooseFirmwareFolder);
+  addAction(folderAction_);
 }
 
 }  // namespace app

@@ -48,7 +48,7 @@ void RoundedFrame::paintEvent(QPaintEvent*) {
   QPainter p(this);
   p.setRenderHint(QPainter::Antialiasing);
   p.setPen(QPen(QColor(0x6F, 0x95, 0xC4), 1));
-  p.setBrush(QColor(255, 255, 255, 215));
+  p.setBrush(fill_);
   p.drawRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), 10, 10);
 }
 

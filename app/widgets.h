@@ -50,14 +50,17 @@ class LinkLabel final : public QLabel {
   void mousePressEvent(QMouseEvent* event) override;
 };
 
-// Shape1: the rounded, lightly filled frame the pages sit in.
+// Shape1: the rounded frame the pages sit in, filled with `fill`.
 class RoundedFrame final : public QWidget {
   Q_OBJECT
  public:
-  explicit RoundedFrame(QWidget* parent) : QWidget(parent) {}
+  RoundedFrame(QColor fill, QWidget* parent) : QWidget(parent), fill_(fill) {}
 
  protected:
   void paintEvent(QPaintEvent* event) override;
+
+ private:
+  QColor fill_;
 };
 
 }  // namespace app

@@ -15,12 +15,15 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   # command-line front end
   libcli11-dev libfmt-dev nlohmann-json3-dev
-  # the desktop wizard (Qt 6 Widgets + Qt Test); its tests run on the
-  # offscreen platform, so no X server is needed
+  # the desktop wizard (Qt 6 Widgets + Qt Test); its own tests run on the
+  # offscreen platform
   qt6-base-dev
   # a sans font for the wizard (without one Qt draws every glyph as a box),
   # and fc-list, with which the GUI tests check that a font is there
   fonts-dejavu-core fontconfig
+  # the installed wizard's test: a virtual X display, X events from outside,
+  # and a look at what the window shows
+  xvfb xauth xdotool imagemagick
   # make package: the .deb and the runtime packages it depends on
   dpkg-dev file
 )

@@ -3,10 +3,13 @@
 // has (ttyS0 may be its console). Thread-safe: the hot-plug monitor lists
 // from its own thread.
 
+#include <algorithm>
+#include <map>
 #include <mutex>
 #include <string>
 #include <vector>
 
+#include "app/system_ports.h"
 #include "comm/port_enumeration.h"
 
 namespace gui_test {
@@ -27,10 +30,25 @@ class FakePorts final : public comm::PortEnumerator {
     std::lock_guard lock(mutex_);
     present_.push_back(name);
   }
+  void Unplug(const std::string& name) {
+    std::lock_guard lock(mutex_);
+    present_.erase(std::remove(present_.begin(), present_.end(), name), present_.end());
+  }
 
  private:
   std::mutex mutex_;
   std::vector<std::string> present_;
+};
+
+// What the test says the system knows of its ports.
+class FakeDescriber final : public app::PortDescriber {
+ public:
+  explicit FakeDescriber(std::map<std::string, app::PortDescription> ports = {})
+      : ports_(std::move(ports)) {}
+  std::map<std::string, app::PortDescription> Describe() override { return ports_; }
+
+ private:
+  std::map<std::string, app::PortDescription> ports_;
 };
 
 }  // namespace gui_test

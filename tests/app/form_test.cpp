@@ -5,6 +5,7 @@
 #include <QAction>
 #include <QComboBox>
 #include <QDesktopServices>
+#include <QDialog>
 #include <QEventLoop>
 #include <QFile>
 #include <QLabel>
@@ -12,17 +13,22 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QStackedWidget>
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextBlock>
 #include <QTimer>
 #include <QUrl>
 #include <memory>
+#include <optional>
+#include <set>
 #include <stdexcept>
 #include <thread>
 
+#include "app/contrast.h"
 #include "app/form1.h"
 #include "app/qt_dispatcher.h"
 #include "tests/app/fake_ports.h"
@@ -77,17 +83,24 @@ class FormTest final : public QObject {
 
  private:
   std::unique_ptr<FakePorts> ports_;
+  FakeDescriber describer_;
+  std::unique_ptr<QTemporaryDir> home_;  // settings and saved logs
   std::unique_ptr<app::TForm1> form_;
   std::unique_ptr<MessageBoxes> boxes_;
 
-  void MakeForm(std::vector<std::string> present = {}, bool hotplug = false) {
+  void MakeForm(std::vector<std::string> present = {}, bool hotplug = false,
+                const std::function<void(app::FormSetup&)>& adjust = {}) {
     form_.reset();
     ports_ = std::make_unique<FakePorts>(std::move(present));
     app::FormSetup setup;
     setup.ports = ports_.get();
+    setup.describer = &describer_;
+    setup.settingsFile = home_->filePath("aisfw-gui.ini");
+    setup.logFolder = home_->filePath("logs");
     setup.watchHotplug = hotplug;
     setup.hotplugMode = comm::HotplugMonitor::Mode::Rescan;
     setup.hotplugRescan = std::chrono::milliseconds(40);
+    if (adjust) adjust(setup);
     form_ = std::make_unique<app::TForm1>(std::move(setup));
     form_->show();
     QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
@@ -126,12 +139,15 @@ class FormTest final : public QObject {
 
  private Q_SLOTS:
   void init() {
+    home_ = std::make_unique<QTemporaryDir>();
+    describer_ = FakeDescriber();
     boxes_ = std::make_unique<MessageBoxes>();
     MakeForm();
   }
   void cleanup() {
     form_.reset();
     boxes_.reset();
+    home_.reset();
   }
 
   void startsOnTheChecklistPageAtItsFixedSize() {
@@ -327,6 +343,170 @@ class FormTest final : public QObject {
     QVERIFY(!form_->Wizard().Port().Connected());
   }
 
+  // The manual time-out's box is opened from a tick of Timer1 and leaves
+  // Timer1 running: the tick that comes while it is open finds the wizard
+  // idle and stops the run, so the port closes and the indicator stops
+  // before the box is answered.
+  void aBoxOpenedFromATimer1TickLetsTheNextTickStopTheRun() {
+    comm::testing::PtyPair pty;  // no device answers
+    MakeForm({pty.SlavePath()}, false, [](app::FormSetup& setup) { setup.timerSpeedUp = 20; });
+    Click("SpeedButtonStart");
+    Click("OpenPort");
+    QVERIFY(form_->Wizard().Port().Connected());
+    QTimer* indicator = form_->Timer(upgrade::TimerId::TimerConnection);
+    QVERIFY(indicator->isActive());
+    boxes_->Answer({QMessageBox::Ok,
+                    {},
+                    [&] {
+                      return !form_->Wizard().Port().Connected() && !indicator->isActive() &&
+                             TextOf("OpenPort") == "Continue";
+                    },
+                    10'000});
+    QTRY_COMPARE_WITH_TIMEOUT(boxes_->Shown().size(), std::size_t{1}, 10'000);
+    QTRY_VERIFY(!QApplication::activeModalWidget());
+    const ShownBox& box = boxes_->Shown().front();
+    QCOMPARE(box.text.split('\n').front(), QString("Serial port connection time out!"));
+    QVERIFY2(box.conditionHeld, "the run was still on while the time-out box was open");
+    QVERIFY(!form_->Timer(upgrade::TimerId::Timer1)->isActive());
+  }
+
+  // Every text, in every colour the core gives it (the upgrade messages'
+  // colour cycle at each step, red, blue, navy, its own black) and greyed,
+  // keeps a contrast of 4.5:1 with every pixel behind it. The cycle is
+  // worked out here from its rule: from blue, 25 per step on two channels,
+  // a phase change every 20 ticks.
+  void everyTextReadsOnWhatIsBehindIt() {
+    std::set<upgrade::Colour> colours = {upgrade::kBlack, upgrade::kRed, upgrade::kBlue,
+                                         upgrade::kNavy};
+    {
+      int tick = 0, phase = 0;
+      bool rising = true;
+      int r = 0, g = 0, b = 255;
+      const int steps[3][2][3] = {{{25, 25, 0}, {-25, 0, -25}},   // phase 0: rising, falling
+                                  {{25, 0, 25}, {0, -25, -25}},   // phase 1
+                                  {{0, 25, 25}, {-25, -25, 0}}};  // phase 2
+      for (int n = 0; n < 600; ++n) {
+        ++tick;
+        if (tick == 20) {
+          tick = 1;
+          rising = !rising;
+          if (rising) phase = (phase + 1) % 3;
+        }
+        if (tick % 2 == 0) {
+          const int* d = steps[phase][rising ? 0 : 1];
+          r += d[0];
+          g += d[1];
+          b += d[2];
+        }
+        QVERIFY(r >= 0 && r <= 255 && g >= 0 && g <= 255 && b >= 0 && b <= 255);
+        colours.insert(static_cast<upgrade::Colour>(r | g << 8 | b << 16));
+      }
+      QVERIFY(colours.count(225 | 225 << 8 | 255 << 16) == 1);  // the palest step
+    }
+
+    // The labels under test: the core's and the window's own.
+    std::vector<std::pair<QLabel*, std::optional<upgrade::Control>>> labels;
+    for (std::size_t i = 0; i < upgrade::kControlCount; ++i) {
+      const auto control = static_cast<upgrade::Control>(i);
+      if (auto* label = qobject_cast<QLabel*>(form_->ControlWidget(control))) {
+        if (!form_->statusBar()->isAncestorOf(label)) labels.push_back({label, control});
+      }
+    }
+    for (const char* own : {"LabelFirmwareFolder", "LabelFrmUpgTime", "LabelFrmUpgOverall",
+                            "LabelFrmUpgOverallPercent"}) {
+      labels.push_back({Find<QLabel>(own), std::nullopt});
+    }
+    QVERIFY(labels.size() > 30);
+
+    auto* pages = Find<QStackedWidget>("PageControlFirmwareUpgradeStage");
+    QWidget* client = form_->centralWidget();
+    int checked = 0;
+    for (int page = 0; page < pages->count(); ++page) {
+      form_->ControlChanged(upgrade::Control::PageControlFirmwareUpgradeStage,
+                            {"", upgrade::kBlack, true, true, false, page, {}});
+      // What is behind the texts: the window drawn without them.
+      for (auto& [label, control] : labels) label->setVisible(false);
+      const QImage behind = client->grab().toImage();
+      for (auto& [label, control] : labels) label->setVisible(true);
+
+      for (auto& [label, control] : labels) {
+        const QWidget* home = label->parentWidget();
+        const bool onPage = pages->isAncestorOf(label);
+        if (onPage && !pages->widget(page)->isAncestorOf(label)) continue;
+        if (!onPage && page > 0) continue;  // outside the pages: once
+        const QRect area(label->mapTo(client, QPoint(0, 0)), label->size());
+        std::vector<double> luminances;
+        for (int y = area.top(); y <= area.bottom(); ++y) {
+          for (int x = area.left(); x <= area.right(); ++x) {
+            luminances.push_back(app::RelativeLuminance(behind.pixelColor(x, y)));
+          }
+        }
+        const auto worst = [&](const QColor& text) {
+          const double l = app::RelativeLuminance(text);
+          double low = 21;
+          for (const double bg : luminances) {
+            low = std::min(low, (std::max(l, bg) + 0.05) / (std::min(l, bg) + 0.05));
+          }
+          return low;
+        };
+        const QString name =
+            label->objectName().isEmpty() ? home->objectName() : label->objectName();
+        if (!control) {
+          const double c = worst(label->palette().color(QPalette::WindowText));
+          QVERIFY2(c >= 4.5, qPrintable(QString("%1: %2").arg(name).arg(c)));
+          ++checked;
+          continue;
+        }
+        const upgrade::ControlState saved = form_->Wizard().Screen().State(*control);
+        for (const bool enabled : {true, false}) {
+          for (const upgrade::Colour colour : colours) {
+            form_->ControlChanged(*control,
+                                  {"Upgrade in process!", colour, true, enabled, false, 0, {}});
+            const QColor shown = label->palette().color(
+                enabled ? QPalette::Active : QPalette::Disabled, QPalette::WindowText);
+            const double c = worst(shown);
+            QVERIFY2(c >= 4.5, qPrintable(QString("%1 in %2 (%3): %4 on what is behind it")
+                                              .arg(name)
+                                              .arg(colour, 6, 16, QChar('0'))
+                                              .arg(enabled ? "enabled" : "greyed")
+                                              .arg(c)));
+            ++checked;
+          }
+        }
+        form_->ControlChanged(*control, saved);
+      }
+    }
+    QVERIFY(checked > 1000);
+  }
+
+  // Tab moves a visible focus: the focused button is drawn differently,
+  // with a ring that stands out from the page.
+  void keyboardFocusIsVisible() {
+    QApplication::setActiveWindow(form_.get());
+    QVERIFY(QTest::qWaitForWindowActive(form_.get()));
+    auto* start = Find<QPushButton>("SpeedButtonStart");
+    auto* exit = Find<QPushButton>("SpeedButtonExit1");
+    exit->setFocus(Qt::TabFocusReason);
+    QTRY_VERIFY(exit->hasFocus());
+    const QImage plain = start->grab().toImage();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
+    QTRY_VERIFY(start->hasFocus());
+    const QImage focused = start->grab().toImage();
+    QCOMPARE(focused.size(), plain.size());
+    double ring = 1;
+    int changed = 0;
+    for (int y = 0; y < focused.height(); ++y) {
+      for (int x = 0; x < focused.width(); ++x) {
+        if (focused.pixel(x, y) == plain.pixel(x, y)) continue;
+        ++changed;
+        ring =
+            std::max(ring, app::ContrastRatio(focused.pixelColor(x, y), QColor(0xF4, 0xF9, 0xFD)));
+      }
+    }
+    QVERIFY2(changed > 100, qPrintable(QString::number(changed)));
+    QVERIFY2(ring >= 3, qPrintable(QString::number(ring)));
+  }
+
   void bothExitButtonsAskFirst() {
     for (const char* exit : {"SpeedButtonExit1", "SpeedButtonExit"}) {
       boxes_->Answer(QMessageBox::Cancel);
@@ -414,18 +594,31 @@ class FormTest final : public QObject {
     QCOMPARE(failure.caption, QString("Warning"));
     QCOMPARE(failure.icon, QMessageBox::Critical);
     const QStringList lines = failure.text.split('\n');
-    QCOMPARE(lines.size(), 2);
+    QCOMPARE(lines.size(), 4);
     QCOMPARE(lines[0], QString("Serial port open error! Please check!     "));
     QVERIFY2(lines[1].contains("/dev/aisfw-no-such-port"), qPrintable(lines[1]));
+    // A failure saves the log and says where.
+    QCOMPARE(lines[2], QString());
+    QVERIFY(!form_->LastSavedLog().isEmpty());
+    QCOMPARE(lines[3], "The log was saved to " + form_->LastSavedLog());
+    QVERIFY(form_->LastSavedLog().startsWith(home_->filePath("logs") + "/"));
+    QFile saved(form_->LastSavedLog());
+    QVERIFY(saved.open(QIODevice::ReadOnly));
+    QVERIFY(saved.readAll().startsWith("Sent\n"));
+
     QCOMPARE(TextOf("OpenPort"), QString("Continue"));
     QVERIFY(!Find<QPushButton>("OpenPort")->isChecked());
   }
 
+  // With its log panes shown the window still fits a 1366 x 768 laptop
+  // screen under a title bar (about 30 px) and a desktop panel (about 40).
   void f12GrowsTheWindowToShowTheLogPanesAndShrinksItBack() {
     QApplication::setActiveWindow(form_.get());
     QVERIFY(QTest::qWaitForWindowActive(form_.get()));
     QTest::keyClick(form_.get(), Qt::Key_F12);
-    QCOMPARE(form_->size(), QSize(552, 808));
+    QVERIFY2(form_->height() + 30 + 40 <= 768, qPrintable(QString::number(form_->height())));
+    QVERIFY(form_->height() >= 430 + 200);  // room for the panes
+    QCOMPARE(form_->width(), 552);
     QVERIFY(Find("MemoTX")->isVisible() && Find("MemoRX")->isVisible());
     QVERIFY(!Find("MemoTX")->visibleRegion().isEmpty());
     QTest::keyClick(form_.get(), Qt::Key_F12);
@@ -435,26 +628,64 @@ class FormTest final : public QObject {
     auto* show = form_->findChild<QAction*>("ShowLogPanes");
     QVERIFY(show != nullptr && form_->findChild<QAction*>("SaveLogPanes") != nullptr);
     show->trigger();
-    QCOMPARE(form_->size(), QSize(552, 808));
+    QVERIFY(form_->height() > 430);
   }
 
+  // Each line is time-stamped and shown escaped (a device's control
+  // characters and stray bytes never reach the pane raw); the file holds
+  // what the panes hold.
   void theLogPanesSaveToAFileOrSayWhyNot() {
     form_->AppendLog(upgrade::LogPane::MemoTX, "$PTST,,,,,00016*18\r\n");
     form_->AppendLog(upgrade::LogPane::MemoRX, "[STATIC DATA]");
-    form_->AppendLog(upgrade::LogPane::MemoRX, std::string_view("caf\xe9", 4));
+    form_->AppendLog(upgrade::LogPane::MemoRX, std::string_view("caf\xe9 \x1b[2J", 9));
     QTemporaryDir dir;
     const QString path = dir.filePath("log.txt");
     QString error;
     QVERIFY2(form_->SaveLogPanes(path, error), qPrintable(error));
     QFile file(path);
     QVERIFY(file.open(QIODevice::ReadOnly));
-    QCOMPARE(file.readAll(),
-             QByteArray("Sent\n$PTST,,,,,00016*18\n\nReceived\n[STATIC DATA]\ncaf\xe9\n"));
+    const QString stamp = R"(\d\d:\d\d:\d\d\.\d\d\d )";
+    const QRegularExpression expected(QRegularExpression::anchoredPattern(
+        "Sent\n" + stamp + R"(\$PTST,,,,,00016\*18\n\n)" + "Received\n" + stamp +
+        R"(\[STATIC DATA\]\n)" + stamp + R"(caf\\xe9 \\x1b\[2J\n)"));
+    const QString saved = QString::fromUtf8(file.readAll());
+    QVERIFY2(expected.match(saved).hasMatch(), qPrintable(saved));
 
     const QString nowhere = dir.filePath("no-such-folder/log.txt");
     QVERIFY(!form_->SaveLogPanes(nowhere, error));
     QVERIFY(!error.isEmpty());
     QVERIFY(!QFile::exists(nowhere));
+  }
+
+  // A pane keeps its newest lines; the saved file says how many went, and
+  // a line a device never ends is cut.
+  void theLogPanesAreBounded() {
+    const int extra = 25;
+    for (int i = 0; i < app::TForm1::kLogLines + extra; ++i) {
+      form_->AppendLog(upgrade::LogPane::MemoRX, "line " + std::to_string(i));
+    }
+    form_->AppendLog(upgrade::LogPane::MemoTX, std::string(100'000, 'x'));
+    auto* received = Find<QPlainTextEdit>("MemoRX");
+    QCOMPARE(received->blockCount(), app::TForm1::kLogLines);
+    QVERIFY(received->document()->firstBlock().text().endsWith(" line " + QString::number(extra)));
+    QVERIFY(received->document()->lastBlock().text().endsWith(
+        " line " + QString::number(app::TForm1::kLogLines + extra - 1)));
+    const QString sent = Find<QPlainTextEdit>("MemoTX")->toPlainText();
+    QVERIFY(sent.size() < app::TForm1::kLogLineLength + 40);
+    QVERIFY(sent.endsWith("[...]"));
+
+    QTemporaryDir dir;
+    QString error;
+    QVERIFY(form_->SaveLogPanes(dir.filePath("log.txt"), error));
+    QFile file(dir.filePath("log.txt"));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QString saved = QString::fromUtf8(file.readAll());
+    QVERIFY2(saved.contains(QString("Received\n(%1 earlier lines are not kept: the pane holds the "
+                                    "newest %2)\n")
+                                .arg(extra)
+                                .arg(app::TForm1::kLogLines)),
+             qPrintable(saved.left(300)));
+    QVERIFY(!saved.contains(" line 0\n"));
   }
 
   void theLogoAndTheWebLabelOpenTheMakersAddress() {
@@ -495,6 +726,119 @@ class FormTest final : public QObject {
     QCOMPARE(Items("cbxComPort").size(), 4);
     Click("SpeedButtonStart");
     QCOMPARE(Items("cbxComPort").size(), 5);
+  }
+
+  // A typed path and a picked rate survive a device plugged in, a new Start
+  // and a trip to the automatic mode; a picked port that is unplugged gives
+  // way to the list's first.
+  void hotPlugKeepsTheUsersPortAndRate() {
+    comm::testing::PtyPair pty;
+    MakeForm({"ttyUSB0"}, true);
+    Click("SpeedButtonStart");
+    const QString typed = QString::fromStdString(pty.SlavePath());
+    QLineEdit* edit = Find<QComboBox>("cbxComPort")->lineEdit();
+    edit->selectAll();
+    QTest::keyClicks(edit, typed);
+    Find<QComboBox>("cbxBaudRate")->setCurrentIndex(1);  // 9600, as a pick does
+    const auto keeps = [&](const char* when) {
+      QVERIFY2(TextOf("cbxComPort") == typed, when);
+      QVERIFY2(form_->Wizard().Port().DeviceName() == pty.SlavePath(), when);
+      QVERIFY2(TextOf("cbxBaudRate") == "9600", when);
+      QVERIFY2(form_->Wizard().Port().BaudRate() == comm::br9600, when);
+    };
+    keeps("typed");
+
+    ports_->Plug("ttyUSB1");
+    QTRY_COMPARE(Items("cbxComPort").size(), 2);
+    keeps("after a device was plugged in");
+    Click("SpeedButtonCancel");
+    Click("SpeedButtonStart");
+    keeps("after Start");
+    Click("RadioButtonConnectionModeAuto");
+    Click("RadioButtonConnectionModeManual");
+    keeps("after the automatic mode");
+
+    // A picked port that goes away is no longer valid.
+    Find<QComboBox>("cbxComPort")->setCurrentIndex(1);
+    QCOMPARE(TextOf("cbxComPort"), QString("ttyUSB1"));
+    ports_->Unplug("ttyUSB1");
+    QTRY_COMPARE(Items("cbxComPort").size(), 1);
+    QCOMPARE(TextOf("cbxComPort"), QString("ttyUSB0"));
+    QCOMPARE(TextOf("cbxBaudRate"), QString("9600"));
+  }
+
+  // The drop-down shows each port's product and stable name beside it; the
+  // value stays the port's name.
+  void thePortListShowsProductAndStableName() {
+    describer_ =
+        FakeDescriber({{"ttyUSB0",
+                        {"FTDI FT232R USB UART",
+                         "/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A10K3XYZ-if00-port0"}}});
+    MakeForm({"ttyS4", "ttyUSB0"});
+    Click("SpeedButtonStart");
+    auto* list = Find<QComboBox>("cbxComPort");
+    QCOMPARE(Items("cbxComPort"), QStringList({"ttyS4", "ttyUSB0"}));
+    const QAbstractItemModel* model = list->model();
+    QCOMPARE(model->columnCount(), 2);
+    QCOMPARE(model->index(1, 1).data().toString(),
+             QString("FTDI FT232R USB UART   usb-FTDI_FT232R_USB_UART_A10K3XYZ-if00-port0"));
+    QCOMPARE(model->index(0, 1).data().toString(), QString());
+    QVERIFY(model->index(1, 0).data(Qt::ToolTipRole).toString().contains("/dev/serial/by-id/"));
+    list->setCurrentIndex(1);
+    QCOMPARE(list->currentText(), QString("ttyUSB0"));
+    QCOMPARE(form_->Wizard().Port().DeviceName(), std::string("ttyUSB0"));
+  }
+
+  // With no browser, the address is shown to be copied.
+  void theWebAddressIsShownWhenNoBrowserOpens() {
+    QStringList asked;
+    MakeForm({}, false, [&](app::FormSetup& setup) {
+      setup.openUrl = [&](const QUrl& url) {
+        asked << url.toString();
+        return false;
+      };
+    });
+    QTest::mouseClick(Find("LabelZELOWeb"), Qt::LeftButton);
+    QTRY_COMPARE(boxes_->Shown().size(), std::size_t{1});
+    QCOMPARE(asked, QStringList({"https://www.zelo.example"}));
+    QVERIFY2(boxes_->Shown().front().text.endsWith("\nhttps://www.zelo.example"),
+             qPrintable(boxes_->Shown().front().text));
+  }
+
+  // A folder chosen in the window goes to the core at once and is
+  // remembered for the next start; a folder given on the command line is
+  // used for its run only.
+  void theFirmwareFolderChosenInTheWindowIsUsedAndRemembered() {
+    QTemporaryDir folder;
+    const std::filesystem::path chosen = folder.path().toStdString();
+    Click("SpeedButtonFirmwareFolder");
+    QTRY_VERIFY(form_->findChild<QDialog*>("FirmwareFolderDialog") != nullptr);
+    auto* dialog = form_->findChild<QDialog*>("FirmwareFolderDialog");
+    QTRY_VERIFY(dialog->isVisible());
+    auto* path = dialog->findChild<QLineEdit*>("FirmwareFolderPath");
+    path->selectAll();
+    QTest::keyClicks(path, folder.path());
+    QVERIFY(dialog->findChild<QLabel*>("FirmwareFolderSummary")->text().startsWith("No catalogue"));
+    dialog->accept();
+    QCOMPARE(form_->FirmwareFolder(), chosen);
+    QCOMPARE(form_->Wizard().Folders().BinFolder, chosen);
+    QVERIFY(TextOf("LabelFirmwareFolder").contains("no catalogue"));
+
+    MakeForm();
+    QCOMPARE(form_->FirmwareFolder(), chosen);
+    QTemporaryDir other;
+    MakeForm({}, false,
+             [&](app::FormSetup& setup) { setup.folders.BinFolder = other.path().toStdString(); });
+    QCOMPARE(form_->Wizard().Folders().BinFolder,
+             std::filesystem::path(other.path().toStdString()));
+    MakeForm();
+    QCOMPARE(form_->FirmwareFolder(), chosen);
+
+    // Only between runs, on the checklist.
+    Click("SpeedButtonStart");
+    QVERIFY(!form_->findChild<QAction*>("ChooseFirmwareFolder")->isEnabled());
+    QVERIFY(!form_->UseFirmwareFolder(other.path().toStdString(), true));
+    QCOMPARE(form_->FirmwareFolder(), chosen);
   }
 
   // Post never waits for the GUI thread; tasks run there in the order

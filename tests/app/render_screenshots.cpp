@@ -1,9 +1,11 @@
-// gui_screenshots DIR: renders the four pages and an error message box of
-// the window to PNG files in DIR, offscreen, against aisfw-sim on a
-// pseudo-terminal with the sample firmware (`make screenshots`). The title
-// bars are drawn here, as the offscreen platform has none.
+// gui_screenshots DIR: renders the window to PNG files in DIR, offscreen,
+// against aisfw-sim on a pseudo-terminal with the sample firmware (`make
+// screenshots`): the four pages, an error box, the automatic mode, a failed
+// transfer and the firmware-folder choice. The title bars are drawn here, as
+// the offscreen platform has none.
 
 #include <QComboBox>
+#include <QDialog>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QLabel>
@@ -81,21 +83,46 @@ class Renderer {
     std::string error;
     if (!firmware::WriteSampleFirmware(dir_.path().toStdString(), error))
       return Fail(error.c_str());
-    gui_test::SimProcess sim({"--quiet", "--firmware", "V2.1.4", "--serial", "2731405",
-                              "--countdown-ms", "100", "--programming-ms", "200"});
-    if (sim.Port().empty()) return Fail("aisfw-sim did not start");
+    return Pages() && AutomaticMode() && Failure();
+  }
 
-    gui_test::FakePorts ports({"ttyS0", "ttyUSB0"});
-    gui_test::MessageBoxes boxes;
+ private:
+  // The window on `ports`, its settings and logs kept in the scratch folder.
+  bool MakeForm(comm::PortEnumerator& ports) {
+    form_.reset();
     app::FormSetup setup;
     setup.ports = &ports;
+    setup.describer = &describer_;
     setup.folders.BinFolder = dir_.filePath("Bin").toStdString();
+    setup.settingsFile = dir_.filePath("aisfw-gui.ini");
+    setup.logFolder = "/tmp/aisfw-gui-logs";  // a short path for the picture
     setup.watchHotplug = false;
     form_ = std::make_unique<app::TForm1>(std::move(setup));
     form_->show();
     if (!QTest::qWaitForWindowExposed(form_.get())) return Fail("the window did not show");
+    return true;
+  }
 
+  // The checklist, the folder choice, an error box, then the pages of an
+  // upgrade.
+  bool Pages() {
+    gui_test::SimProcess sim({"--quiet", "--firmware", "V2.1.4", "--serial", "2731405",
+                              "--countdown-ms", "100", "--programming-ms", "200"});
+    if (sim.Port().empty()) return Fail("aisfw-sim did not start");
+    gui_test::FakePorts ports({"ttyS0", "ttyUSB0"});
+    gui_test::MessageBoxes boxes;
+    if (!MakeForm(ports)) return false;
     if (!Save("1-checklist.png")) return false;
+
+    Click("SpeedButtonFirmwareFolder");
+    auto* dialog = form_->findChild<QDialog*>("FirmwareFolderDialog");
+    if (dialog == nullptr || !WaitFor([&] { return dialog->isVisible(); }))
+      return Fail("the firmware-folder dialog did not open");
+    QTest::qWait(100);
+    if (!Write(BoxOverWindow(Window(), Framed(dialog->grab(), dialog->windowTitle())),
+               "8-firmware-folder.png"))
+      return false;
+    dialog->reject();
 
     // An open failure first, for the error box: a port that is not there.
     Click("SpeedButtonStart");
@@ -130,7 +157,48 @@ class Renderer {
     return Save("4-upgrade.png");
   }
 
- private:
+  // The automatic mode scanning: the simulator's port is the only one.
+  bool AutomaticMode() {
+    gui_test::SimProcess sim({"--quiet", "--baud", "38400"});
+    if (sim.Port().empty()) return Fail("aisfw-sim did not start");
+    gui_test::FakePorts ports({sim.Port()});
+    if (!MakeForm(ports)) return false;
+    Click("SpeedButtonStart");
+    Click("RadioButtonConnectionModeAuto");
+    Click("OpenPort");
+    QTest::qWait(5'300);  // on to the third rate
+    return Save("6-automatic-mode.png");
+  }
+
+  // The line goes away during the kernel: the failure and where the log is.
+  bool Failure() {
+    gui_test::SimProcess sim(
+        {"--quiet", "--countdown-ms", "100", "--programming-ms", "200", "--fault", "hangup:24"});
+    if (sim.Port().empty()) return Fail("aisfw-sim did not start");
+    gui_test::FakePorts ports({"ttyUSB0"});
+    gui_test::MessageBoxes boxes;
+    if (!MakeForm(ports)) return false;
+    Click("SpeedButtonStart");
+    Type(QString::fromStdString(sim.Port()));
+    boxes.Answer(QMessageBox::Ok);
+    QElapsedTimer shown;
+    bool saved = false;
+    boxes.Answer({QMessageBox::Ok, [&] { shown.start(); },
+                  [&] {
+                    if (shown.elapsed() < 300) return false;
+                    saved = SaveBox("7-failure.png");
+                    return true;
+                  },
+                  5'000});
+    Click("OpenPort");
+    if (!WaitFor([&] { return Find("SpeedButtonFrmVerWantToContinueYes")->isVisible(); }))
+      return Fail("the version page did not ask");
+    Click("SpeedButtonFrmVerWantToContinueYes");
+    if (!WaitFor([&] { return boxes.Shown().size() == 2 && !QApplication::activeModalWidget(); }))
+      return Fail("the failure was not shown");
+    return saved;
+  }
+
   bool Fail(const char* what) {
     std::fprintf(stderr, "gui_screenshots: %s\n", what);
     return false;
@@ -168,7 +236,11 @@ class Renderer {
   }
 
   QString folder_;
-  QTemporaryDir dir_;
+  QTemporaryDir dir_{QDir::tempPath() + "/aisfw-sample-XXXXXX"};
+  gui_test::FakeDescriber describer_{
+      {{"ttyUSB0",
+        {"FTDI FT232R USB UART",
+         "/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A10K3XYZ-if00-port0"}}}};
   std::unique_ptr<app::TForm1> form_;
 };
 

@@ -1,12 +1,19 @@
 // The window against the virtual transponder in real time: aisfw-sim on a
 // pseudo-terminal, its path typed into the port list, Continue, the version
-// page, Yes, and the whole upgrade, read off the window; then the same with
-// the line hanging up in mid-transfer.
+// page, Yes, and the whole upgrade, read off the window, with the firmware
+// folder given as --bin gives it and as it is chosen in the window; a
+// folder without the firmware, named in the message; the exit question
+// during a transfer; the line hanging up in mid-transfer.
 
 #include <QComboBox>
+#include <QDialog>
+#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QStackedWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -15,6 +22,7 @@
 #include <iterator>
 #include <memory>
 
+#include "app/command_line.h"
 #include "app/form1.h"
 #include "firmware/image_writer.h"
 #include "tests/app/fake_ports.h"
@@ -60,6 +68,7 @@ class UpgradeGuiTest final : public QObject {
 
  private:
   QTemporaryDir dir_;
+  QTemporaryDir elsewhere_;  // the current folder: no firmware there
   fs::path bin_;
   std::vector<std::uint8_t> kernel_;
   std::vector<std::uint8_t> application_;
@@ -81,15 +90,22 @@ class UpgradeGuiTest final : public QObject {
     QTest::mouseClick(button, Qt::LeftButton);
   }
 
-  // From the checklist to the version page's question, on `port`.
-  void ConnectTo(const std::string& port) {
+  void MakeForm(const fs::path& binFolder) {
     app::FormSetup setup;
     setup.ports = &ports_;
-    setup.folders.BinFolder = bin_;
+    setup.folders.BinFolder = binFolder;
+    // Nothing beside the program: only what the test gives is found.
+    setup.folders.ProgramFolder = elsewhere_.path().toStdString();
+    setup.settingsFile = elsewhere_.filePath("aisfw-gui.ini");
+    setup.logFolder = elsewhere_.filePath("logs");
     setup.watchHotplug = false;
     form_ = std::make_unique<app::TForm1>(std::move(setup));
     form_->show();
     QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
+  }
+
+  // From the checklist through Continue on `port` (the form made).
+  void StartOn(const std::string& port) {
     Click("SpeedButtonStart");
     QLineEdit* edit = Find<QComboBox>("cbxComPort")->lineEdit();
     edit->selectAll();
@@ -97,6 +113,13 @@ class UpgradeGuiTest final : public QObject {
     // A typed path is not among the openable ports the system lists.
     boxes_->Answer(QMessageBox::Ok);
     Click("OpenPort");
+  }
+
+  // From the checklist to the version page's question, on `port`, with the
+  // firmware in `binFolder`.
+  void ConnectTo(const std::string& port, const fs::path& binFolder) {
+    MakeForm(binFolder);
+    StartOn(port);
     QTRY_VERIFY_WITH_TIMEOUT(Find("SpeedButtonFrmVerWantToContinueYes")->isVisible(), kStepLimitMs);
     QCOMPARE(boxes_->Texts(), QStringList({kForceConnect}));
   }
@@ -115,6 +138,8 @@ class UpgradeGuiTest final : public QObject {
     catalogue << "Bin/App_700.SBIN,K7.0.3\nBin/App_702.SBIN,V7.2.9\n";
     catalogue.close();
     QVERIFY(static_cast<bool>(catalogue));
+    // The program is started from another folder.
+    QVERIFY(QDir::setCurrent(elsewhere_.path()));
   }
   void init() { boxes_ = std::make_unique<MessageBoxes>(); }
   void cleanup() {
@@ -122,12 +147,18 @@ class UpgradeGuiTest final : public QObject {
     boxes_.reset();
   }
 
-  void upgradesTheKernelAndTheApplication() {
+  // Started from another folder with --bin DIR. Meanwhile the upgrade page
+  // shows the part's time and both parts' progress, the log shows the
+  // blocks, and the exit question says where the device would be left
+  // (Cancel, and the upgrade goes on).
+  void upgradesWithTheFolderGivenAsBin() {
     const fs::path parts = fs::path(dir_.path().toStdString()) / "parts";
     SimProcess sim({"--quiet", "--out", parts.string(), "--firmware", "V6.1.0", "--serial",
                     "4455667", "--countdown-ms", "40", "--programming-ms", "40"});
     QVERIFY(!sim.Port().empty());
-    ConnectTo(sim.Port());
+    const app::CommandLine line = app::ParseCommandLine({"--bin", bin_.string()}, true);
+    QCOMPARE(int(line.action), int(app::CommandLine::Action::Run));
+    ConnectTo(sim.Port(), line.binFolder);
     QCOMPARE(Page(), QString("TabSheetFirmwareVersion"));
     for (const char* original : {"LabelFrmVerOriginal1", "LabelFrmVerOriginal3"}) {
       QCOMPARE(Label(original), QString("V6.1.0"));
@@ -138,13 +169,38 @@ class UpgradeGuiTest final : public QObject {
     QVERIFY(Find("LabelFrmVerWantToContinue")->isVisible());
 
     Click("SpeedButtonFrmVerWantToContinueYes");
+    auto* overall = Find<QProgressBar>("ProgressBarOverall");
+    // 24 code blocks and the end block.
+    QTRY_VERIFY_WITH_TIMEOUT(Label("LabelDebugFrmUpg") == "6/25", kStepLimitMs);
+    QVERIFY2(Label("LabelFrmUpgTime")
+                 .contains(QRegularExpression(R"(^Kernel: 0:0\d elapsed, about 0:0\d left$)")),
+             qPrintable(Label("LabelFrmUpgTime")));
+    QVERIFY(overall->isVisible());
+    // 6 of 25 + 32 blocks.
+    QVERIFY2(overall->value() >= 9 && overall->value() <= 11,
+             qPrintable(QString::number(overall->value())));
+    const QString sent = Find<QPlainTextEdit>("MemoTX")->toPlainText();
+    QVERIFY2(
+        sent.contains(QRegularExpression(R"(\d\d:\d\d:\d\d\.\d\d\d \[block 1/25, 263 bytes\])")),
+        qPrintable(sent.right(400)));
+
+    boxes_->Answer(QMessageBox::Cancel);
+    Find<QAbstractButton>("SpeedButtonExit")->click();
+    const QString question = boxes_->Texts().last();
+    QVERIFY2(question.contains(QRegularExpression(
+                 "^Are you sure to exit\\?\n\nThe upgrade is not finished: exiting now leaves the "
+                 "device part-way through its kernel \\(block \\d+ of 25\\), and it must be "
+                 "upgraded again\\.$")),
+             qPrintable(question));
+
     QTRY_COMPARE_WITH_TIMEOUT(Label("StaticTextFrmUpgMessage1"),
                               QString("Firmware upgrade finished."), 2 * kStepLimitMs);
     QCOMPARE(Page(), QString("TabSheetFirmwareUpgrade"));
+    QCOMPARE(overall->value(), 100);
     QCOMPARE(Label("StaticTextFrmUpgMessage2"), QString("Please restart your AIS device."));
     QCOMPARE(Label("LabelFrmUpgSerialNumber1"), QString("4455667"));
     QCOMPARE(Label("LabelProgressPersent"), QString("100%"));
-    QCOMPARE(boxes_->Texts(), QStringList({kForceConnect}));
+    QCOMPARE(boxes_->Texts(), QStringList({kForceConnect, question}));
     QVERIFY(ReadBytes(parts / "kernel.bin") == kernel_);
     QVERIFY(ReadBytes(parts / "application.bin") == application_);
 
@@ -159,14 +215,21 @@ class UpgradeGuiTest final : public QObject {
     SimProcess sim(
         {"--quiet", "--countdown-ms", "40", "--programming-ms", "40", "--fault", "hangup:5"});
     QVERIFY(!sim.Port().empty());
-    ConnectTo(sim.Port());
+    ConnectTo(sim.Port(), bin_);
     Click("SpeedButtonFrmVerWantToContinueYes");
     const QStringList failures = {
         "Serial port disconnected! Please check the cable and the device, then try again.",
         "Command sending fail!"};
     QTRY_VERIFY_WITH_TIMEOUT(boxes_->Texts().size() >= 2, kStepLimitMs);
-    qInfo() << "the failure shown:" << boxes_->Texts()[1];
-    QVERIFY2(failures.contains(boxes_->Texts()[1]), qPrintable(boxes_->Texts().join(" | ")));
+    const QStringList shown = boxes_->Texts()[1].split("\n\n");
+    qInfo() << "the failure shown:" << shown.front();
+    QVERIFY2(failures.contains(shown.front()), qPrintable(boxes_->Texts().join(" | ")));
+    // The log was saved, with the blocks that went out.
+    QCOMPARE(shown.size(), 2);
+    QCOMPARE(shown[1], "The log was saved to " + form_->LastSavedLog());
+    QFile saved(form_->LastSavedLog());
+    QVERIFY(saved.open(QIODevice::ReadOnly));
+    QVERIFY(saved.readAll().contains("[block 5/25, 263 bytes]"));
     QVERIFY(Label("StaticTextFrmUpgMessage1") != "Firmware upgrade finished.");
 
     // Responsive: the Exit button asks its question, and Cancel keeps the
@@ -178,6 +241,60 @@ class UpgradeGuiTest final : public QObject {
     QCOMPARE(boxes_->Texts().size(), before + 1);
     QCOMPARE(boxes_->Texts().last(), QString("Are you sure to exit?"));
     QVERIFY(form_->isVisible());
+  }
+
+  // Nothing beside the program nor in the current folder: the folder is
+  // chosen in the window, and the upgrade goes through.
+  void upgradesWithTheFolderChosenInTheWindow() {
+    SimProcess sim({"--quiet", "--countdown-ms", "40", "--programming-ms", "40"});
+    QVERIFY(!sim.Port().empty());
+    MakeForm({});
+    QVERIFY(form_->FirmwareFolder() != bin_);
+    Click("SpeedButtonFirmwareFolder");
+    auto* dialog = form_->findChild<QDialog*>("FirmwareFolderDialog");
+    QVERIFY(dialog != nullptr);
+    auto* path = dialog->findChild<QLineEdit*>("FirmwareFolderPath");
+    path->selectAll();
+    QTest::keyClicks(path, QString::fromStdString(bin_.string()));
+    // The catalogue's images and versions, as the folder has them.
+    QCOMPARE(dialog->findChild<QLabel*>("FirmwareFolderSummary")->text(),
+             QString("The catalogue lists 2 images; 2 of them are here and valid."));
+    dialog->accept();
+    QCOMPARE(form_->FirmwareFolder(), bin_);
+
+    StartOn(sim.Port());
+    QTRY_VERIFY_WITH_TIMEOUT(Find("SpeedButtonFrmVerWantToContinueYes")->isVisible(), kStepLimitMs);
+    Click("SpeedButtonFrmVerWantToContinueYes");
+    QTRY_COMPARE_WITH_TIMEOUT(Label("StaticTextFrmUpgMessage1"),
+                              QString("Firmware upgrade finished."), 2 * kStepLimitMs);
+  }
+
+  // A folder without the images, or without the catalogue: the message
+  // names the folder that was searched.
+  void aWrongFolderIsNamedInTheMessage_data() {
+    QTest::addColumn<bool>("withImages");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("no images") << false << "No firmware is found or incorrect firmware!     ";
+    QTest::newRow("no catalogue") << true << "No firmware version is detected!     ";
+  }
+  void aWrongFolderIsNamedInTheMessage() {
+    QFETCH(bool, withImages);
+    QFETCH(QString, message);
+    const fs::path wrong = fs::path(dir_.path().toStdString()) / QTest::currentDataTag();
+    fs::create_directories(wrong);
+    if (withImages) {
+      fs::copy_file(bin_ / "App_700.SBIN", wrong / "App_700.SBIN");
+      fs::copy_file(bin_ / "App_702.SBIN", wrong / "App_702.SBIN");
+    }
+    SimProcess sim({"--quiet"});
+    QVERIFY(!sim.Port().empty());
+    MakeForm(wrong);
+    StartOn(sim.Port());
+    QTRY_VERIFY_WITH_TIMEOUT(boxes_->Texts().size() >= 2, kStepLimitMs);
+    const QStringList lines = boxes_->Texts()[1].split('\n');
+    QVERIFY(lines.size() >= 2);
+    QCOMPARE(lines[0], message);
+    QCOMPARE(lines[1], "Firmware folder searched: " + QString::fromStdString(wrong.string()));
   }
 };
 
