@@ -49,7 +49,7 @@ test-asan: setup
 # the main thread: the serial component, the engine on in-memory lines, the
 # whole wizard, and the programs end to end (command line, window, simulator).
 TSAN_TESTS := comm_tests upgrade_tests wizard_tests sim_program_tests cli_unit_tests cli_upgrade_tests \
-  gui_form_tests gui_upgrade_tests
+  gui_parts_tests gui_form_tests gui_upgrade_tests
 test-tsan: setup
 	@cmake -S . -B $(TSAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DAISFW_TSAN=ON \
 	  -DAISFW_BENCH=OFF -DAISFW_WERROR=ON >/dev/null
