@@ -263,6 +263,11 @@ QWidget* TForm1::BuildMainPanel(QWidget* parent) {
   auto* blocks = MakeLabel(panel, {12, 352, 528, 18}, Qt::AlignCenter);
   blocks->setFont(Sized(blocks, 11, false));
   Bind(Control::LabelDebugFrmUpg, blocks, kQuietText);
+
+  // Over the pages, between their texts and their buttons.
+  auto* quiet = MakeLabel(panel, {28, 196, 496, 34}, Qt::AlignCenter);
+  quiet->setWordWrap(true);
+  Bind(Control::LabelDeviceQuiet, quiet, kText);
   return panel;
 }
 

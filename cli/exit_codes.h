@@ -36,7 +36,8 @@ inline constexpr std::array<ExitCodeRow, 9> kExitCodes = {{
     {ExitCode::Identification, "the device could not be identified"},
     {ExitCode::Firmware, "image or catalogue error"},
     {ExitCode::TransferAbandoned,
-     "transfer abandoned (transmission errors, incorrect block count, send failure, hang-up)"},
+     "transfer abandoned (transmission errors, incorrect block count, send failure, hang-up, "
+     "the device ready for another part than the one asked for)"},
     {ExitCode::DeviceFailure, "the device reported a failure (-4444 or -4445)"},
     {ExitCode::Declined, "declined by the user"},
     {ExitCode::Interrupted, "interrupted (Ctrl-C)"},
@@ -48,7 +49,7 @@ struct OutcomeRow {
 };
 
 // In the order of the enumeration, one row each.
-inline constexpr std::array<OutcomeRow, 20> kOutcomeExitCodes = {{
+inline constexpr std::array<OutcomeRow, 21> kOutcomeExitCodes = {{
     // A run that ends without naming how is a fault of this program.
     {upgrade::WizardOutcome::None, ExitCode::Usage},
     {upgrade::WizardOutcome::NoPorts, ExitCode::NoDevice},
@@ -69,6 +70,7 @@ inline constexpr std::array<OutcomeRow, 20> kOutcomeExitCodes = {{
     {upgrade::WizardOutcome::ProgrammingFailed, ExitCode::DeviceFailure},
     {upgrade::WizardOutcome::ChecksumError, ExitCode::DeviceFailure},
     {upgrade::WizardOutcome::HungUp, ExitCode::TransferAbandoned},
+    {upgrade::WizardOutcome::UnexpectedPart, ExitCode::TransferAbandoned},
     {upgrade::WizardOutcome::Cancelled, ExitCode::Interrupted},
     {upgrade::WizardOutcome::Finished, ExitCode::Upgraded},
 }};

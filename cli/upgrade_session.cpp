@@ -32,11 +32,6 @@ constexpr std::array<Control, 4> kEchoedControls = {
     Control::lblUpgradeStatus, Control::lbl2ndAISUpgradeStatus, Control::StaticTextFrmUpgMessage1,
     Control::StaticTextFrmUpgMessage2};
 
-// With no answer from the device for this long, the progress says so; the
-// transfer itself waits as long as it takes.
-constexpr auto kStallNotice = std::chrono::seconds(10);
-constexpr auto kStallRepeat = std::chrono::seconds(30);
-
 bool Echoed(Control control) {
   return std::find(kEchoedControls.begin(), kEchoedControls.end(), control) !=
          kEchoedControls.end();
@@ -221,8 +216,9 @@ void UpgradeSession::ControlChanged(Control control, const upgrade::ControlState
       if (automatic_ && !connected_) loop_.Dispatcher().Post([this] { AnnounceTrial(); });
       break;
     case Control::SpeedButtonFrmVerWantToContinueYes:
-      // The question is asked once the page has been filled in.
-      if (state.visible && !questionShown_) {
+      // The question is asked once the page offers Yes: with the versions
+      // of the device and of the image it would get.
+      if (state.visible && state.enabled && !questionShown_) {
         questionShown_ = true;
         loop_.Dispatcher().Post([this] { OnQuestion(); });
       }
@@ -265,6 +261,37 @@ upgrade::MessageAnswer UpgradeSession::ShowMessage(const upgrade::MessageBox& bo
 }
 
 void UpgradeSession::TimerChanged(TimerId timer, bool enabled) { loop_.SetTimer(timer, enabled); }
+
+// The wizard has decided that the device is quiet: say so, with the way out.
+// Reading and refusing do not wait for a device that never says which part
+// it is ready for.
+void UpgradeSession::DeviceQuiet(const upgrade::QuietNotice& notice) {
+  const bool partWait = notice.awaiting == upgrade::AwaitedAnswer::PartReady;
+  if (options_.json) {
+    Json event = {{"event", "waiting"},
+                  {"for", partWait ? "part" : "reply"},
+                  {"part", PartName(notice.part)},
+                  {"seconds", notice.seconds}};
+    if (!partWait) event["block"] = notice.block;
+    Emit(std::move(event));
+  } else if (!options_.quiet) {
+    if (partWait) {
+      console_.Err(
+          fmt::format("aisfw: the device has not said that it is ready for the {} for {} s; still "
+                      "waiting (Ctrl-C stops)",
+                      PartName(notice.part), notice.seconds));
+    } else {
+      console_.Out(fmt::format(
+          "no reply from the device for {} s after block {}; still waiting (Ctrl-C stops)",
+          notice.seconds, notice.block));
+    }
+  }
+  const bool asking = wizard_->Screen().State(Control::SpeedButtonFrmVerWantToContinueNo).visible;
+  if (partWait && asking && !questionShown_ && AnswersWithoutVersions()) {
+    questionShown_ = true;
+    loop_.Dispatcher().Post([this] { OnQuestion(); });
+  }
+}
 
 // ---- what the user reads ----------------------------------------------------------
 
@@ -319,6 +346,15 @@ std::string UpgradeSession::Reading(int index) const {
                      r.language[0], r.language[1], r.language[2], r.language[3]);
 }
 
+bool UpgradeSession::VersionsKnown() const {
+  return wizard_->State().FileCheckState == upgrade::kFileCheckPrepared;
+}
+
+bool UpgradeSession::AnswersWithoutVersions() const {
+  return options_.mode == UpgradeOptions::Mode::Info ||
+         (!options_.yes && (options_.json || isatty(STDIN_FILENO) != 1));
+}
+
 void UpgradeSession::PrintInfo() {
   const upgrade::DeviceInformation& info = wizard_->DeviceInfo();
   const upgrade::DeviceInfoRecord& device = info.Records[0];
@@ -326,6 +362,9 @@ void UpgradeSession::PrintInfo() {
   comm::TComm& port = wizard_->Port();
   const fs::path kernel = folders_.Resolve(device.kernelPath);
   const fs::path application = folders_.Resolve(device.applicationPath);
+  // The part prepared: the kernel, or the application alone when the device
+  // said it is ready for that.
+  const int prepared = VersionsKnown() ? wizard_->State().UpgradePart : 0;
   if (options_.json) {
     Json readings = Json::array();
     for (const upgrade::DeviceInfoRecord& r : info.Records) {
@@ -340,7 +379,7 @@ void UpgradeSession::PrintInfo() {
           {"baud", comm::BaudRateValue(port.BaudRate())},
           {"readings", readings},
           {"kernel_image", kernel.string()},
-          {"kernel_blocks", transfer.BlockIndex},
+          {"kernel_blocks", prepared == 1 ? Json(transfer.BlockIndex) : Json()},
           {"application_image", application.string()},
           {"current_version", transfer.CurrentVersion},
           {"new_version", transfer.NewVersion}});
@@ -350,17 +389,28 @@ void UpgradeSession::PrintInfo() {
                            comm::BaudRateValue(port.BaudRate())));
   console_.Out("First reading:      " + Reading(0));
   console_.Out("Second reading:     " + Reading(1));
-  // The kernel is read and the versions looked up only once the device asks
-  // for the kernel; a device that never does leaves them unknown.
-  if (wizard_->State().FileCheckState != upgrade::kFileCheckPrepared) {
+  // The images are read and the versions looked up only once the device
+  // says which part it is ready for; a device that never does leaves them
+  // unknown.
+  if (prepared == 0) {
     console_.Out("Kernel image:       " + kernel.string());
     console_.Out("Application image:  " + application.string());
-    console_.Out("Would install:      unknown: the device did not ask for the kernel");
+    console_.Out(
+        fmt::format("Would install:      unknown: the device did not ask for the kernel "
+                    "(running {})",
+                    transfer.CurrentVersion));
     return;
   }
-  console_.Out(
-      fmt::format("Kernel image:       {} ({} blocks)", kernel.string(), transfer.BlockIndex));
-  console_.Out("Application image:  " + application.string());
+  if (prepared == 1) {
+    console_.Out(
+        fmt::format("Kernel image:       {} ({} blocks)", kernel.string(), transfer.BlockIndex));
+    console_.Out("Application image:  " + application.string());
+  } else {
+    console_.Out("Kernel image:       " + kernel.string() +
+                 " (not sent: the device is ready for the application)");
+    console_.Out(fmt::format("Application image:  {} ({} blocks)", application.string(),
+                             transfer.BlockIndex));
+  }
   console_.Out(fmt::format("Would install:      {} (running {})", transfer.NewVersion,
                            transfer.CurrentVersion));
 }
@@ -377,19 +427,23 @@ void UpgradeSession::OnQuestion() {
     ApplyAnswer();
     return;
   }
+  // The device's own serial number and version (known since it was
+  // identified); the new version once the image has been prepared.
+  const std::string serial = Field(wizard_->DeviceInfo().Records[0].serialNumber);
+  const std::string newVersion =
+      VersionsKnown() ? fmt::format("{} ({})", transfer.NewVersion, transfer.ImageName)
+                      : std::string("unknown: the device did not say which part it is ready for");
   if (options_.json) {
     Emit({{"event", "versions"},
-          {"serial_number", wizard_->Screen().Text(Control::LabelFrmUpgSerialNumber1)},
+          {"serial_number", serial},
           {"current_version", transfer.CurrentVersion},
-          {"new_version", transfer.NewVersion},
-          {"application_image", transfer.ImageName}});
+          {"new_version", VersionsKnown() ? Json(transfer.NewVersion) : Json()},
+          {"application_image", VersionsKnown() ? Json(transfer.ImageName) : Json()}});
   } else if (!options_.quiet || (!options_.yes && isatty(STDIN_FILENO) == 1)) {
     // A question is never asked without what it is about.
-    console_.Out("Serial number:      " +
-                 wizard_->Screen().Text(Control::LabelFrmUpgSerialNumber1));
+    console_.Out("Serial number:      " + serial);
     console_.Out(fmt::format("Running firmware:   {}", transfer.CurrentVersion));
-    console_.Out(
-        fmt::format("New firmware:       {} ({})", transfer.NewVersion, transfer.ImageName));
+    console_.Out("New firmware:       " + newVersion);
   }
   if (options_.yes) {
     if (options_.json) {
@@ -443,23 +497,10 @@ void UpgradeSession::OnTypedAnswer(const std::optional<std::string>& line) {
 }
 
 // Presses No at once (it leaves whatever the device does) and Yes once the
-// kernel is prepared, as the buttons act.
+// image is prepared, as the buttons act.
 void UpgradeSession::ApplyAnswer() {
   if (!answer_) return;
-  if (*answer_ && wizard_->State().FileCheckState != upgrade::kFileCheckPrepared) {
-    // The kernel is prepared once the device says it is ready for it; the
-    // wizard has no time-out here, so say why nothing happens.
-    const auto now = Clock::now();
-    if (answerSince_ == Clock::time_point{}) answerSince_ = now;
-    if (now - answerSince_ >= kStallNotice && now - lastStallNote_ >= kStallRepeat &&
-        !options_.quiet) {
-      lastStallNote_ = now;
-      console_.Err(
-          "aisfw: the device has not said that it is ready for the kernel; still "
-          "waiting (Ctrl-C stops)");
-    }
-    return;
-  }
+  if (*answer_ && !VersionsKnown()) return;
   const bool yes = *answer_;
   answer_.reset();
   if (yes) {
@@ -517,16 +558,12 @@ void UpgradeSession::TrackTransfer(std::int32_t replyBefore, std::uint32_t block
   }
   // The part's clock starts with block 1, and again when the device makes
   // the transfer start over (block 1 goes out before its countdown ends).
-  if (sent && transfer.BlockIndex == 1) {
-    partStart_ = now;
-    lastChange_ = now;
-  }
+  if (sent && transfer.BlockIndex == 1) partStart_ = now;
   if (block == 0) return;
   const bool changed = block != shownBlock_ || transfer.Retransmissions != shownRetransmissions_;
   if (changed) {
     shownBlock_ = block;
     shownRetransmissions_ = transfer.Retransmissions;
-    lastChange_ = now;
     ProgressSample sample{part_,
                           std::min(wizard.Screen().Progress(), 100),
                           block,
@@ -534,25 +571,6 @@ void UpgradeSession::TrackTransfer(std::int32_t replyBefore, std::uint32_t block
                           transfer.Retransmissions,
                           std::chrono::duration_cast<std::chrono::milliseconds>(now - partStart_)};
     ShowProgress(sample, block == transfer.BlockTotal);
-    return;
-  }
-  // The transfer has no time-out: say that the device is quiet, so the user
-  // knows that Ctrl-C is the way out.
-  if (now - lastChange_ >= kStallNotice && now - lastStallNote_ >= kStallRepeat &&
-      wizard.Channel().BlockReply == upgrade::kReplyAwaiting && !options_.quiet) {
-    lastStallNote_ = now;
-    const auto quiet = std::chrono::duration_cast<std::chrono::seconds>(now - lastChange_);
-    const std::string note = fmt::format(
-        "no reply from the device for {} s after block {}; still waiting (Ctrl-C stops)",
-        quiet.count(), block);
-    if (options_.json) {
-      Emit({{"event", "waiting"},
-            {"part", PartName(part_)},
-            {"block", block},
-            {"seconds", quiet.count()}});
-    } else {
-      console_.Out(note);
-    }
   }
 }
 
@@ -619,8 +637,10 @@ void UpgradeSession::PrintWhereLeft(bool interrupted, WizardOutcome outcome) {
         "restart the device and run aisfw upgrade again; if it fails again, check the cable "
         "or use another PC";
   } else if (p.stage == Stage::FinalCheck) {
-    where =
-        fmt::format("while it checked and programmed the {} (all {} blocks sent)", part, p.total);
+    const std::string sent = p.block >= p.total
+                                 ? fmt::format("all {} blocks sent", p.total)
+                                 : fmt::format("{} of {} blocks sent", p.block, p.total);
+    where = fmt::format("while it checked and programmed the {} ({})", part, sent);
     next =
         "wait a few seconds, restart the device, check it with aisfw info, and run aisfw "
         "upgrade again if it does not run the new version";

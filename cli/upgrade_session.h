@@ -50,6 +50,7 @@ class UpgradeSession final : public upgrade::WizardView {
   void AppendLog(upgrade::LogPane pane, std::string_view line) override;
   upgrade::MessageAnswer ShowMessage(const upgrade::MessageBox& box) override;
   void TimerChanged(upgrade::TimerId timer, bool enabled) override;
+  void DeviceQuiet(const upgrade::QuietNotice& notice) override;
 
  private:
   using Clock = std::chrono::steady_clock;
@@ -74,6 +75,11 @@ class UpgradeSession final : public upgrade::WizardView {
   void AnnounceConnection();
   void AnnounceTrial();
   void OnQuestion();
+  // The question is asked, answered by --yes or refused once the versions
+  // are known; reading them (info) or refusing does not wait for a device
+  // that does not say which part it is ready for.
+  bool VersionsKnown() const;
+  bool AnswersWithoutVersions() const;
   void AskAtTerminal();
   void OnTypedAnswer(const std::optional<std::string>& line);
   void ApplyAnswer();
@@ -104,8 +110,7 @@ class UpgradeSession final : public upgrade::WizardView {
   bool questionShown_ = false;
   bool infoShown_ = false;
   std::optional<bool> answer_;  // the version question's answer, until pressed
-  Clock::time_point answerSince_{};
-  bool promptOpen_ = false;  // the question waits at the terminal
+  bool promptOpen_ = false;     // the question waits at the terminal
   bool forceRefused_ = false;
 
   // Progress of the part being sent.
@@ -114,8 +119,6 @@ class UpgradeSession final : public upgrade::WizardView {
   std::uint32_t shownRetransmissions_ = 0;
   int plainStep_ = -1;
   Clock::time_point partStart_{};
-  Clock::time_point lastChange_{};
-  Clock::time_point lastStallNote_{};
   Clock::time_point runStart_{};
   TransferPoint point_;
 };

@@ -1,5 +1,7 @@
 #include "comm/thread_comm.h"
 
+#include <pthread.h>
+
 #include <cstdio>
 #include <system_error>
 
@@ -174,6 +176,8 @@ AISFW_LINE_SETTER(FlowControl, TFlowControl, flowControl_)
 #undef AISFW_LINE_SETTER
 
 void TThreadComm::EventThreadMain(SerialHandle* handle) {
+  // Named, so that a thread left behind says whose it is.
+  pthread_setname_np(pthread_self(), "aisfw-port");
   for (;;) {
     const std::uint32_t mask = handle->WaitEvent();
     if (mask == 0 || !HandOver(mask)) break;

@@ -280,24 +280,44 @@ void ConnectionProcedure::StepVersionCheck() {
   if (state_.DeviceIdentified) {
     if (++state_.VersionShowDelay >= 5) {
       if (state_.DeviceType == upgrade::kClassADevice) {
-        state_.UpgradePart = 1;
+        // Kernel first, unless the device has asked for the application.
+        if (state_.UpgradePart == 0) state_.UpgradePart = 1;
         screen_.SetVisible(Control::lbl2ndAISUpgradeStatus, true);
       }
-      for (const Control c : {Control::LabelFrmVerOriginal1, Control::LabelFrmVerOriginal3}) {
-        screen_.SetText(c, transfer_.CurrentVersion);
-      }
-      for (const Control c : {Control::LabelFrmVerNew1, Control::LabelFrmVerNew3}) {
-        screen_.SetText(c, transfer_.NewVersion);
-      }
-      SetVersionControlsVisible(true);
-      SetStatus("Check Bin File ... OK");
-      screen_.SetProgress(100);
+      ShowVersionQuestion();
       return;
     }
   } else if (tick % 5 == 0) {
     channel_.SendProbe(upgrade::kProbeSearch);
   }
   screen_.SetProgress(tick * 5);
+}
+
+// The versions and the question. Yes is offered only once the image of the
+// part the device is ready for has been validated and the new version read
+// from the catalogue: never against versions that are not yet known.
+void ConnectionProcedure::ShowVersionQuestion() {
+  for (const Control c : {Control::LabelFrmVerOriginal1, Control::LabelFrmVerOriginal3}) {
+    screen_.SetText(c, transfer_.CurrentVersion);
+  }
+  for (const Control c : {Control::LabelFrmVerNew1, Control::LabelFrmVerNew3}) {
+    screen_.SetText(c, transfer_.NewVersion);
+  }
+  const bool prepared = state_.FileCheckState == upgrade::kFileCheckPrepared;
+  screen_.SetEnabled(Control::SpeedButtonFrmVerWantToContinueYes, prepared);
+  SetVersionControlsVisible(true);
+  if (prepared) {
+    SetStatus("Check Bin File ... OK");
+    screen_.SetProgress(100);
+  } else {
+    SetStatus("Check Bin File ... ");
+  }
+}
+
+void ConnectionProcedure::ImagePrepared() {
+  const bool versionPage =
+      state_.WizardStage == Stage::FirstReading || state_.WizardStage == Stage::SecondReading;
+  if (versionPage && state_.VersionShowDelay >= 5) ShowVersionQuestion();
 }
 
 void ConnectionProcedure::AutoDetectStep() {
@@ -437,7 +457,16 @@ void ConnectionProcedure::ResetWizardState() {
   state_.UpgradePart = 0;
   channel_.PartReply = -1;
   state_.FileCheckState = upgrade::kFileCheckWaiting;
+  state_.RequestedPart = 0;
+  state_.UpgradeConfirmed = false;
   SetVersionControlsVisible(false);
+  // The versions belong to the device of one run: a new run shows none
+  // until its device has been read.
+  transfer_.ClearVersions();
+  for (const Control c : {Control::LabelFrmVerOriginal1, Control::LabelFrmVerOriginal3,
+                          Control::LabelFrmVerNew1, Control::LabelFrmVerNew3}) {
+    screen_.SetText(c, "");
+  }
   screen_.SetText(Control::LabelDebugFrmUpg, "");
   screen_.SetText(Control::LabelFrmUpgSerialNumber1, "");
   // A run that ended on the upgrade page (a failure there) leaves Finish as

@@ -67,6 +67,7 @@ class ConnectionProcedure final : public upgrade::WizardOperations {
 
   void AdvanceStage() override;
   void CancelWizard() override;
+  void ImagePrepared() override;
   void ResetConnectionControls();
   void ResetWizardState();
 
@@ -93,6 +94,7 @@ class ConnectionProcedure final : public upgrade::WizardOperations {
   void StepConnecting();
   void StepAfterDetection();
   void StepVersionCheck();
+  void ShowVersionQuestion();
   void SetStatus(std::string_view text);
   void SetProgressTruncated(double value);
   // Opens the port; a failure that the serial layer raises counts as not

@@ -186,7 +186,26 @@ void Wizard::Timer1Timer() {
   }
 }
 
-void Wizard::TimerUpgradeTimer() { sequencer_.TimerUpgradeTimer(); }
+void Wizard::TimerUpgradeTimer() {
+  // A device that says nothing more after its part reply is prepared on the
+  // tick: the preparation must not depend on its idle traffic.
+  preparation_.PrepareOnTick();
+  sequencer_.TimerUpgradeTimer();
+  switch (quiet_.Tick(state_, transfer_, channel_)) {
+    case upgrade::DeviceQuietWatch::Change::Notice:
+      screen_.SetText(Control::LabelDeviceQuiet, upgrade::QuietNoticeText(quiet_.Last()));
+      screen_.SetColour(Control::LabelDeviceQuiet, upgrade::kRed);
+      screen_.SetVisible(Control::LabelDeviceQuiet, true);
+      view_.DeviceQuiet(quiet_.Last());
+      break;
+    case upgrade::DeviceQuietWatch::Change::Ended:
+      screen_.SetVisible(Control::LabelDeviceQuiet, false);
+      screen_.SetText(Control::LabelDeviceQuiet, "");
+      break;
+    case upgrade::DeviceQuietWatch::Change::None:
+      break;
+  }
+}
 
 void Wizard::TimerConnectionTimer() { connection_.TimerConnectionTimer(); }
 

@@ -18,6 +18,7 @@
 #include "store/nmea_stack.h"
 #include "upgrade/command_channel.h"
 #include "upgrade/device_info.h"
+#include "upgrade/device_quiet.h"
 #include "upgrade/line_watcher.h"
 #include "upgrade/preparation.h"
 #include "upgrade/sequencer.h"
@@ -108,6 +109,7 @@ class Wizard final : private comm::ReceiveConsumers, private upgrade::WatcherAct
   ConnectionProcedure connection_;
   upgrade::UpgradePreparation preparation_;
   upgrade::UpgradeSequencer sequencer_;
+  upgrade::DeviceQuietWatch quiet_;
   comm::ReceiveLineAssembler assembler_;
   bool lineHungUp_ = false;
 };

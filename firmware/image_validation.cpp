@@ -1,5 +1,6 @@
 #include "firmware/image_validation.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <string>
@@ -19,6 +20,28 @@ bool Fail(const StatusSink& status, const char* format, std::uint32_t block,
     status(message);
   }
   return false;
+}
+
+enum class BlockCheck { Code, End, Failed };
+
+// One record read into `block` (zero-padded when short): the rules that both
+// forms of the image share.
+BlockCheck CheckBlock(const std::uint8_t (&block)[kBlockSize], std::uint32_t blockCount,
+                      std::uint32_t& imageSum, const StatusSink& status) {
+  const unsigned n = BlockDataLength(block);
+  if (!HasMagic(block) || n > kDataAreaSize) {
+    Fail(status, "Invalid BIN file! (Incorrect header in block %d)", blockCount);
+    return BlockCheck::Failed;
+  }
+  if (n == 0) return BlockCheck::End;  // anything after the end block is never read
+
+  const CodeSums sums = SumCode(CodeBytes(block));
+  if (sums.check != block[kCheckOffset]) {
+    Fail(status, "Invalid BIN file! (Incorrect check sum in block %d)", blockCount);
+    return BlockCheck::Failed;
+  }
+  imageSum += sums.sum;
+  return BlockCheck::Code;
 }
 
 }  // namespace
@@ -44,17 +67,29 @@ bool ValidateImage(std::FILE* file, std::uint32_t& blockCount, std::uint32_t& im
                   std::strerror(error));
     }
 
-    const unsigned n = BlockDataLength(block);
-    if (!HasMagic(block) || n > kDataAreaSize) {
-      return Fail(status, "Invalid BIN file! (Incorrect header in block %d)", blockCount);
-    }
-    if (n == 0) return true;  // the end block; anything after it is never read
+    const BlockCheck check = CheckBlock(block, blockCount, imageSum, status);
+    if (check != BlockCheck::Code) return check == BlockCheck::End;
+  }
+  return Fail(status, "Invalid BIN file! (Incomplete code data)", blockCount);
+}
 
-    const CodeSums sums = SumCode(CodeBytes(block));
-    if (sums.check != block[kCheckOffset]) {
-      return Fail(status, "Invalid BIN file! (Incorrect check sum in block %d)", blockCount);
-    }
-    imageSum += sums.sum;
+bool ValidateImage(std::span<const std::uint8_t> image, std::uint32_t& blockCount,
+                   std::uint32_t& imageSum, const StatusSink& status) {
+  blockCount = 0;
+  imageSum = 0;
+
+  std::uint8_t block[kBlockSize];
+  std::size_t offset = 0;
+  bool endOfImage = false;
+  while (!endOfImage) {
+    std::memset(block, 0, sizeof block);
+    const std::size_t n = std::min(sizeof block, image.size() - offset);
+    if (n > 0) std::memcpy(block, image.data() + offset, n);
+    offset += n;
+    if (n < sizeof block) endOfImage = true;
+    ++blockCount;
+    const BlockCheck check = CheckBlock(block, blockCount, imageSum, status);
+    if (check != BlockCheck::Code) return check == BlockCheck::End;
   }
   return Fail(status, "Invalid BIN file! (Incomplete code data)", blockCount);
 }

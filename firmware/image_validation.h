@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <functional>
+#include <span>
 #include <string>
 
 namespace firmware {
@@ -24,5 +25,11 @@ using StatusSink = std::function<void(const std::string&)>;
 // The file is left where validation stopped.
 bool ValidateImage(std::FILE* file, std::uint32_t& blockCount, std::uint32_t& imageSum,
                    const StatusSink& status);
+
+// The same rules and texts for an image held in memory, read as the file
+// would be: record after record, a short last record padded with zeros.
+// Memory cannot fail to read, so only the three format texts occur.
+bool ValidateImage(std::span<const std::uint8_t> image, std::uint32_t& blockCount,
+                   std::uint32_t& imageSum, const StatusSink& status);
 
 }  // namespace firmware

@@ -53,6 +53,10 @@ upgrade::MessageAnswer RecordingView::ShowMessage(const upgrade::MessageBox& box
   return answer;
 }
 
+void RecordingView::DeviceQuiet(const upgrade::QuietNotice& notice) {
+  quietNotices_.push_back(notice);
+}
+
 void RecordingView::TimerChanged(TimerId timer, bool enabled) {
   if (onTimer) onTimer(timer, enabled);
 }
@@ -61,6 +65,7 @@ void RecordingView::Reset() {
   states_ = InitialStates();
   for (auto& log : logs_) log.clear();
   messages_.clear();
+  quietNotices_.clear();
 }
 
 const upgrade::ControlState& RecordingView::State(Control control) const {
@@ -131,7 +136,8 @@ connect::Wizard& VirtualRig::Wizard() {
   if (!wizard_) {
     upgrade::FirmwareFolders folders;
     folders.ProgramFolder = options_.firmwareFolder;
-    folders.CurrentFolder = options_.firmwareFolder;
+    folders.CurrentFolder =
+        options_.catalogueFolder.empty() ? options_.firmwareFolder : options_.catalogueFolder;
     wizard_ = std::make_unique<connect::Wizard>(
         connect::WizardSetup{dispatcher_, ports_, view_, *this, folders, ports_.MakePlatform()});
   }
@@ -291,7 +297,11 @@ bool VirtualRig::ConnectManually(const std::string& port, const std::string& bau
   ChooseManual(port, baud);
   PressContinue();
   return RunUntil(
-      [this] { return view_.State(Control::SpeedButtonFrmVerWantToContinueYes).visible; }, 60'000);
+      [this] {
+        const upgrade::ControlState& yes = view_.State(Control::SpeedButtonFrmVerWantToContinueYes);
+        return yes.visible && yes.enabled;
+      },
+      60'000);
 }
 
 }  // namespace harness

@@ -47,6 +47,7 @@ class RecordingView final : public upgrade::WizardView {
   void AppendLog(upgrade::LogPane pane, std::string_view line) override;
   upgrade::MessageAnswer ShowMessage(const upgrade::MessageBox& box) override;
   void TimerChanged(upgrade::TimerId timer, bool enabled) override;
+  void DeviceQuiet(const upgrade::QuietNotice& notice) override;
 
   const upgrade::ControlState& State(upgrade::Control control) const;
   const std::string& Text(upgrade::Control control) const { return State(control).text; }
@@ -55,6 +56,8 @@ class RecordingView final : public upgrade::WizardView {
     return logs_[static_cast<std::size_t>(pane)];
   }
   const std::vector<ShownMessage>& Messages() const { return messages_; }
+  // The wizard's notices that the device has been quiet, in order.
+  const std::vector<upgrade::QuietNotice>& QuietNotices() const { return quietNotices_; }
   // A new window: every control as stored, empty log panes, no message.
   void Reset();
 
@@ -67,14 +70,18 @@ class RecordingView final : public upgrade::WizardView {
   std::array<upgrade::ControlState, upgrade::kControlCount> states_ = InitialStates();
   std::array<std::vector<std::string>, 2> logs_;
   std::vector<ShownMessage> messages_;
+  std::vector<upgrade::QuietNotice> quietNotices_;
   static std::array<upgrade::ControlState, upgrade::kControlCount> InitialStates();
 };
 
 struct RigOptions {
-  // The folder holding Bin/ (images and catalogue); both rules point here.
+  // The folder holding Bin/: the program's folder, where the images are.
   std::filesystem::path firmwareFolder;
   // Answer for boxes that the script does not cover.
   ScriptedAnswer defaultAnswer;
+  // The current folder, where the catalogue Bin/Firmware.csv is read; empty:
+  // the firmware folder.
+  std::filesystem::path catalogueFolder = {};
 };
 
 class VirtualRig final : public upgrade::WizardClock {
@@ -123,7 +130,7 @@ class VirtualRig final : public upgrade::WizardClock {
   void PressYes();
   void PressNo();
   // The whole way from the checklist page to the version page (manual mode);
-  // false if the version page did not show its question in time.
+  // false if the version page did not offer Yes in time.
   bool ConnectManually(const std::string& port, const std::string& baud = "115200");
 
   // upgrade::WizardClock

@@ -15,8 +15,9 @@ constexpr FaultDescription kFaults[] = {
      "N single block losses (default 1) spread over each part by the seed: answers the "
      "previous block number once for each"},
     {FaultKind::LoseBurst, "lose-burst", true, 1, kMaxCount,
-     "one block in the second half of each part, chosen by the seed, answered with the previous "
-     "number N times in a row (default 1000: a dead line)"},
+     "one block anywhere in each part (the first block included), chosen by the seed, answered "
+     "with the previous number N times in a row (default 1000: a line that never carries a "
+     "block)"},
     {FaultKind::RepeatRequest, "repeat-request", true, 1, kMaxCount,
      "one block of each part, chosen by the seed, answered -1 (repeat) N times (default 1)"},
     {FaultKind::WrongBlock, "wrong-block", true, 1, kMaxCount,
@@ -47,7 +48,23 @@ constexpr FaultDescription kFaults[] = {
      "prints its information block again after the application's verdict -8888"},
     {FaultKind::SlowReplies, "slow-replies", true, 1, kMaxDelayMs,
      "every answer to the host (information block, part and block replies) comes N ms late "
-     "(default 1500)"},
+     "(default 1500); what it says meanwhile (countdown, idle output) follows in order"},
+    {FaultKind::SlowPartReply, "slow-part-reply", true, 1, kMaxDelayMs,
+     "the answers to part requests (DBG 107) come N ms late (default 6000), what it says "
+     "meanwhile after them; every other answer at once"},
+    {FaultKind::NoIdle, "no-idle", false, 0, 0,
+     "sends no idle output at all: only its answers and its countdown"},
+    {FaultKind::ApplicationReply, "application-reply", true, 0, kMaxCount,
+     "answers the application request (DBG 107 with 2) with part N; the kernel request as asked"},
+    {FaultKind::BlockReply, "block-reply", true, -kMaxCount, kMaxCount,
+     "one block of each part from block 2 on, chosen by the seed, answered with N (default 0): "
+     "the block is kept, unless N asks for it again (-1, or the previous number)"},
+    {FaultKind::SeveralSlots, "several-slots", true, 1, 4,
+     "every DBG answer carries its code and value in slot N (default 4), the slots before it "
+     "codes the tool does not act on"},
+    {FaultKind::DeadLine, "dead-line", true, 0, kMaxCount,
+     "after N blocks of each part (0: before block 1) nothing more of that part reaches the "
+     "device: it answers nothing, gives the part up and is idle again"},
 };
 
 }  // namespace

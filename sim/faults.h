@@ -12,7 +12,7 @@ namespace sim {
 
 enum class FaultKind {
   LoseBlock,         // N single losses spread by the seed: answers the previous number once each
-  LoseBurst,         // one block in the second half lost N times in a row (a dead line)
+  LoseBurst,         // one block anywhere in the part lost N times in a row
   RepeatRequest,     // one block answered -1 N times
   WrongBlock,        // block N (default: chosen by the seed) answered with a wrong number
   ProgramFail,       // final check of part N (default 1, the kernel) answers -4444
@@ -26,12 +26,18 @@ enum class FaultKind {
   PartReply,         // answers a part request with part N (default: the other part)
   InfoSentence,      // an NMEA sentence after line N of every information block
   InfoAfterUpgrade,  // prints its information block again after the application's verdict
-  SlowReplies,       // every answer to the host comes N ms late
+  SlowReplies,       // every answer to the host comes N ms late, in order
+  SlowPartReply,     // the answers to part requests come N ms late, in order
+  NoIdle,            // no idle output at all
+  ApplicationReply,  // answers the application request with part N
+  BlockReply,        // one block of each part answered with the value N; the block is kept
+  SeveralSlots,      // every DBG answer carries its pair in slot N, after pairs of other codes
+  DeadLine,          // after N blocks of a part the line carries nothing more to the device
 };
 
 struct Fault {
   FaultKind kind;
-  std::optional<long> n;  // the N of KIND:N, when given
+  std::optional<long> n;  // the N of KIND:N, when given (negative only for block-reply)
 };
 
 // Every kind with its option name, the N it takes, and what it does.

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstdio>
 #include <fstream>
 #include <utility>
 
@@ -54,6 +55,10 @@ std::vector<std::string> VirtualTransponder::TakeNotes() { return std::exchange(
 
 std::string VirtualTransponder::TakeOutput() { return std::exchange(out_, {}); }
 
+bool VirtualTransponder::IdleOutput() const {
+  return config_.idleTraffic && FindFault(FaultKind::NoIdle) == nullptr;
+}
+
 void VirtualTransponder::Emit(const std::string& line) {
   std::string bytes;
   if (FindFault(FaultKind::Garbage) && Random() % 2 == 0) {
@@ -73,25 +78,53 @@ void VirtualTransponder::Emit(const std::string& line) {
   if (hostBaud_ != config_.baud) {
     for (char& c : bytes) c = static_cast<char>(Random() & 0xFF);
   }
-  out_ += bytes;
+  Queue(now_, std::move(bytes), false);
 }
 
-void VirtualTransponder::Reply(const std::string& text) {
-  const Fault* slow = FindFault(FaultKind::SlowReplies);
-  if (slow == nullptr) {
+void VirtualTransponder::Reply(const std::string& text, long delayMs) {
+  if (const Fault* slow = FindFault(FaultKind::SlowReplies)) delayMs += slow->n.value_or(1500);
+  if (delayMs == 0) {
     Emit(text);
     quietSince_ = now_;
     return;
   }
-  late_.emplace_back(now_ + slow->n.value_or(1500), text);
+  Queue(now_ + delayMs, text, true);
 }
 
-void VirtualTransponder::ReplyBlock(long value) {
-  Reply(FrameSentence("PZLX,R,DBG,104," + std::to_string(value) + ",,,,,,"));
+void VirtualTransponder::Queue(std::int64_t due, std::string bytes, bool reply) {
+  // One serial stream: a line said now goes out after a late answer said
+  // before it, never ahead of it.
+  if (!late_.empty()) due = std::max(due, late_.back().due);
+  if (due <= now_ && late_.empty()) {
+    out_ += bytes;
+    return;
+  }
+  late_.push_back({due, std::move(bytes), reply});
 }
+
+void VirtualTransponder::Answer(int code, long value, long delayMs) {
+  char pair[40];
+  std::snprintf(pair, sizeof pair, "%03d,%ld", code, value);
+  const Fault* slots = FindFault(FaultKind::SeveralSlots);
+  const long slot = slots != nullptr ? slots->n.value_or(4) : 1;
+  std::string body = "PZLX,R,DBG";
+  for (long i = 1; i <= 4; ++i) {
+    if (i < slot) {
+      body += ",2" + std::to_string(10 + i) + ",0";  // codes the tool does not act on
+    } else if (i == slot) {
+      body += std::string(",") + pair;
+    } else {
+      body += ",,";
+    }
+  }
+  Reply(FrameSentence(body), delayMs);
+}
+
+void VirtualTransponder::ReplyBlock(long value) { Answer(104, value); }
 
 void VirtualTransponder::Receive(std::string_view bytes) {
   if (phase_ == Phase::Silent || phase_ == Phase::HungUp || bytes.empty()) return;
+  if (deaf_) return;  // the line carries nothing to the device
   if (hostBaud_ != config_.baud) {
     if (!reportedSpeedMismatch_)
       Note("host at " + std::to_string(hostBaud_) + " bit/s: not understood");
@@ -114,7 +147,7 @@ void VirtualTransponder::Receive(std::string_view bytes) {
 void VirtualTransponder::Advance(std::int64_t ms) {
   const std::int64_t end = now_ + std::max<std::int64_t>(ms, 0);
   for (;;) {
-    const std::int64_t idle = phase_ == Phase::Idle && config_.idleTraffic ? nextIdleAt_ : kNever;
+    const std::int64_t idle = phase_ == Phase::Idle && IdleOutput() ? nextIdleAt_ : kNever;
     const std::int64_t countdown = phase_ == Phase::Countdown ? nextCountdownAt_ : kNever;
     const std::int64_t verdict = phase_ == Phase::Programming ? verdictAt_ : kNever;
     // A block that stops arriving half-way is lost; the host hears so.
@@ -128,14 +161,14 @@ void VirtualTransponder::Advance(std::int64_t ms) {
         (phase_ == Phase::Blocks || phase_ == Phase::FinalCheck) && late_.empty();
     const std::int64_t giveUp =
         waitingForHost && config_.giveUpMs > 0 ? quietSince_ + config_.giveUpMs : kNever;
-    const std::int64_t late = late_.empty() ? kNever : late_.front().first;
+    const std::int64_t late = late_.empty() ? kNever : late_.front().due;
     const std::int64_t next = std::min({idle, countdown, verdict, partial, giveUp, late});
     if (next > end) break;
     now_ = std::max(now_, next);
     if (next == late) {
-      Emit(late_.front().second);
+      out_ += late_.front().bytes;
+      if (late_.front().reply) quietSince_ = now_;
       late_.pop_front();
-      quietSince_ = now_;
     } else if (next == verdict) {
       GiveVerdict();
     } else if (next == countdown) {
@@ -244,7 +277,10 @@ void VirtualTransponder::HandleLine(const std::string& line) {
       Note(value == 1 ? "kernel part requested" : "application part requested");
       long answer = value;
       if (const Fault* f = FindFault(FaultKind::PartReply)) answer = f->n.value_or(3 - value);
-      Reply(FrameSentence("PZLX,R,DBG,003," + std::to_string(answer) + ",,,,,,"));
+      if (const Fault* f = FindFault(FaultKind::ApplicationReply); f && value == 2)
+        answer = f->n.value_or(1);
+      const Fault* slow = FindFault(FaultKind::SlowPartReply);
+      Answer(3, answer, slow != nullptr ? slow->n.value_or(6000) : 0);
     } else if (code == 103 && hasValue && value > 0) {
       if (phase_ == Phase::Idle) {
         StartPart(static_cast<std::uint32_t>(value));
@@ -315,9 +351,12 @@ void VirtualTransponder::StartPart(std::uint32_t blockTotal) {
   }
   burstLeft_ = 0;
   if (const Fault* f = FindFault(FaultKind::LoseBurst)) {
-    burstBlock_ = RandomIn(std::min(last, blockTotal / 2 + 1), last);
+    burstBlock_ = RandomIn(1, last);
     burstLeft_ = f->n.value_or(1000);
   }
+  oddBlock_ = 0;
+  if (FindFault(FaultKind::BlockReply))
+    oddBlock_ = RandomIn(std::min<std::uint32_t>(2, last), last);
   repeatLeft_ = 0;
   if (const Fault* f = FindFault(FaultKind::RepeatRequest)) {
     repeatBlock_ = RandomIn(1, last);
@@ -330,6 +369,7 @@ void VirtualTransponder::StartPart(std::uint32_t blockTotal) {
 }
 
 void VirtualTransponder::StartCountdown() {
+  deaf_ = false;
   phase_ = Phase::Countdown;
   countdownLine_ = 0;
   nextCountdownAt_ = now_ + config_.countdownStepMs;
@@ -380,6 +420,17 @@ void VirtualTransponder::TakeBlock(const std::string& block) {
     ReplyBlock(static_cast<long>(expected) + 2);
     return;
   }
+  long answer = static_cast<long>(expected);
+  if (expected == oddBlock_) {
+    oddBlock_ = 0;
+    answer = FindFault(FaultKind::BlockReply)->n.value_or(0);
+    Note("block " + std::to_string(expected) + " answered " + std::to_string(answer) + " (fault)");
+    // Asking for the block again, the device has not kept it.
+    if (answer == -1 || answer == previous) {
+      ReplyBlock(answer);
+      return;
+    }
+  }
 
   // Kept as stored in the image: a 264-byte block gets its check byte back.
   const auto* b = reinterpret_cast<const std::uint8_t*>(block.data());
@@ -396,7 +447,7 @@ void VirtualTransponder::TakeBlock(const std::string& block) {
   }
   ++blocksThisPart_;
   ++blocksTaken_;
-  ReplyBlock(static_cast<long>(expected));
+  ReplyBlock(answer);
   PlayBlockCountFaults();
 }
 
@@ -416,11 +467,16 @@ void VirtualTransponder::PlayBlockCountFaults() {
     restartUsed_ = true;
     Note("restarts the countdown (fault)");
     StartCountdown();
+  } else if (reached(FindFault(FaultKind::DeadLine), blocksThisPart_, 3)) {
+    Note("the line goes dead (fault)");
+    deaf_ = true;
+    in_.clear();
   }
 }
 
 void VirtualTransponder::GiveUp() {
   Note("nothing from the host for " + Ms(config_.giveUpMs) + ": part given up, idle again");
+  deaf_ = false;
   phase_ = Phase::Idle;
   in_.clear();
   partialSince_ = -1;
@@ -466,7 +522,7 @@ void VirtualTransponder::GiveVerdict() {
     PrintInfoBlock();
   }
   // The idle output resumes a slot after the last answer has gone out.
-  nextIdleAt_ = (late_.empty() ? now_ : late_.back().first) + kIdleSlotMs;
+  nextIdleAt_ = (late_.empty() ? now_ : late_.back().due) + kIdleSlotMs;
 }
 
 }  // namespace sim

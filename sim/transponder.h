@@ -86,11 +86,18 @@ class VirtualTransponder {
   std::uint64_t Random();
   std::uint32_t RandomIn(std::uint32_t low, std::uint32_t high);
 
+  // What the device says of its own accord (idle output, countdown), in time.
   void Emit(const std::string& line);
-  // An answer to the host: at once, or late with the slow-replies fault.
-  void Reply(const std::string& text);
+  // An answer to the host: at once, or `delayMs` late, or later still with
+  // the slow-replies fault.
+  void Reply(const std::string& text, long delayMs = 0);
+  // Onto the one serial stream: never ahead of what was said before it.
+  void Queue(std::int64_t due, std::string bytes, bool reply);
   void Note(const std::string& text);
+  // A DBG answer with one code and value (in the slot several-slots asks for).
+  void Answer(int code, long value, long delayMs = 0);
   void ReplyBlock(long value);
+  bool IdleOutput() const;
   void PlayBlockCountFaults();
   void GiveUp();
 
@@ -124,7 +131,13 @@ class VirtualTransponder {
   std::int64_t verdictAt_ = 0;
   std::int64_t partialSince_ = -1;
   std::int64_t quietSince_ = 0;  // the host's last block, or the device's last answer to it
-  std::deque<std::pair<std::int64_t, std::string>> late_;  // slow replies: when due, what
+  // Bytes that wait for their time on the serial stream, in order.
+  struct Pending {
+    std::int64_t due;
+    std::string bytes;
+    bool reply;  // an answer to the host (the last one starts the give-up time)
+  };
+  std::deque<Pending> late_;
 
   // The conversation.
   int readingsSince106_ = -1;  // information blocks printed since the last DBG 106
@@ -143,6 +156,8 @@ class VirtualTransponder {
   long repeatLeft_ = 0;
   std::uint32_t wrongBlock_ = 0;
   bool wrongUsed_ = false;
+  std::uint32_t oddBlock_ = 0;  // block-reply: the block answered with the fault's value
+  bool deaf_ = false;           // dead-line: nothing of this part reaches the device
   bool restartUsed_ = false;
   std::uint32_t blocksThisPart_ = 0;
   std::uint32_t blocksTaken_ = 0;

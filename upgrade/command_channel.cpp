@@ -135,6 +135,7 @@ void CommandChannel::ApplyDeviceReplies() {
     const std::int32_t value = TruncatedReply(reply.value);
     if (reply.code == kBlockReplyCode) BlockReply = value;
     if (reply.code == kPartReplyCode) PartReply = value;
+    if (reply.code == kBlockReplyCode || reply.code == kPartReplyCode) ++RepliesApplied;
   }
 }
 

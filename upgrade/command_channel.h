@@ -67,6 +67,9 @@ class CommandChannel {
   // stores its own values in BlockReply.
   std::int32_t BlockReply = -1;
   std::int32_t PartReply = -1;
+  // How many replies under codes 104 and 3 have come in: the device has
+  // answered since the count was last seen.
+  std::uint32_t RepliesApplied = 0;
   std::array<DeviceReply, 4> DeviceReplyTable{};
 
  private:

@@ -31,6 +31,7 @@ enum class Control : std::uint8_t {
   ProgressBar2,  // value: the position, 0..100
   LabelProgressPersent,
   LabelDebugFrmUpg,
+  LabelDeviceQuiet,  // over the pages: the device has not answered for a while
   // hidden status bar
   StatusBarPanel0,
   StatusBarClock,  // panel 1
@@ -142,6 +143,7 @@ inline constexpr std::array<ControlRow, kControlCount> kControlRows = {{
     {Control::ProgressBar2, "ProgressBar2", ""},
     {Control::LabelProgressPersent, "LabelProgressPersent", "0%"},
     {Control::LabelDebugFrmUpg, "LabelDebugFrmUpg", "BlockCount"},
+    {Control::LabelDeviceQuiet, "LabelDeviceQuiet", "", false},
     {Control::StatusBarPanel0, "StatusBarPanel0", "Disconnect"},
     {Control::StatusBarClock, "StatusBarClock", ""},
     {Control::PageControlFirmwareUpgradeStage, "PageControlFirmwareUpgradeStage", ""},

@@ -1,53 +1,57 @@
 #pragma once
-// The open firmware image of the part being prepared or transferred: a
-// binary file read block by block, whose end-of-file state the sequencer
-// watches. Closing is idempotent; the destructor closes.
+// The image of a part being prepared or transferred, held in memory from the
+// moment it is read until its part ends: what is validated is exactly what is
+// sent, whatever happens to the file meanwhile (a stick pulled, a sync client
+// replacing it). It reads like the file it came from: record by record from a
+// position, a read that meets the end marks it, as end-of-file does.
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
 #include <filesystem>
+#include <span>
+#include <string>
+#include <vector>
 
 namespace upgrade {
 
+// The largest image file accepted: images are a few hundred KiB; anything
+// this large is no image, and is never read whole into memory.
+inline constexpr std::uintmax_t kMaxImageBytes = 16u * 1024u * 1024u;
+
 class ImageStream {
  public:
+  enum class LoadResult {
+    Loaded,
+    Missing,     // no such file
+    Unreadable,  // not a regular file, too large, or a read failed: `error` says which
+  };
+
   ImageStream() = default;
   ImageStream(const ImageStream&) = delete;
   ImageStream& operator=(const ImageStream&) = delete;
-  ~ImageStream() { Close(); }
 
-  // Opens `path` for binary reading (closing any image open before).
-  bool Open(const std::filesystem::path& path) {
-    Close();
-    file_ = std::fopen(path.c_str(), "rb");
-    return file_ != nullptr;
-  }
-  void Close() {
-    if (file_ != nullptr) std::fclose(file_);
-    file_ = nullptr;
-  }
-  bool IsOpen() const { return file_ != nullptr; }
-  std::FILE* Handle() const { return file_; }
+  // Reads the whole file at `path` (dropping any image held before).
+  LoadResult Load(const std::filesystem::path& path, std::string& error);
+  // Takes the image `other` holds; `other` is empty afterwards.
+  void TakeFrom(ImageStream& other);
+  void Close();
+  bool IsOpen() const { return open_; }
+  std::span<const std::uint8_t> Bytes() const { return bytes_; }
 
-  // Up to `count` bytes; fewer at the end of the file.
-  std::size_t Read(void* buffer, std::size_t count) {
-    return file_ ? std::fread(buffer, 1, count, file_) : 0;
-  }
-  // A read has met the end of the file.
-  bool AtEnd() const { return file_ != nullptr && std::feof(file_) != 0; }
-  long Position() const { return file_ ? std::ftell(file_) : 0; }
-  // The size in bytes; leaves the file at its start.
-  long MeasureAndRewind() {
-    if (file_ == nullptr) return 0;
-    std::fseek(file_, 0, SEEK_END);
-    const long size = std::ftell(file_);
-    std::rewind(file_);
-    return size;
-  }
+  // Up to `count` bytes from the position on; fewer at the end, and then the
+  // end is marked.
+  std::size_t Read(void* buffer, std::size_t count);
+  // A read has met the end of the image.
+  bool AtEnd() const { return open_ && atEnd_; }
+  long Position() const { return static_cast<long>(position_); }
+  // The size in bytes; leaves the position at the start.
+  long MeasureAndRewind();
 
  private:
-  std::FILE* file_ = nullptr;
+  std::vector<std::uint8_t> bytes_;
+  std::size_t position_ = 0;
+  bool atEnd_ = false;
+  bool open_ = false;
 };
 
 }  // namespace upgrade

@@ -18,8 +18,9 @@ namespace upgrade {
 
 class UpgradePreparation {
  public:
-  // What PrepareImage tells HandleUpgradeLine.
-  enum Step : int { Abandon = -1, KeepWaiting = 2, TransferStarted = 11, Done = 99 };
+  // What PrepareImage tells HandleUpgradeLine. Stopped: the run has ended
+  // where it stands (on the upgrade page), with its message shown.
+  enum Step : int { Stopped = -2, Abandon = -1, KeepWaiting = 2, TransferStarted = 11, Done = 99 };
 
   UpgradePreparation(WizardState& state, TransferState& transfer, DeviceInformation& info,
                      CommandChannel& channel, WizardScreen& screen, WizardOperations& wizard,
@@ -28,18 +29,28 @@ class UpgradePreparation {
   // A received line (CR LF, NUL-terminated), or nullptr from the buttons.
   // True when the line was consumed and is not to be parsed.
   bool HandleUpgradeLine(const char* line);
+  // The same preparation step on a timer tick, so that a device which says
+  // nothing more after its part reply is prepared all the same.
+  void PrepareOnTick();
   int PrepareImage();
 
-  // The version page's buttons. Yes acts only while a prepared kernel waits
+  // The version page's buttons. Yes acts only while a prepared image waits
   // for it, so no transfer starts without a validated image; No abandons
   // whenever the page asks.
   void SpeedButtonFrmVerWantToContinueYesClick();
   void SpeedButtonFrmVerWantToContinueNoClick();
 
  private:
+  // Between the device's identification and the start of a part's transfer,
+  // outside the kernel part: where lines and ticks prepare the image.
+  bool Preparing() const;
+  bool StepPreparation();
+  void RequestPart(int part);
   int StartTransfer();
   int OpenPart();
-  void ReportMissingImage();
+  bool LoadImage(ImageStream& image, const std::string& relative);
+  bool Validate(const ImageStream& image, std::uint32_t& blockCount, std::uint32_t& imageSum);
+  int EndForUnexpectedPart(int reply);
   void AbandonWizard(WizardOutcome outcome);
 
   WizardState& state_;

@@ -1,5 +1,6 @@
 #include "upgrade/sequencer.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 
@@ -44,9 +45,9 @@ void UpgradeSequencer::TimerUpgradeTimer() {
   if (state_.UpgradeFinished) return;
   if (state_.WizardStage < Stage::Transfer) return;
   if (!state_.UpgradeRunning) {
-    // A leftover image is closed, but not the application image prepared
-    // between the kernel's success and the application's start.
-    if (transfer_.ImageFile.IsOpen() && !state_.PartRequestPending) transfer_.CloseImage();
+    // A leftover image is closed, but not the application image held or
+    // prepared between the kernel's success and the application's start.
+    if (transfer_.HoldsImage() && !state_.PartRequestPending) transfer_.CloseImage();
     return;
   }
   if (state_.DeviceReady) {
@@ -70,20 +71,23 @@ void UpgradeSequencer::TransferStep() {
   // Before block 1 has gone out there is nothing to repeat: block 1 goes.
   const bool repeat = i > 0 && (reply == i - 1 || reply == kReplyRepeat);
   if (repeat) {
-    if (reply != kReplyRepeat) {
-      ++transfer_.Retransmissions;
-      if (transfer_.BlockHadError == 0) {
-        transfer_.BlockHadError = 1;
-        ++transfer_.ErrorBlocks;
-      }
-      const float blocks = static_cast<float>(i);
-      const float p = static_cast<float>(transfer_.Retransmissions) / blocks * 100.0f;
-      const float q = static_cast<float>(transfer_.ErrorBlocks) / blocks * 100.0f;
-      if (i > transfer_.BlockTotal / 4 && (q > 100.0f || p > 100.0f)) {
-        AbandonTransfer(WizardOutcome::TransmissionErrors,
-                        std::string("Too many transmission errors!\n") + kCheckCable);
-        return;
-      }
+    // A repeat asked for (-1) is a transmission error like a block not
+    // received: counted, so that a device asking for ever is given up.
+    ++transfer_.Retransmissions;
+    if (transfer_.BlockHadError == 0) {
+      transfer_.BlockHadError = 1;
+      ++transfer_.ErrorBlocks;
+    }
+    // Up to a quarter of the image, repetitions are measured against that
+    // quarter: a slow start is allowed its retries, but not endless ones.
+    const std::int64_t quarter = transfer_.BlockTotal / 4;
+    const float blocks = static_cast<float>(std::max(i, quarter));
+    const float p = static_cast<float>(transfer_.Retransmissions) / blocks * 100.0f;
+    const float q = static_cast<float>(transfer_.ErrorBlocks) / blocks * 100.0f;
+    if (q > 100.0f || p > 100.0f) {
+      AbandonTransfer(WizardOutcome::TransmissionErrors,
+                      std::string("Too many transmission errors!\n") + kCheckCable);
+      return;
     }
   } else if (reply != i && reply > 0) {
     AbandonTransfer(
@@ -156,18 +160,24 @@ void UpgradeSequencer::FinalCheck() {
 
   state_.UpgradeRunning = false;
   screen_.SetProgress(100);
-  transfer_.CloseImage();
 
   if (verdict == kReplyProgrammed && state_.UpgradePart == 1) {
+    // The kernel's image is done with; the application held with it waits.
+    transfer_.ImageFile.Close();
+    transfer_.ImageValidated = false;
     state_.WizardStage = Stage::Transfer;
     state_.UpgradePart = 2;
     channel_.PartReply = -1;
+    state_.RequestedPart = 2;
     channel_.SendDbg(kDbgRequestPart, 2);
     state_.PartRequestPending = true;
     screen_.SetText(Control::lblUpgradeStatus, "");
     screen_.SetText(Control::lbl2ndAISUpgradeStatus, "Kernel Upgrade Finished");
     screen_.SetText(Control::StaticTextFrmUpgMessage1, "");
-  } else if (verdict == kReplyProgrammed) {
+    return;
+  }
+  transfer_.CloseImage();
+  if (verdict == kReplyProgrammed) {
     screen_.SetEnabled(Control::SpeedButtonFrmUpgFinish, true);
     state_.UpgradeFinished = true;
     state_.Outcome = WizardOutcome::Finished;

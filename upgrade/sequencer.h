@@ -10,9 +10,11 @@
 // Device replies under code 104, with i the current block:
 //   i        received: send the next block
 //   i - 1    not received: repeat block i and count it
-//   -1       repeat block i without counting
+//   -1       repeat block i, counted the same way
 //   other >0 wrong block number: abandon
 //   -8889    send the image sum; -8888 programmed; -4444 failed; -4445 bad sum
+// More repetitions than blocks sent (measured against at least a quarter of
+// the image) abandon the upgrade.
 
 #include <cstdint>
 

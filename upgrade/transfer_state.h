@@ -22,7 +22,11 @@ inline constexpr std::int32_t kReplyProgramFailed = -4444;
 inline constexpr std::int32_t kReplyChecksumError = -4445;
 
 struct TransferState {
+  // The image of the part being prepared or sent.
   ImageStream ImageFile;
+  // The application image, read and validated with the kernel before the
+  // user is asked, and held for the application part that follows it.
+  ImageStream ApplicationImage;
   // The image in ImageFile passed validation and nothing has read it since,
   // or a transfer of it runs: a transfer starts only from such an image.
   bool ImageValidated = false;
@@ -49,9 +53,19 @@ struct TransferState {
     BlockHadError = 0;
   }
 
+  // Every image held is let go: the run ended, or a part will not be sent.
   void CloseImage() {
     ImageFile.Close();
+    ApplicationImage.Close();
     ImageValidated = false;
+  }
+  bool HoldsImage() const { return ImageFile.IsOpen() || ApplicationImage.IsOpen(); }
+
+  // What the version page shows belongs to one device and one run.
+  void ClearVersions() {
+    ImageName[0] = '\0';
+    CurrentVersion[0] = '\0';
+    NewVersion[0] = '\0';
   }
 };
 

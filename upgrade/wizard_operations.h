@@ -14,6 +14,9 @@ class WizardOperations {
   virtual void AdvanceStage() = 0;
   // Stops the run and returns to the checklist page.
   virtual void CancelWizard() = 0;
+  // The image of the part the device is ready for has been validated and
+  // the versions are known: the version page may offer Yes.
+  virtual void ImagePrepared() = 0;
 };
 
 // The images are opened from the program's folder (Bin/App_700.SBIN beside

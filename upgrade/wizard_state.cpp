@@ -40,6 +40,8 @@ const char* OutcomeName(WizardOutcome outcome) {
       return "checksum-error";
     case WizardOutcome::HungUp:
       return "hung-up";
+    case WizardOutcome::UnexpectedPart:
+      return "unexpected-part";
     case WizardOutcome::Cancelled:
       return "cancelled";
     case WizardOutcome::Finished:

@@ -44,6 +44,7 @@ enum class WizardOutcome : std::uint8_t {
   ProgrammingFailed,    // the device answered -4444
   ChecksumError,        // the device answered -4445
   HungUp,               // the serial line went away
+  UnexpectedPart,       // the device answered a part request with another part
   Cancelled,            // the user stopped the run
   Finished,             // both parts programmed
 };
@@ -74,11 +75,15 @@ struct WizardState {
   bool DeviceIdentified = false;
   std::int32_t DeviceType = 0;
   bool PartRequestPending = false;
+  std::int32_t RequestedPart = 0;  // the part the last request asked for (1, 2; 0 none)
   std::int32_t FileCheckState = kFileCheckWaiting;
   // Transfer
   bool UpgradeRunning = false;
   bool UpgradeFinished = false;
   std::int32_t UpgradePart = 0;  // 1 kernel, 2 application
+  // The user answered Yes in this run: nothing goes to the device's memory
+  // without it.
+  bool UpgradeConfirmed = false;
 
   WizardOutcome Outcome = WizardOutcome::None;
 };

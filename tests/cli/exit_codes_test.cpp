@@ -22,8 +22,8 @@ using upgrade::WizardOutcome;
 TEST(ExitCodes, EachWayARunEndsGivesTheDocumentedCode) {
   // 0 upgraded, 2 no device or port error, 3 identification failed, 4 image
   // or catalogue error, 5 transfer abandoned (transmission errors, incorrect
-  // block count, send failure, hang-up), 6 the device reported -4444 or
-  // -4445, 7 declined, 130 interrupted.
+  // block count, send failure, hang-up, the device ready for another part),
+  // 6 the device reported -4444 or -4445, 7 declined, 130 interrupted.
   const std::vector<std::pair<WizardOutcome, int>> documented = {
       {WizardOutcome::Finished, 0},
       {WizardOutcome::NoPorts, 2},
@@ -40,6 +40,7 @@ TEST(ExitCodes, EachWayARunEndsGivesTheDocumentedCode) {
       {WizardOutcome::IncorrectBlockCount, 5},
       {WizardOutcome::SendFailed, 5},
       {WizardOutcome::HungUp, 5},
+      {WizardOutcome::UnexpectedPart, 5},
       {WizardOutcome::ProgrammingFailed, 6},
       {WizardOutcome::ChecksumError, 6},
       {WizardOutcome::Declined, 7},

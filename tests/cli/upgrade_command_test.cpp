@@ -5,6 +5,7 @@
 #include <fmt/core.h>
 #include <sys/ioctl.h>
 
+#include <fstream>
 #include <map>
 #include <nlohmann/json.hpp>
 #include <regex>
@@ -191,6 +192,112 @@ INSTANTIATE_TEST_SUITE_P(
                     "Error: Please check the RS-232 cableline is serviceable"},
         FailureCase{"NoTerminalNoYes", {}, {}, 7, "needs an answer"}),
     [](const ::testing::TestParamInfo<FailureCase>& row) { return row.param.name; });
+
+// The device at its corners: each run ends by itself, with the exit code
+// that says how, and nothing reaches the device's memory that should not.
+struct CornerCase {
+  const char* name;
+  std::vector<std::string> simulator;
+  int exitCode;
+  std::vector<std::string> out;      // on standard output
+  std::vector<std::string> err;      // on standard error
+  bool kernelSent, applicationSent;  // whole, as the device wrote them
+  bool damageApplication = false;    // and nothing at all is sent: no block count
+};
+
+class DeviceCorner : public SimulatorRig, public ::testing::WithParamInterface<CornerCase> {};
+
+TEST_P(DeviceCorner, EndsByItselfWithItsExitCode) {
+  const CornerCase& c = GetParam();
+  if (c.damageApplication) {
+    std::fstream image(folder_ / firmware::ImagePath(702),
+                       std::ios::in | std::ios::out | std::ios::binary);
+    image.seekp(263 * 3 + 10);  // a code byte of block 4
+    image.put('\x5A');
+  }
+  std::vector<std::string> options = {"--firmware", "V9.9.9"};
+  options.insert(options.end(), c.simulator.begin(), c.simulator.end());
+  StartSimulator(options);
+  auto run =
+      Aisfw({"upgrade", "--port", simulator_->Port(), "--yes", "--trace", "--bin", BinFolder()});
+  ASSERT_EQ(run->Wait(kRunLimit), c.exitCode) << run->Out() << run->Err();
+  for (const std::string& text : c.out) EXPECT_NE(run->Out().find(text), std::string::npos) << text;
+  for (const std::string& text : c.err) EXPECT_NE(run->Err().find(text), std::string::npos) << text;
+  EXPECT_EQ(fs::exists(folder_ / "received/kernel.bin"), c.kernelSent);
+  EXPECT_EQ(fs::exists(folder_ / "received/application.bin"), c.applicationSent);
+  if (c.kernelSent) {
+    EXPECT_EQ(Received("kernel.bin"), Image(700));
+  }
+  EXPECT_EQ(run->Err().find(" TX $PZLX,R,DBG,103,") == std::string::npos, c.damageApplication)
+      << "a block count";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Upgrade, DeviceCorner,
+    ::testing::Values(
+        CornerCase{"NoIdleTraffic",
+                   {"--fault", "no-idle"},
+                   0,
+                   {"Running firmware:   V9.9.9", "Upgraded from V9.9.9 to " + TestVersion(702)},
+                   {},
+                   true,
+                   true},
+        CornerCase{"PartRepliesSixSecondsLate",
+                   {"--fault", "slow-part-reply:6000"},
+                   0,
+                   {"Running firmware:   V9.9.9", "New firmware:       " + TestVersion(702),
+                    "Upgraded from V9.9.9 to " + TestVersion(702)},
+                   {},
+                   true,
+                   true},
+        CornerCase{"KernelAskedForAgain",
+                   {"--fault", "part-reply:1"},
+                   5,
+                   {},
+                   {"Error: The device is ready for the kernel, but the application was "
+                    "requested. Please restart the AIS device and run the upgrade again.",
+                    "The device was left after the kernel was programmed, before the "
+                    "application was sent"},
+                   true,
+                   false},
+        CornerCase{"RepeatAskedForEver",
+                   {"--fault", "repeat-request:1000000000"},
+                   5,
+                   {},
+                   {"Error: Too many transmission errors!"},
+                   false,
+                   false},
+        CornerCase{"DamagedApplicationImage",
+                   {},
+                   4,
+                   {},
+                   {"Invalid firmware upgrade BIN file format!"},
+                   false,
+                   false,
+                   true}),
+    [](const ::testing::TestParamInfo<CornerCase>& row) { return row.param.name; });
+
+// Ready for the application when asked for the kernel: the application's
+// versions are shown and the question waits for its answer. Without one
+// nothing is sent, and aisfw info reads without sending a block count.
+TEST_F(UpgradeCommand, AnApplicationReadyDeviceGetsNothingWithoutAYes) {
+  StartSimulator({"--fault", "part-reply"});
+  auto refused = Aisfw({"upgrade", "--port", simulator_->Port(), "--trace", "--bin", BinFolder()});
+  EXPECT_EQ(refused->Wait(kRunLimit), 7) << refused->Out() << refused->Err();
+  EXPECT_NE(refused->Out().find("Running firmware:   V1.0.0"), std::string::npos) << refused->Out();
+  EXPECT_NE(refused->Out().find("New firmware:       " + TestVersion(702)), std::string::npos);
+  EXPECT_NE(refused->Err().find("needs an answer"), std::string::npos) << refused->Err();
+  EXPECT_EQ(refused->Err().find(" TX $PZLX,R,DBG,103,"), std::string::npos);
+
+  auto info = Aisfw({"info", "--port", simulator_->Port(), "--trace", "--bin", BinFolder()});
+  ASSERT_EQ(info->Wait(kRunLimit), 0) << info->Out() << info->Err();
+  EXPECT_NE(info->Out().find("(not sent: the device is ready for the application)"),
+            std::string::npos)
+      << info->Out();
+  EXPECT_NE(info->Out().find("Would install:      " + TestVersion(702)), std::string::npos);
+  EXPECT_EQ(info->Err().find(" TX $PZLX,R,DBG,103,"), std::string::npos) << "a block count";
+  EXPECT_FALSE(ReceivedAny());
+}
 
 // The exclusive-use flag of a pseudo-terminal outlives its descriptor unless
 // the port is closed properly, so it tells whether the program closed it.

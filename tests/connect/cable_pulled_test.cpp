@@ -43,7 +43,7 @@ TEST_P(CablePulled, EndsTheRunWithItsMessageAndTheNextRunWorks) {
   EXPECT_EQ(Core().State().Outcome, upgrade::WizardOutcome::HungUp);
   EXPECT_EQ(View().Page(), point.page);
   EXPECT_FALSE(rig_->Wizard().Port().Connected());
-  EXPECT_FALSE(Core().Transfer().ImageFile.IsOpen());
+  EXPECT_FALSE(Core().Transfer().HoldsImage());
   EXPECT_EQ(Text(Control::OpenPort), "Continue");
 
   BackToChecklist();

@@ -120,18 +120,43 @@ TEST_F(WizardTest, TheVersionPageWaitsTwentyTicksForTheInformation) {
   EXPECT_GE(std::count(tx.begin(), tx.end(), "$PTST,,,,,00016*18"), 4);
 }
 
-TEST_F(WizardTest, TheVersionPageComesAtLeastOneTickAfterDetection) {
-  Device("ttyV0");
+// Runs until Timer1 has ticked once more (each tick shows the time anew).
+bool NextTick(WizardTest& t) {
+  const std::string clock = t.Text(Control::StatusBarClock);
+  return t.rig_->RunUntil([&] { return t.Text(Control::StatusBarClock) != clock; }, 2000);
+}
+
+// The end of the static data detects the device between two ticks; the tick
+// after it only notes it, the one after that shows the version page.
+TEST_F(WizardTest, TheVersionPageComesOnTheSecondTickAfterDetection) {
+  AnswerProbesWithoutInformation(rig_->AddPort("ttyV0"));
   rig_->PressStart();
   rig_->ChooseManual("ttyV0");
   rig_->PressContinue();
   ASSERT_TRUE(rig_->RunUntil([&] { return Core().State().DeviceDetected; }, 10'000));
-  const std::int32_t detectedTick = Core().State().DetectedTick;
-  ASSERT_TRUE(rig_->RunUntil(
-      [&] { return View().Page() == upgrade::Page::TabSheetFirmwareVersion; }, 10'000));
+  ASSERT_EQ(Core().State().DetectedTick, Core().State().StageTicks) << "detected on a tick";
+  ASSERT_TRUE(NextTick(*this));
+  EXPECT_EQ(View().Page(), upgrade::Page::TabSheetConnectDevice) << "on the detection tick";
+  ASSERT_TRUE(NextTick(*this));
+  EXPECT_EQ(View().Page(), upgrade::Page::TabSheetFirmwareVersion);
+  EXPECT_EQ(Text(Control::lblUpgradeStatus), "Collecting device information. Please wait...");
   EXPECT_EQ(Text(Control::LabelConnectionStatus), "Connected...");
-  EXPECT_GT(Core().State().StageTicks, 0);
-  EXPECT_GE(detectedTick, 1);
+}
+
+// In manual mode the probe goes out on the ticks t with t mod 4 = 1 or 2.
+TEST_F(WizardTest, TheManualProbeGoesOutOnTheFirstTwoTicksOfEveryFour) {
+  rig_->AddPort("ttyV0");
+  rig_->PressStart();
+  rig_->ChooseManual("ttyV0");
+  rig_->PressContinue();  // tick 0
+  const auto& tx = View().Log(upgrade::LogPane::MemoTX);
+  std::vector<int> probed;
+  for (int tick = 1; tick <= 20; ++tick) {
+    const auto before = std::count(tx.begin(), tx.end(), "$PTST,,,,,00016*18");
+    ASSERT_TRUE(NextTick(*this)) << tick;
+    if (std::count(tx.begin(), tx.end(), "$PTST,,,,,00016*18") > before) probed.push_back(tick);
+  }
+  EXPECT_EQ(probed, (std::vector<int>{1, 2, 5, 6, 9, 10, 13, 14, 17, 18}));
 }
 
 TEST_F(WizardTest, DiscontinueClosesThePortAndStopsBothTimers) {
@@ -190,6 +215,53 @@ TEST_F(WizardTest, ASilentDeviceIsWaitedForWithThePageAnimating) {
   EXPECT_EQ(View().Log(upgrade::LogPane::MemoTX).size(), sent);
   EXPECT_TRUE(View().Messages().empty());
   EXPECT_EQ(Core().Channel().BlockReply, upgrade::kReplyAwaiting);
+  // ... and the wait is shown as one: every 10 s, how long the device has
+  // been quiet, and what to check.
+  const auto& notices = View().QuietNotices();
+  ASSERT_GE(notices.size(), 59u);
+  for (std::size_t i = 0; i < notices.size(); ++i) {
+    EXPECT_EQ(notices[i].awaiting, upgrade::AwaitedAnswer::BlockReply);
+    EXPECT_EQ(notices[i].part, 1);
+    EXPECT_EQ(notices[i].block, 11u);
+    EXPECT_EQ(notices[i].total, 64u);
+    EXPECT_EQ(notices[i].seconds, static_cast<int>(10 * (i + 1)));
+  }
+  EXPECT_TRUE(View().State(Control::LabelDeviceQuiet).visible);
+  EXPECT_EQ(Text(Control::LabelDeviceQuiet),
+            "No reply from the device for " + std::to_string(notices.back().seconds) +
+                " s. Check the cable and that the device is on; the upgrade goes on when it "
+                "answers.");
+  EXPECT_EQ(View().State(Control::LabelDeviceQuiet).colour, upgrade::kRed);
+}
+
+// A device slow to answer its part requests is shown as quiet while it is,
+// and no longer once it has answered; the upgrade goes on.
+TEST_F(WizardTest, TheQuietNoticeEndsWhenTheDeviceAnswers) {
+  sim::TransponderConfig config;
+  config.faults = {{sim::FaultKind::SlowPartReply, 12'000}};
+  Device("ttyV0", config);
+  rig_->PressStart();
+  rig_->ChooseManual("ttyV0");
+  rig_->PressContinue();
+  ASSERT_TRUE(
+      rig_->RunUntil([&] { return View().State(Control::LabelDeviceQuiet).visible; }, 60'000));
+  EXPECT_EQ(Text(Control::LabelDeviceQuiet),
+            "The device has not said that it is ready for the kernel for 10 s. Check the cable and "
+            "that the device is on.");
+  ASSERT_TRUE(rig_->RunUntil(
+      [&] { return View().State(Control::SpeedButtonFrmVerWantToContinueYes).enabled; }, 10'000));
+  rig_->RunFor(200);  // the notice is withdrawn at the next tick of TimerUpgrade
+  EXPECT_FALSE(View().State(Control::LabelDeviceQuiet).visible);
+  rig_->PressYes();
+  ASSERT_TRUE(rig_->RunUntil([&] { return Finished(); }, 600'000));
+  const auto& notices = View().QuietNotices();
+  ASSERT_EQ(notices.size(), 2u);  // each part request answered after 12 s
+  EXPECT_EQ(notices[0].awaiting, upgrade::AwaitedAnswer::PartReady);
+  EXPECT_EQ(notices[0].part, 1);
+  EXPECT_EQ(notices[1].awaiting, upgrade::AwaitedAnswer::PartReady);
+  EXPECT_EQ(notices[1].part, 2);
+  EXPECT_EQ(notices[1].seconds, 10);
+  EXPECT_FALSE(View().State(Control::LabelDeviceQuiet).visible);
 }
 
 // The device counting down again in mid-transfer restarts the part at block

@@ -26,7 +26,37 @@ struct Failure {
   Page page;  // where the wizard is left
   bool prefix = false;
   bool forced = false;  // the port is not among the openable ones: asked first
+  // What else the failure must have left (nothing sent, say), and any
+  // tidying before the next run.
+  std::function<void(WizardTest&)> after = [](WizardTest&) {};
 };
+
+// How many of the sentences sent contain `text`.
+long SentCount(WizardTest& t, const std::string& text) {
+  const auto& tx = t.View().Log(upgrade::LogPane::MemoTX);
+  return std::count_if(tx.begin(), tx.end(),
+                       [&](const std::string& l) { return l.find(text) != l.npos; });
+}
+
+// No block count went out: nothing reached the device's memory.
+void NothingSent(WizardTest& t) {
+  EXPECT_EQ(SentCount(t, "DBG,103,"), 0);
+  EXPECT_TRUE(t.rig_->Device("ttyV0")->Transponder().ReceivedPart(1).empty());
+}
+
+// The kernel was programmed; of the application nothing went out.
+void KernelOnly(WizardTest& t) {
+  EXPECT_EQ(t.rig_->Device("ttyV0")->Transponder().ReceivedPart(1), t.Image(700));
+  EXPECT_EQ(SentCount(t, "DBG,103,124,"), 0);
+  EXPECT_TRUE(t.rig_->Device("ttyV0")->Transponder().ReceivedPart(2).empty());
+}
+
+void DamageBlockFour(const std::filesystem::path& image) {
+  std::FILE* f = std::fopen(image.c_str(), "r+b");
+  std::fseek(f, 263 * 3 + 10, SEEK_SET);  // a code byte of block 4
+  std::fputc(0x5A ^ 0xFF, f);
+  std::fclose(f);
+}
 
 sim::TransponderConfig WithFault(sim::FaultKind kind, std::optional<long> n = std::nullopt) {
   sim::TransponderConfig config;
@@ -80,10 +110,11 @@ TEST_P(FailureTest, EndsWithItsMessageLeavesNothingOpenAndTheNextRunWorks) {
   EXPECT_EQ(Core().State().Outcome, f.outcome);
   EXPECT_EQ(Core().State().WizardStage, upgrade::Stage::Idle);
   EXPECT_EQ(View().Page(), f.page);
-  EXPECT_FALSE(Core().Transfer().ImageFile.IsOpen());
+  EXPECT_FALSE(Core().Transfer().HoldsImage());
   EXPECT_FALSE(rig_->Wizard().Port().Connected());
   EXPECT_EQ(Text(Control::OpenPort), "Continue");
   EXPECT_FALSE(View().State(Control::OpenPort).down);
+  f.after(*this);
 
   // The same window, a healthy device on another port: it all works.
   firmware::WriteSampleFirmware(folder_, *std::make_unique<std::string>());
@@ -145,13 +176,45 @@ const Failure kFailures[] = {
     {"InvalidImage",
      [](WizardTest& t) {
        t.Device("ttyV0");
-       std::FILE* f = std::fopen((t.folder_ / "Bin/App_700.SBIN").c_str(), "r+b");
-       std::fseek(f, 263 * 3 + 10, SEEK_SET);  // a code byte of block 4
-       std::fputc(0x5A ^ 0xFF, f);
-       std::fclose(f);
+       DamageBlockFour(t.folder_ / "Bin/App_700.SBIN");
      },
      Manual, "Invalid firmware upgrade BIN file format!", "", WizardOutcome::InvalidImage,
-     Page::TabSheetStart},
+     Page::TabSheetStart, false, false, NothingSent},
+    // Found before the kernel goes out, not after it has been programmed.
+    {"InvalidApplicationImage",
+     [](WizardTest& t) {
+       t.Device("ttyV0");
+       DamageBlockFour(t.folder_ / "Bin/App_702.SBIN");
+     },
+     Manual, "Invalid firmware upgrade BIN file format!", "", WizardOutcome::InvalidImage,
+     Page::TabSheetStart, false, false, NothingSent},
+    {"ImageIsAFolder",
+     [](WizardTest& t) {
+       t.Device("ttyV0");
+       std::filesystem::remove(t.folder_ / "Bin/App_700.SBIN");
+       std::filesystem::create_directory(t.folder_ / "Bin/App_700.SBIN");
+     },
+     Manual, "No firmware is found or incorrect firmware!     \n", "Error",
+     WizardOutcome::MissingImage, Page::TabSheetStart, true, false,
+     [](WizardTest& t) {
+       EXPECT_NE(t.View().Messages().back().box.text.find("App_700.SBIN is not a file"),
+                 std::string::npos);
+       NothingSent(t);
+       std::filesystem::remove(t.folder_ / "Bin/App_700.SBIN");
+     }},
+    // An image is a few hundred KiB: a file this large is not read whole.
+    {"ImageTooLarge",
+     [](WizardTest& t) {
+       t.Device("ttyV0");
+       std::filesystem::resize_file(t.folder_ / "Bin/App_702.SBIN", upgrade::kMaxImageBytes + 1);
+     },
+     Manual, "No firmware is found or incorrect firmware!     \n", "Error",
+     WizardOutcome::MissingImage, Page::TabSheetStart, true, false,
+     [](WizardTest& t) {
+       EXPECT_NE(t.View().Messages().back().box.text.find("App_702.SBIN is larger than 16 MiB"),
+                 std::string::npos);
+       NothingSent(t);
+     }},
     {"MissingCatalogue",
      [](WizardTest& t) {
        t.Device("ttyV0");
@@ -174,6 +237,32 @@ const Failure kFailures[] = {
     {"ApplicationChecksumError",
      [](WizardTest& t) { t.Device("ttyV0", WithFault(sim::FaultKind::BadSum, 2)); }, ManualThenYes,
      kCheckCable, "Error", WizardOutcome::ChecksumError, Page::TabSheetFirmwareUpgrade},
+    // A device that asks for a block again and again is given up.
+    {"RepeatRequestedForEver",
+     [](WizardTest& t) {
+       t.Device("ttyV0", WithFault(sim::FaultKind::RepeatRequest, 1'000'000'000));
+     },
+     ManualThenYes, std::string("Too many transmission errors!\n") + kCheckCable, "Error",
+     WizardOutcome::TransmissionErrors, Page::TabSheetFirmwareUpgrade, false, false,
+     [](WizardTest& t) {
+       EXPECT_TRUE(t.View().QuietNotices().empty()) << "it answered all the time";
+     }},
+    // Asked for the application after the kernel, the device asks for the
+    // kernel again: the run ends, saying so, with nothing of the application sent.
+    {"KernelAskedForAgain",
+     [](WizardTest& t) { t.Device("ttyV0", WithFault(sim::FaultKind::PartReply, 1)); },
+     ManualThenYes,
+     "The device is ready for the kernel, but the application was requested.\n"
+     "Please restart the AIS device and run the upgrade again.",
+     "Error", WizardOutcome::UnexpectedPart, Page::TabSheetFirmwareUpgrade, false, false,
+     KernelOnly},
+    {"ApplicationRequestAnsweredWithAnUnknownPart",
+     [](WizardTest& t) { t.Device("ttyV0", WithFault(sim::FaultKind::ApplicationReply, 3)); },
+     ManualThenYes,
+     "The device answered the request for the application with part 3.\n"
+     "Please restart the AIS device and run the upgrade again.",
+     "Error", WizardOutcome::UnexpectedPart, Page::TabSheetFirmwareUpgrade, false, false,
+     KernelOnly},
     {"HangUpMidTransfer",
      [](WizardTest& t) { t.Device("ttyV0", WithFault(sim::FaultKind::Hangup, 5)); }, ManualThenYes,
      "Serial port disconnected! Please check the cable and the device, then try again.", "Error",

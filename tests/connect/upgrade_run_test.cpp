@@ -42,7 +42,7 @@ TEST_F(WizardTest, AManualUpgradeSendsTheKernelThenTheApplicationByteForByte) {
   EXPECT_EQ(device.ReceivedPart(1), Image(700));
   EXPECT_EQ(device.ReceivedPart(2), Image(702));
   EXPECT_EQ(Core().State().Outcome, upgrade::WizardOutcome::Finished);
-  EXPECT_FALSE(Core().Transfer().ImageFile.IsOpen());
+  EXPECT_FALSE(Core().Transfer().HoldsImage());
   // The one time the wizard blocks: before the application is validated.
   EXPECT_EQ(rig_->Pauses(), std::vector<std::int64_t>{2000});
 
@@ -122,10 +122,11 @@ TEST_F(WizardTest, AutomaticModeFindsTheDeviceOnTheSecondOfThreePortsAt38400) {
 TEST_F(WizardTest, NoOnTheVersionPageClosesTheImageAndReturnsToTheChecklist) {
   Device("ttyV0");
   ASSERT_TRUE(rig_->ConnectManually("ttyV0"));
-  EXPECT_TRUE(Core().Transfer().ImageFile.IsOpen());  // the kernel, prepared
+  EXPECT_TRUE(Core().Transfer().ImageFile.IsOpen());         // the kernel, prepared
+  EXPECT_TRUE(Core().Transfer().ApplicationImage.IsOpen());  // and the application with it
   rig_->PressNo();
   EXPECT_EQ(View().Page(), upgrade::Page::TabSheetStart);
-  EXPECT_FALSE(Core().Transfer().ImageFile.IsOpen());
+  EXPECT_FALSE(Core().Transfer().HoldsImage());
   EXPECT_EQ(Core().State().Outcome, upgrade::WizardOutcome::Declined);
   rig_->RunFor(5000);
   EXPECT_TRUE(rig_->Device("ttyV0")->Transponder().ReceivedPart(1).empty());
@@ -150,6 +151,62 @@ TEST_F(WizardTest, YesBeforeTheImageIsPreparedIsIgnored) {
   EXPECT_FALSE(Core().State().UpgradeRunning);
   rig_->PressYes();
   ASSERT_TRUE(rig_->RunUntil([&] { return Finished(); }, 600'000));
+}
+
+// What is sent is what was validated: the images are held in memory from
+// their validation to the end of their part, so files changed on disk in
+// the meantime (a stick pulled, a sync client replacing them) change nothing.
+TEST_F(WizardTest, ImagesChangedOnDiskDuringTheUpgradeAreSentAsValidated) {
+  const std::vector<std::uint8_t> kernel = Image(700), application = Image(702);
+  const auto cut = [&](int number, std::uintmax_t size) {
+    std::filesystem::resize_file(folder_ / firmware::ImagePath(number), size);
+  };
+  Device("ttyV0");
+  ASSERT_TRUE(rig_->ConnectManually("ttyV0"));
+  rig_->PressYes();
+  ASSERT_TRUE(rig_->RunUntil([&] { return Text(Control::LabelDebugFrmUpg) == "10/64"; }, 60'000));
+  cut(700, 263 * 12 + 40);  // mid-kernel: both files cut short
+  cut(702, 263 * 5);
+  ASSERT_TRUE(rig_->RunUntil([&] { return Text(Control::LabelDebugFrmUpg) == "10/124"; }, 120'000));
+  std::filesystem::remove(folder_ / firmware::ImagePath(702));  // mid-application: gone
+  ASSERT_TRUE(rig_->RunUntil([&] { return Finished(); }, 600'000))
+      << Text(Control::lblUpgradeStatus);
+  EXPECT_EQ(rig_->Device("ttyV0")->Transponder().ReceivedPart(1), kernel);
+  EXPECT_EQ(rig_->Device("ttyV0")->Transponder().ReceivedPart(2), application);
+  EXPECT_TRUE(MessageTexts().empty());
+}
+
+// Each part counts its own countdown: its block count goes out five times at
+// the start and once for each readiness the device announces, the third
+// countdown line and the "wait" line. Digits left over from the kernel's
+// countdown would make the application's "5" and "2" count as ready too.
+TEST_F(WizardTest, EachPartCountsItsOwnCountdown) {
+  Device("ttyV0");
+  ASSERT_TRUE(RunUpgrade("ttyV0"));
+  const auto& tx = View().Log(upgrade::LogPane::MemoTX);
+  EXPECT_EQ(std::count(tx.begin(), tx.end(), "$PZLX,R,DBG,103,64,,0,,0,,0*0D"), 7);
+  EXPECT_EQ(std::count(tx.begin(), tx.end(), "$PZLX,R,DBG,103,124,,0,,0,,0*38"), 7);
+}
+
+// The images come from the program's folder, the catalogue from the current
+// folder: two folders, each with a Bin of its own.
+TEST_F(WizardTest, TheCatalogueIsReadFromTheCurrentFolderAndTheImagesFromTheProgramFolder) {
+  char pattern[] = "/tmp/aisfw-current-XXXXXX";
+  const std::filesystem::path current = mkdtemp(pattern);
+  std::filesystem::create_directories(current / "Bin");
+  std::ofstream(current / "Bin/Firmware.csv") << "Bin\\App_702.SBIN,C7.0.2\n";
+  std::ofstream(folder_ / "Bin/Firmware.csv") << "Bin\\App_702.SBIN,P7.0.2\n";
+  harness::RigOptions options{folder_, {}};
+  options.catalogueFolder = current;
+  rig_ = std::make_unique<harness::VirtualRig>(options);
+  Device("ttyV0");
+  ASSERT_TRUE(rig_->ConnectManually("ttyV0"));
+  EXPECT_EQ(Text(Control::LabelFrmVerNew1), "C7.0.2");
+  rig_->PressYes();
+  ASSERT_TRUE(rig_->RunUntil([&] { return Finished(); }, 600'000));
+  EXPECT_EQ(rig_->Device("ttyV0")->Transponder().ReceivedPart(2), Image(702));
+  rig_.reset();
+  std::filesystem::remove_all(current);
 }
 
 // The same setup gives the same run, byte for byte, both log panes included.

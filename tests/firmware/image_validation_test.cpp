@@ -37,6 +37,17 @@ Outcome Validate(const Bytes& image) {
   out.status = "(untouched)";
   out.valid = ValidateImage(file.get(), out.blocks, out.sum,
                             [&](const std::string& text) { out.status = text; });
+  // The image held in memory gives the same outcome, text included.
+  Outcome held{};
+  held.status = "(untouched)";
+  held.valid = ValidateImage(std::span<const std::uint8_t>(image), held.blocks, held.sum,
+                             [&](const std::string& text) { held.status = text; });
+  EXPECT_EQ(held.valid, out.valid);
+  EXPECT_EQ(held.blocks, out.blocks);
+  EXPECT_EQ(held.status, out.status);
+  if (out.valid) {
+    EXPECT_EQ(held.sum, out.sum);
+  }
   return out;
 }
 

@@ -2,11 +2,13 @@
 // A scripted host for the virtual transponder in virtual time: sends the
 // tool's commands and blocks, reads the device's lines, and runs a part's
 // transfer by the device's rules (blocks from the "wait" line on, the next
-// block on an acknowledgement, the same block again on the previous number
-// or -1, the image sum on -8889). It drives the device alone, to test its
+// block on an acknowledgement or any answer that is not a block number, the
+// same block again on the previous number or -1, the image sum on -8889
+// after the end block). It drives the device alone, to test its
 // conversation line by line; the real sequencer meets the device in the
 // whole-wizard tests (tests/connect).
 
+#include <algorithm>
 #include <cstdint>
 #include <deque>
 #include <functional>
@@ -83,8 +85,8 @@ class ScriptedHost {
 
   // One part: the block count five times, the countdown, then the blocks.
   // Stops at the verdict, where the tool would abandon (a wrong block
-  // number; more repetitions than blocks once past the first quarter), or
-  // when the device stays silent.
+  // number; more repetitions than blocks sent, or than a quarter of the
+  // image before that), or when the device stays silent.
   // With `countdownSeen` the device has just counted down again: the block
   // count goes once, and block 1 follows at once.
   Transfer RunTransfer(const std::vector<std::uint8_t>& image, bool sum16,
@@ -101,24 +103,25 @@ class ScriptedHost {
       const auto reply = WaitReply(104);
       if (!reply) return t;
       t.replies.push_back(*reply);
-      if (*reply == static_cast<long>(current) && current < total) {
-        SendBlock(image, ++current, sum16, t);
-      } else if (*reply == -1) {
-        SendBlock(image, current, sum16, t);
-      } else if (*reply == static_cast<long>(current) - 1) {
-        if (current > total / 4 && ++repetitions > current) {
+      const long r = *reply;
+      if (r == -1 || r == static_cast<long>(current) - 1) {
+        if (++repetitions > std::max(current, total / 4)) {
           t.abandoned = true;
           return t;
         }
         SendBlock(image, current, sum16, t);
-      } else if (*reply == -8889) {
+      } else if (r > 0 && r != static_cast<long>(current)) {
+        return t;  // a wrong block number: the tool abandons
+      } else if (current < total) {
+        SendBlock(image, ++current, sum16, t);  // any other answer counts as received
+      } else if (r == -8889) {
         char sum[16];
         std::snprintf(sum, sizeof sum, "%08X", ImageSum(image) + (sendCorrectSum ? 0 : 1));
         Command(std::string("PTPS,040,") + sum);
         t.verdict = WaitReply(104);
         return t;
       } else {
-        return t;  // a wrong block number: the tool abandons
+        return t;  // past the end block the tool waits for -8889
       }
     }
   }

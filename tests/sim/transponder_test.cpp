@@ -216,15 +216,15 @@ TEST_F(TransponderTest, EachFaultGivesItsReply) {
        }},
       {"lose-burst:4",
        [](const auto& t, auto&) {
-         // One block, in the second half, answered with the previous number
-         // four times in a row.
-         long run = 0, longest = 0, at = 0;
-         for (std::size_t i = 1; i < t.replies.size(); ++i) {
-           run = t.replies[i] == t.replies[i - 1] ? run + 1 : 0;
-           if (run > longest) longest = run, at = t.replies[i];
+         // One block answered with the previous number four times in a row.
+         EXPECT_EQ(PreviousNumberReplies(t.replies), 4);
+         long run = 0, longest = 0;
+         for (std::size_t i = 0; i < t.replies.size(); ++i) {
+           const long held = i == 0 ? 0 : std::max(t.replies[i - 1], 0L);
+           run = t.replies[i] == held ? run + 1 : 0;
+           longest = std::max(longest, run);
          }
          EXPECT_EQ(longest, 4);
-         EXPECT_GE(at + 1, 11);
          EXPECT_EQ(t.verdict, -8888);
        }},
       {"lose-burst",
@@ -267,6 +267,49 @@ TEST_F(TransponderTest, EachFaultGivesItsReply) {
          EXPECT_TRUE(t.replies.empty());
          EXPECT_TRUE(device.HungUp());
        }},
+      // Answers that are not the block's number: the device kept the block.
+      {"block-reply:0",
+       [](const auto& t, auto&) {
+         EXPECT_EQ(Count(t.replies, 0), 1);
+         EXPECT_EQ(t.verdict, -8888);
+       }},
+      {"block-reply:-7",
+       [](const auto& t, auto&) {
+         EXPECT_EQ(Count(t.replies, -7), 1);
+         EXPECT_EQ(t.verdict, -8888);
+       }},
+      {"block-reply:-8888",
+       [](const auto& t, auto&) {
+         EXPECT_EQ(Count(t.replies, -8888), 1);  // for a block, before the verdict
+         EXPECT_EQ(t.verdict, -8888);
+       }},
+      // ... unless it asks for the block again.
+      {"block-reply:-1",
+       [](const auto& t, auto&) {
+         EXPECT_EQ(Count(t.replies, -1), 1);
+         EXPECT_EQ(t.verdict, -8888);
+       }},
+      {"block-reply:100000",
+       [](const auto& t, auto&) {
+         EXPECT_EQ(t.replies.back(), 100000);  // a far-off number: the tool abandons
+         EXPECT_GE(t.replies.size(), 2u);      // never block 1
+       }},
+      // A dead line from block 4: nothing more is answered, and once the part
+      // is given up the device is idle again.
+      {"dead-line:4",
+       [](const auto& t, auto& device) {
+         EXPECT_EQ(t.replies, (std::vector<long>{1, 2, 3, 4}));
+         device.Advance(3500);
+         EXPECT_EQ(device.CurrentPhase(), VirtualTransponder::Phase::Idle);
+       }},
+      {"dead-line:0",
+       [](const auto& t, auto& device) {
+         EXPECT_TRUE(t.replies.empty());
+         device.Advance(3500);
+         EXPECT_EQ(device.CurrentPhase(), VirtualTransponder::Phase::Idle);
+       }},
+      // A dead line from the first block on: the tool gives up.
+      {"lose-burst", [](const auto& t, auto&) { EXPECT_TRUE(t.abandoned); }},
   };
   const auto image = SmallImage(19 * 256);
   ASSERT_EQ(image.size(), 20 * firmware::kBlockSize);
@@ -356,7 +399,11 @@ TEST_F(TransponderTest, PartRepliesOtherThanThePartRequested) {
   struct Case {
     const char* fault;
     long toKernel, toApplication;  // the answers to DBG 107 with 1 and 2
-  } cases[] = {{"part-reply", 2, 1}, {"part-reply:0", 0, 0}, {"part-reply:7", 7, 7}};
+  } cases[] = {{"part-reply", 2, 1},
+               {"part-reply:0", 0, 0},
+               {"part-reply:7", 7, 7},
+               {"application-reply", 1, 1},
+               {"application-reply:3", 1, 3}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.fault);
     TransponderConfig config;
@@ -426,6 +473,71 @@ TEST_F(TransponderTest, TheBlockPrintedAgainAfterTheApplicationOnly) {
   EXPECT_EQ(host.seen[verdictAt + 1], "[STATIC DATA]");
 }
 
+TEST_F(TransponderTest, WithoutIdleOutputItSaysNothingButItsAnswers) {
+  TransponderConfig config;
+  config.faults = {FaultOf("no-idle")};
+  VirtualTransponder device(config);
+  ScriptedHost host(device);
+  EXPECT_FALSE(host.WaitLine([](const std::string&) { return true; }, 5000));
+  host.Probe(16);
+  EXPECT_EQ(host.ReadInfoBlock(), kInfoBlock);
+  EXPECT_EQ(host.RunTransfer(SmallImage(600), false).verdict, -8888);
+  EXPECT_FALSE(host.WaitLine([](const std::string&) { return true; }, 5000));
+}
+
+// Its code and value in a later slot, the slots before it with codes the
+// tool does not act on: every answer, the part reply and the block replies.
+TEST_F(TransponderTest, SeveralSlotsCarryTheAnswerInALaterSlot) {
+  TransponderConfig config;
+  config.faults = {FaultOf("several-slots:3")};
+  VirtualTransponder device(config);
+  ScriptedHost host(device);
+  host.Command("PZLX,R,DBG,107,1,,0,,0,,0");
+  const auto part = host.WaitLine([](const std::string& l) { return l[0] == '$'; });
+  ASSERT_TRUE(part);
+  EXPECT_EQ(part->substr(0, part->find('*')), "$PZLX,R,DBG,211,0,212,0,003,1,,");
+  EXPECT_TRUE(nmea::VerifyChecksum((*part + "\r\n").c_str()));
+  for (int i = 0; i < 5; ++i) host.Command("PZLX,R,DBG,103,2,,0,,0,,0");
+  ASSERT_TRUE(host.WaitLine("wait for firmware upgrade"));
+  const auto image = SmallImage(100);
+  host.Send(std::string(image.begin(), image.begin() + 263));
+  const auto block = host.WaitLine([](const std::string& l) { return l[0] == '$'; });
+  ASSERT_TRUE(block);
+  EXPECT_EQ(block->substr(0, block->find('*')), "$PZLX,R,DBG,211,0,212,0,104,1,,");
+}
+
+// Late answers stay in their place on the one serial stream: a countdown
+// the device starts after a late answer comes after that answer.
+TEST_F(TransponderTest, LateAnswersKeepTheirOrderOnTheLine) {
+  TransponderConfig config;
+  config.faults = {FaultOf("slow-replies:1500"), FaultOf("restart-countdown:3")};
+  VirtualTransponder device(config);
+  ScriptedHost host(device);
+  host.RunTransfer(SmallImage(10 * 256), false);
+  host.WaitLine("wait for firmware upgrade", 10'000);
+  std::vector<std::string> order;
+  for (const std::string& line : host.seen) {
+    if (line.rfind("$PZLX,R,DBG,104,", 0) == 0 || line == "5") order.push_back(line.substr(0, 18));
+  }
+  // Block 3's answer, late, then the countdown the device began after it.
+  EXPECT_EQ(order, (std::vector<std::string>{"5", "$PZLX,R,DBG,104,1,", "$PZLX,R,DBG,104,2,",
+                                             "$PZLX,R,DBG,104,3,", "5"}));
+}
+
+// Only the answers to part requests come late; blocks are answered at once.
+TEST_F(TransponderTest, ASlowPartReplyComesLateAndTheRestAtOnce) {
+  TransponderConfig config;
+  config.faults = {FaultOf("slow-part-reply:6000")};
+  VirtualTransponder device(config);
+  ScriptedHost host(device);
+  host.Command("PZLX,R,DBG,107,1,,0,,0,,0");
+  EXPECT_FALSE(host.WaitReply(3, 5900).has_value());
+  EXPECT_EQ(host.WaitReply(3, 200), 1);
+  const std::int64_t start = device.Now();
+  EXPECT_EQ(host.RunTransfer(SmallImage(600), false).verdict, -8888);
+  EXPECT_LT(device.Now() - start, 5000);
+}
+
 TEST(FaultOption, EachKindTakesTheNumbersThatMeanSomething) {
   struct Case {
     const char* text;
@@ -441,6 +553,17 @@ TEST(FaultOption, EachKindTakesTheNumbersThatMeanSomething) {
       {"program-fail:3", false},  // parts are 1 and 2
       {"bad-sum:0", false},
       {"part-reply:0", true},
+      {"application-reply:1", true},
+      {"block-reply:-8889", true},
+      {"block-reply:1000000000", true},
+      {"block-reply:-1000000001", false},
+      {"several-slots:4", true},
+      {"several-slots:5", false},  // a sentence has four slots
+      {"several-slots:0", false},
+      {"dead-line:0", true},
+      {"no-idle", true},
+      {"no-idle:1", false},
+      {"slow-part-reply:6000", true},
       {"info-sentence:6", true},
       {"info-sentence:7", false},
       {"slow-replies:1", true},

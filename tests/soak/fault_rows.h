@@ -30,14 +30,18 @@ struct FaultRow {
   // a fault goes by the simulator's name for it, as --fault takes it.
   const char* healthy = nullptr;
   std::optional<sim::FaultKind> kind = std::nullopt;
-  long minN = 0, maxN = 0;  // N drawn from this range (0, 0: none given)
-  bool nIsBlock = false;    // N counts blocks, so it stays within the kernel
+  long minN = 0, maxN = 0;        // N drawn from this range (0, 0: none given)
+  std::vector<long> values = {};  // or from these
+  bool nIsBlock = false;          // N counts blocks, so it stays within the kernel
   // The ending for a given N, and the outcomes a failure may have.
   std::function<Ending(long n)> ending = {};
   std::vector<upgrade::WizardOutcome> outcomes = {};
   // Which application image a finished upgrade carries (702 unless told).
   std::function<int(long n)> application = [](long) { return 702; };
   sim::CountdownLines countdown = sim::CountdownLines::Both;
+
+  // The simulator is given an N (otherwise the fault plays its default).
+  bool TakesN() const { return maxN > 0 || !values.empty(); }
 
   std::string Name() const {
     if (!kind) return healthy;
@@ -66,13 +70,25 @@ inline const std::vector<FaultRow>& Rows() {
        .ending = Always(Ending::Finished),
        .countdown = sim::CountdownLines::WaitOnly},
       {.kind = K::LoseBlock, .minN = 1, .maxN = 8, .ending = Always(Ending::Finished)},
+      // A line that never carries the block, wherever it is, the first
+      // quarter included: given up.
       {.kind = K::LoseBurst, .ending = Always(Ending::Fails), .outcomes = {O::TransmissionErrors}},
-      {.kind = K::RepeatRequest, .minN = 1, .maxN = 5, .ending = Always(Ending::Finished)},
+      // A few repeats are retried; a device that asks for ever is given up.
+      {.kind = K::RepeatRequest,
+       .values = {1, 2, 3, 5, 1'000'000'000},
+       .ending = [](long n) { return n > 5 ? Ending::Fails : Ending::Finished; },
+       .outcomes = {O::TransmissionErrors}},
       {.kind = K::WrongBlock,
        .minN = 1,
        .maxN = 60,
        .nIsBlock = true,
        .ending = Always(Ending::Fails),
+       .outcomes = {O::IncorrectBlockCount}},
+      // A block answered with 0 or a negative value counts as received (the
+      // device kept it; -1 asks for it again); a far-off number abandons.
+      {.kind = K::BlockReply,
+       .values = {0, -2, -7, -1000, -1, -8889, -8888, -4444, -4445, 5000, 1'000'000},
+       .ending = [](long n) { return n > 0 ? Ending::Fails : Ending::Finished; },
        .outcomes = {O::IncorrectBlockCount}},
       {.kind = K::ProgramFail,
        .minN = 1,
@@ -84,7 +100,13 @@ inline const std::vector<FaultRow>& Rows() {
        .maxN = 2,
        .ending = Always(Ending::Fails),
        .outcomes = {O::ChecksumError}},
+      // Silent, or a line that goes dead: the wizard waits (and says so).
       {.kind = K::Silent, .minN = 0, .maxN = 60, .nIsBlock = true, .ending = Always(Ending::Waits)},
+      {.kind = K::DeadLine,
+       .minN = 0,
+       .maxN = 60,
+       .nIsBlock = true,
+       .ending = Always(Ending::Waits)},
       {.kind = K::RestartCountdown,
        .minN = 0,
        .maxN = 60,
@@ -99,12 +121,23 @@ inline const std::vector<FaultRow>& Rows() {
        .nIsBlock = true,
        .ending = Always(Ending::Fails),
        .outcomes = {O::HungUp, O::SendFailed}},
-      // Asked for the application, it says "kernel": the kernel is prepared
-      // again and waits for a Yes the upgrade page does not offer.
+      // Every part request answered with part N: 1 asks for the kernel again
+      // after it (the run ends, nothing of the application sent); 2 has the
+      // application sent alone, after the user's Yes; 3 is no part, and the
+      // version page waits, offering No.
       {.kind = K::PartReply,
        .minN = 1,
        .maxN = 3,
-       .ending = [](long n) { return n == 2 ? Ending::Finished : Ending::Waits; }},
+       .ending =
+           [](long n) {
+             return n == 1 ? Ending::Fails : n == 2 ? Ending::Finished : Ending::Waits;
+           },
+       .outcomes = {O::UnexpectedPart}},
+      // Only the application request answered with part N.
+      {.kind = K::ApplicationReply,
+       .values = {0, 1, 2, 3},
+       .ending = [](long n) { return n == 2 ? Ending::Finished : Ending::Fails; },
+       .outcomes = {O::UnexpectedPart}},
       // A sentence after line N ends the block: before the class line (N < 4)
       // the device cannot be identified; after it, the language may be lost.
       {.kind = K::InfoSentence,
@@ -115,6 +148,9 @@ inline const std::vector<FaultRow>& Rows() {
        .application = [](long n) { return n < 6 ? 701 : 702; }},
       {.kind = K::InfoAfterUpgrade, .ending = Always(Ending::Finished)},
       {.kind = K::SlowReplies, .minN = 100, .maxN = 3000, .ending = Always(Ending::Finished)},
+      {.kind = K::SlowPartReply, .minN = 1000, .maxN = 8000, .ending = Always(Ending::Finished)},
+      {.kind = K::NoIdle, .ending = Always(Ending::Finished)},
+      {.kind = K::SeveralSlots, .minN = 1, .maxN = 4, .ending = Always(Ending::Finished)},
   };
   return rows;
 }
@@ -125,11 +161,12 @@ struct DrawnFault {
   const FaultRow* row;
   long n;
   // "kind" or "kind:N", as --fault takes it (and as the counts name it).
-  std::string Label() const { return row->Name() + (row->maxN > 0 ? ":" + std::to_string(n) : ""); }
+  std::string Label() const { return row->Name() + (row->TakesN() ? ":" + std::to_string(n) : ""); }
 };
 
 inline DrawnFault DrawFault(std::mt19937_64& random, long kernelBlocks) {
   const FaultRow& row = Rows()[random() % Rows().size()];
+  if (!row.values.empty()) return {&row, row.values[random() % row.values.size()]};
   const long maxN = row.nIsBlock ? std::min(row.maxN, kernelBlocks) : row.maxN;
   const long n =
       maxN > row.minN

@@ -53,7 +53,8 @@ using namespace std::chrono_literals;
 // Code blocks of the images: a few dozen, so an upgrade takes seconds.
 constexpr long kKernelBlocks = 24;
 constexpr long kApplicationBlocks = 30;
-// No JSON event for this long: aisfw waits for a device that says nothing.
+// No JSON event for this long, but that the device is quiet: aisfw waits for
+// a device that says nothing.
 constexpr auto kQuietLimit = 12s;
 // Longest a run may take: slow-replies answers every block 3 s late.
 constexpr auto kRunLimit = 420s;
@@ -351,8 +352,12 @@ class RealtimeSoak {
     while (!(status = tool.Wait(1s))) {
       const auto now = std::chrono::steady_clock::now();
       if (tool.Out().size() != seen) {
+        // Its notices that the device is quiet are no sign of progress.
+        std::istringstream fresh(tool.Out().substr(seen));
+        for (std::string line; std::getline(fresh, line);) {
+          if (line.find("{\"event\":\"waiting\"") != 0) lastEvent = now;
+        }
         seen = tool.Out().size();
-        lastEvent = now;
       }
       if (now - lastEvent > kQuietLimit || now - start > kRunLimit) {
         u.interrupted = true;

@@ -12,6 +12,7 @@
 #include <dirent.h>
 #include <stdlib.h>
 
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -20,6 +21,7 @@
 #include <map>
 #include <random>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "firmware/code_block.h"
@@ -43,6 +45,35 @@ std::size_t CountEntries(const char* folder) {
   return n;
 }
 
+// This process's threads: id and name.
+std::map<std::string, std::string> Threads() {
+  std::map<std::string, std::string> threads;
+  std::error_code ec;
+  for (std::filesystem::directory_iterator task("/proc/self/task", ec), end; !ec && task != end;
+       task.increment(ec)) {
+    std::ifstream comm(task->path() / "comm");
+    std::string name;
+    std::getline(comm, name);
+    threads[task->path().filename()] = name;
+  }
+  return threads;
+}
+
+// Threads that were not there at the start. A joined thread stays listed
+// for a few microseconds after its join returns, so they are waited for a
+// while before they count as left over.
+std::string LeftoverThreads(const std::map<std::string, std::string>& start) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+  for (;;) {
+    std::string left;
+    for (const auto& [id, name] : Threads()) {
+      if (start.count(id) == 0) left += (left.empty() ? "" : ", ") + id + " " + name;
+    }
+    if (left.empty() || std::chrono::steady_clock::now() > deadline) return left;
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+}
+
 std::vector<std::uint8_t> ReadFile(const std::filesystem::path& path) {
   std::ifstream in(path, std::ios::binary);
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
@@ -62,7 +93,7 @@ class Soak {
     rig_->Wizard();
     rig_->RunFor(1000);
     fds_ = CountEntries("/proc/self/fd");
-    threads_ = CountEntries("/proc/self/task");
+    threads_ = Threads();
   }
   ~Soak() {
     rig_.reset();
@@ -78,7 +109,7 @@ class Soak {
     config.seed = random();
     config.countdownLines = row.countdown;
     if (row.kind)
-      config.faults = {{*row.kind, row.maxN > 0 ? std::optional<long>(n) : std::nullopt}};
+      config.faults = {{*row.kind, row.TakesN() ? std::optional<long>(n) : std::nullopt}};
     const std::string label = fault.Label();
     ++faults_[row.Name()];
 
@@ -215,10 +246,11 @@ class Soak {
   void CheckNothingLeft(const std::function<void(const std::string&)>& fail) {
     const connect::Wizard& wizard = rig_->Wizard();
     if (rig_->View().Page() != upgrade::Page::TabSheetStart) fail("not back on the checklist page");
-    if (wizard.Transfer().ImageFile.IsOpen()) fail("the image file is still open");
+    if (wizard.Transfer().HoldsImage()) fail("an image is still held");
     if (rig_->Wizard().Port().Connected()) fail("the port is still open");
     if (CountEntries("/proc/self/fd") != fds_) fail("file descriptors left over");
-    if (CountEntries("/proc/self/task") != threads_) fail("threads left over");
+    if (const std::string left = LeftoverThreads(threads_); !left.empty())
+      fail("threads left over: " + left);
   }
 
   std::uint64_t seed_;
@@ -226,7 +258,8 @@ class Soak {
   std::filesystem::path folder_;
   std::unique_ptr<harness::VirtualRig> rig_;
   long kernelBlocks_ = 0;
-  std::size_t fds_ = 0, threads_ = 0, txSeen_ = 0;
+  std::size_t fds_ = 0, txSeen_ = 0;
+  std::map<std::string, std::string> threads_;
   std::map<std::string, int> faults_, outcomes_;
   std::vector<std::string> discrepancies_;
   int recoveries_ = 0;

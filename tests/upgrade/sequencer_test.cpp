@@ -7,6 +7,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 
 #include "firmware/image_validation.h"
 #include "firmware/image_writer.h"
@@ -39,12 +40,13 @@ class SequencerTest : public EngineBench {
     std::ofstream(path, std::ios::binary)
         .write(reinterpret_cast<const char*>(image_.data()),
                static_cast<std::streamsize>(image_.size()));
-    ASSERT_TRUE(transfer_.ImageFile.Open(path));
+    std::string error;
+    ASSERT_EQ(transfer_.ImageFile.Load(path, error), upgrade::ImageStream::LoadResult::Loaded)
+        << error;
     std::uint32_t count = 0;
-    if (!shortEnd) {
-      ASSERT_TRUE(
-          firmware::ValidateImage(transfer_.ImageFile.Handle(), count, transfer_.ImageSum, {}));
-    }
+    ASSERT_TRUE(
+        firmware::ValidateImage(transfer_.ImageFile.Bytes(), count, transfer_.ImageSum, {}));
+    ASSERT_EQ(count, total);
     transfer_.ImageValidated = true;
     transfer_.BlockTotal = total;
     transfer_.BlockIndex = transfer_.ErrorBlocks = transfer_.Retransmissions =
@@ -131,9 +133,10 @@ TEST_F(SequencerTest, EachAcknowledgementBringsTheNextBlockThenTheFinalCheck) {
   EXPECT_EQ(screen_.Progress(), 100);
 }
 
-// With 10 blocks, repetitions are judged only past block 2 (10 / 4), and
-// abandon the upgrade once they pass 100 per cent of the blocks sent.
-TEST_F(SequencerTest, RepetitionsAreJudgedPastAQuarterOfTheImage) {
+// Repetitions abandon the upgrade once they pass 100 per cent of the blocks
+// sent, counted up to a quarter of the image as that quarter: a slow start
+// has its retries, a device that never takes a block does not stall it.
+TEST_F(SequencerTest, RepetitionsAreJudgedFromTheFirstBlock) {
   Start(10);
   EXPECT_EQ(Tick(), "B1");
   for (int block = 1; block <= 3; ++block) {
@@ -145,19 +148,60 @@ TEST_F(SequencerTest, RepetitionsAreJudgedPastAQuarterOfTheImage) {
   EXPECT_EQ(transfer_.Retransmissions, 3u);
   EXPECT_EQ(transfer_.ErrorBlocks, 3u);
 
-  Start(10);
-  Tick();
-  Reply(1);
-  Tick();  // block 2
-  for (int i = 0; i < 20; ++i) {
-    Reply(1);
-    ASSERT_EQ(Tick(), "B2") << i;  // any number while i <= 2
+  struct Row {
+    std::uint32_t total;
+    std::uint32_t block;    // the block the device never takes
+    std::uint32_t allowed;  // repetitions of it before the upgrade is abandoned
+  };
+  const Row rows[] = {
+      {10, 1, 2},                  // the first quarter counts as 2 blocks
+      {10, 2, 2},                  //
+      {40, 1, 10},                 // as 10
+      {40, 10, 10}, {40, 12, 12},  // past the quarter: the blocks sent
+      {3, 1, 1},                   // a quarter of nothing: the block itself
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(std::to_string(row.total) + " blocks, block " + std::to_string(row.block));
+    const std::size_t messages = view_.Messages().size();
+    Start(row.total);
+    Tick();
+    for (std::uint32_t b = 1; b < row.block; ++b) {
+      Reply(b);
+      ASSERT_EQ(Tick(), "B" + std::to_string(b + 1));
+    }
+    for (std::uint32_t i = 0; i < row.allowed; ++i) {
+      Reply(row.block - 1);
+      ASSERT_EQ(Tick(), "B" + std::to_string(row.block)) << i;
+    }
+    Reply(row.block - 1);
+    EXPECT_EQ(Tick(), "");
+    EXPECT_EQ(state_.WizardStage, Stage::Idle);
+    ASSERT_EQ(view_.Messages().size(), messages + 1);
+    EXPECT_EQ(MessageTexts().back().substr(0, 30), "Too many transmission errors!\n");
   }
-  Reply(2);
-  EXPECT_EQ(Tick(), "B3");
-  Reply(2);
-  EXPECT_EQ(Tick(), "");  // judged from block 3 on: 21 repetitions in 3 blocks
+}
+
+// A repeat asked for again and again is a transmission error like any other:
+// it is counted, and the upgrade ends instead of sending block 5 for ever.
+TEST_F(SequencerTest, ARepeatRequestedForEverAbandons) {
+  Start(20);
+  Tick();
+  for (int block = 1; block < 5; ++block) {
+    Reply(block);
+    Tick();
+  }
+  for (int i = 0; i < 5; ++i) {
+    Reply(-1);
+    ASSERT_EQ(Tick(), "B5") << i;
+  }
+  EXPECT_EQ(transfer_.Retransmissions, 5u);
+  EXPECT_EQ(transfer_.ErrorBlocks, 1u);
+  Reply(-1);
+  EXPECT_EQ(Tick(), "");
   EXPECT_EQ(state_.WizardStage, Stage::Idle);
+  EXPECT_EQ(state_.Outcome, upgrade::WizardOutcome::TransmissionErrors);
+  ASSERT_EQ(MessageTexts().size(), 1u);
+  EXPECT_EQ(MessageTexts()[0].substr(0, 30), "Too many transmission errors!\n");
 }
 
 TEST_F(SequencerTest, ASecondRepetitionOfBlockThreeAfterOneEachAbandons) {
@@ -187,7 +231,7 @@ TEST_F(SequencerTest, ReplyRulesForTheCurrentBlock) {
     std::uint32_t retransmissions;
   };
   const Row rows[] = {
-      {5, "B6", 0},     {4, "B5", 1},     {-1, "B5", 0}, {0, "B6", 0},
+      {5, "B6", 0},     {4, "B5", 1},     {-1, "B5", 1}, {0, "B6", 0},
       {-8889, "B6", 0}, {-4444, "B6", 0}, {-7, "B6", 0},
   };
   for (const Row& row : rows) {
@@ -326,6 +370,76 @@ TEST_F(SequencerTest, TheDevicesVerdicts) {
     } else {
       EXPECT_EQ(state_.WizardStage, Stage::Idle);
     }
+  }
+}
+
+// The progress is the position in the image, not the share of blocks sent:
+// with the end block stored short (263 + 263 + 163 bytes), block 1 is 38 %.
+TEST_F(SequencerTest, ProgressIsThePositionInTheImage) {
+  Start(3, true);
+  std::vector<int> progress;
+  Tick();
+  progress.push_back(screen_.Progress());
+  for (long block = 1; block <= 2; ++block) {
+    Reply(block);
+    Tick();
+    progress.push_back(screen_.Progress());
+  }
+  EXPECT_EQ(progress, (std::vector<int>{263 * 100 / 689, 526 * 100 / 689, 100}));
+}
+
+// A write that fails, of a block or of the image sum, ends the transfer: the
+// wizard is idle, the device no longer counts as identified, the image is
+// let go, and the user is told.
+TEST_F(SequencerTest, AFailedWriteEndsTheTransfer) {
+  struct Row {
+    const char* point;
+    std::function<void()> before;  // the steps up to the write that fails
+    std::vector<std::string> messages;
+    std::vector<std::string> captions;
+  };
+  const Row rows[] = {
+      {"block 2",
+       [this] {
+         Tick();
+         Reply(1);
+       },
+       {"Command sending fail!"},
+       {"Error"}},
+      {"the image sum",
+       [this] {
+         Tick();
+         Reply(1);
+         Tick();
+         Reply(-8889);
+         Tick();  // past the last block
+       },
+       {"Command sending fail!"},
+       {""}},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.point);
+    line_ = ports_.Replace("ttyV0");
+    port_.Close();
+    OpenPort();
+    const std::size_t shown = view_.Messages().size();
+    Start(2);
+    state_.DeviceIdentified = true;
+    row.before();
+    line_->HangUp();  // writes fail from now on
+    EXPECT_EQ(Tick(), "");
+    std::vector<std::string> texts, captions;
+    for (std::size_t i = shown; i < view_.Messages().size(); ++i) {
+      texts.push_back(view_.Messages()[i].box.text);
+      captions.push_back(view_.Messages()[i].box.caption);
+    }
+    EXPECT_EQ(texts, row.messages);
+    EXPECT_EQ(captions, row.captions);
+    EXPECT_EQ(state_.WizardStage, Stage::Idle);
+    EXPECT_FALSE(state_.DeviceIdentified);
+    EXPECT_FALSE(state_.UpgradeRunning);
+    EXPECT_EQ(state_.Outcome, upgrade::WizardOutcome::SendFailed);
+    EXPECT_FALSE(transfer_.HoldsImage());
   }
 }
 
