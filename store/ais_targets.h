@@ -153,8 +153,6 @@ class AisTargetTable {
   int Evict();
   void SetHeard(int index, std::uint32_t seconds);
   void SetMmsi(int index, std::uint32_t mmsi);
-  void Fold(AisTarget& target, const AisDecodedRecord& record, int channelIndex,
-            std::int32_t extra);
 
   LocalClock& clock_;
   // The MMSIs and last-heard counts of the entries again, side by side, for
