@@ -80,12 +80,10 @@ int main(int argc, char** argv) {
   tcsetattr(held, TCSANOW, &raw);
 
   const std::string listen = std::to_string(seconds + 10);
-  ChildProcess monitor(
-      {programs + "/aisfw", "monitor", "--port", slave, "--seconds", listen});
+  ChildProcess monitor({programs + "/aisfw", "monitor", "--port", slave, "--seconds", listen});
   if (!monitor.ReadUntil([&] { return monitor.Err().find("Listening") != std::string::npos; },
                          10s)) {
-    std::fprintf(stderr, "monitor_flood: aisfw monitor did not start: %s\n",
-                 monitor.Err().c_str());
+    std::fprintf(stderr, "monitor_flood: aisfw monitor did not start: %s\n", monitor.Err().c_str());
     return 2;
   }
 
@@ -98,7 +96,8 @@ int main(int argc, char** argv) {
     sent += chunk.size();
     monitor.ReadUntil([] { return false; }, 0ms);  // keep its output pipes drained
   }
-  const double took = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  const double took =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   const std::string after = "\r\n" + WithChecksum(kAfter);
   WriteAll(master, after.data(), after.size());
   const bool decoded = monitor.OutContains("after the flood", 20s);
