@@ -421,6 +421,19 @@ void AisTargetTable::Reset(int index) {
   SetHeard(index, 0);
 }
 
+void AisTargetTable::CopyFrom(const AisTargetTable& other) {
+  const auto n = static_cast<std::size_t>(kCapacity);
+  std::copy_n(other.entries_.get(), n, entries_.get());
+  std::copy_n(other.mmsis_.get(), n, mmsis_.get());
+  std::copy_n(other.heard_.get(), n, heard_.get());
+  *index_ = *other.index_;
+  order_->CopyFrom(*other.order_);
+  count_ = other.count_;
+  lastIndex_ = other.lastIndex_;
+  lastKind_ = other.lastKind_;
+  latest_ = other.latest_;
+}
+
 void AisTargetTable::SetMmsi(int index, std::uint32_t mmsi) {
   const bool indexed = index >= 1 && index < count_;
   std::uint32_t& held = mmsis_[static_cast<std::size_t>(index)];

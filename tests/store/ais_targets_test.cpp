@@ -128,6 +128,31 @@ TEST_F(AisTargetTableTest, EvictsTheStationHeardLongestAgoWhenFull) {
   EXPECT_STREQ(At(1).name, "SEA BREEZE");
 }
 
+// A copy finds what the original finds and evicts what it would evict, and
+// the two go on apart.
+TEST_F(AisTargetTableTest, ACopyFindsAndEvictsAsTheOriginal) {
+  for (int i = 1; i < AisTargetTable::kCapacity; ++i) {
+    clock.SetSecondOfYear(10000 + (i * 7919) % 3000);  // heard in a scattered order
+    ASSERT_EQ(Vdm(Position(200000000 + static_cast<std::uint32_t>(i))), i);
+  }
+  FakeClock copyClock;
+  AisTargetTable copy(copyClock);
+  copy.CopyFrom(table);
+  ASSERT_EQ(copy.Count(), table.Count());
+  for (const int i : {1, 1234, AisTargetTable::kCapacity - 1}) {
+    EXPECT_EQ(copy.Find(At(i).mmsi), i);
+    EXPECT_EQ(std::memcmp(&copy.Entry(i), &At(i), sizeof(AisTarget)), 0);
+  }
+  copyClock.SetSecondOfYear(20000);
+  clock.SetSecondOfYear(20000);
+  const int evicted = Vdm(Position(999000001));
+  EXPECT_EQ(copy.Update(Position(999000001), 0, 0, false), evicted);
+  EXPECT_EQ(copy.Update(Position(999000002), 0, 0, false), Vdm(Position(999000002)));
+  EXPECT_EQ(table.Find(999000003), -1);
+  copy.Update(Position(999000003), 0, 0, false);
+  EXPECT_EQ(table.Find(999000003), -1) << "the original does not see what its copy heard";
+}
+
 TEST_F(AisTargetTableTest, NeverEvictsTheOwnStation) {
   clock.SetSecondOfYear(0);
   ASSERT_EQ(table.Update(Position(211378120), 0, 0, true), 0);
