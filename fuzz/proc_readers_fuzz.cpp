@@ -95,8 +95,8 @@ void CheckLocks(const std::uint8_t* data, std::size_t size) {
   Fault("a holder the text does not name", *holder);
 }
 
-constexpr const char* kNames[] = {"1",     "42",   "1000", "4194304", "0007",
-                                  "self",  "abc",  "12a",  "-5",      "99999999999999999999",
+constexpr const char* kNames[] = {"1",     "42",        "1000", "4194304", "0007",
+                                  "self",  "abc",       "12a",  "-5",      "99999999999999999999",
                                   "65536", "2147483648"};
 
 struct Process {

@@ -68,10 +68,10 @@ const fs::path& Scratch() {
   return folder.path;
 }
 
-constexpr const char* kPrefixes[] = {"ttyUSB", "ttyACM", "ttyS", "ttyAMA", "tty", "console",
-                                     "rfcomm", "ttyXRUSB"};
-constexpr const char* kFacts[] = {"idVendor", "idProduct", "manufacturer", "product", "serial",
-                                  "type"};
+constexpr const char* kPrefixes[] = {"ttyUSB", "ttyACM",  "ttyS",   "ttyAMA",
+                                     "tty",    "console", "rfcomm", "ttyXRUSB"};
+constexpr const char* kFacts[] = {"idVendor", "idProduct", "manufacturer",
+                                  "product",  "serial",    "type"};
 constexpr const char* kDrivers[] = {"ftdi_sio", "cdc_acm", "serial8250", "pl2303", "cp210x"};
 constexpr int kDepth = 4;  // device folders d0/d1/d2/d3 below sys/devices
 
@@ -122,15 +122,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
           const std::uint8_t type = data[at++];
           if (type % 4 == 1) std::ofstream(ttys / name / "type") << "0\n";
           if (type % 4 == 2) std::ofstream(ttys / name / "type") << "4\n";
-          if (type % 4 == 3) Write(ttys / name / "type", data + at, std::min<std::size_t>(8, size - at));
+          if (type % 4 == 3)
+            Write(ttys / name / "type", data + at, std::min<std::size_t>(8, size - at));
         }
         break;
       }
       case 1:
         if (entries.empty()) break;
-        fs::create_directory_symlink(arg % 5 == 4 ? root / "sys/devices/none"
-                                                  : DeviceFolder(root, arg % kDepth),
-                                     ttys / entries.back() / "device", ec);
+        fs::create_directory_symlink(
+            arg % 5 == 4 ? root / "sys/devices/none" : DeviceFolder(root, arg % kDepth),
+            ttys / entries.back() / "device", ec);
         break;
       case 2: {
         if (at >= size) break;
@@ -141,7 +142,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         break;
       }
       case 3: {
-        const fs::path driver = root / "sys/bus/drivers" / kDrivers[arg / kDepth % std::size(kDrivers)];
+        const fs::path driver =
+            root / "sys/bus/drivers" / kDrivers[arg / kDepth % std::size(kDrivers)];
         fs::create_directories(driver, ec);
         fs::create_directory_symlink(driver, DeviceFolder(root, arg % kDepth) / "driver", ec);
         break;
@@ -152,8 +154,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const std::string link =
             Component(std::string_view(reinterpret_cast<const char*>(data + at), length));
         at += length;
-        fs::create_symlink("../../" + entries[arg % entries.size()], root / "dev/serial/by-id" / link,
-                           ec);
+        fs::create_symlink("../../" + entries[arg % entries.size()],
+                           root / "dev/serial/by-id" / link, ec);
         break;
       }
       case 5: {

@@ -37,14 +37,15 @@ TEST_P(ProcTreeFoundByFuzzing, GivesTheHoldersItsRowSays) {
   EXPECT_EQ(OpenHolders(pty.SlavePath(), proc.Path()), GetParam().holders);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Holders, ProcTreeFoundByFuzzing,
-    ::testing::Values(
-        // Digits no pid_t holds: read with std::stol, the first wrapped to a
-        // negative process id and the second threw out of the listing.
-        ProcTree{"PidBeyondPidT", {"42", "2147483648"}, {42}},
-        ProcTree{"PidBeyondLong", {"99999999999999999999", "7"}, {7}}),
-    [](const ::testing::TestParamInfo<ProcTree>& row) { return std::string(row.param.name); });
+INSTANTIATE_TEST_SUITE_P(Holders, ProcTreeFoundByFuzzing,
+                         ::testing::Values(
+                             // Digits no pid_t holds: read with std::stol, the first wrapped to a
+                             // negative process id and the second threw out of the listing.
+                             ProcTree{"PidBeyondPidT", {"42", "2147483648"}, {42}},
+                             ProcTree{"PidBeyondLong", {"99999999999999999999", "7"}, {7}}),
+                         [](const ::testing::TestParamInfo<ProcTree>& row) {
+                           return std::string(row.param.name);
+                         });
 
 }  // namespace
 }  // namespace comm

@@ -34,8 +34,7 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(
         // An empty count of an ABM read as 0 and passed its range 1-9: the
         // sentence was taken, and composing it gave one its parser refuses.
-        Finding{"AbmEmptySentenceNumber", "!AIABM,1,,0,211378120,2,6,1@0,0",
-                SentenceFault::Range},
+        Finding{"AbmEmptySentenceNumber", "!AIABM,1,,0,211378120,2,6,1@0,0", SentenceFault::Range},
         Finding{"AbmEmptyTotal", "!AIABM,,1,0,211378120,2,6,1@0,0", SentenceFault::Range}),
     [](const testing::TestParamInfo<Finding>& row) { return std::string(row.param.name); });
 
