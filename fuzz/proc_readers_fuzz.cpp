@@ -1,7 +1,7 @@
 // libFuzzer entry: the readers of /proc that name who holds a port. With the
 // first byte even, the rest is /proc/locks text for LockHolderIn, looking
 // for the file of device bytes 1-2 and inode bytes 3-4; a holder it names
-// must be a positive process id written in the text. With the first byte
+// must be a positive process id written in the text (as a number). With the first byte
 // odd, the rest builds a /proc tree (process folders, fd links to a
 // pseudo-terminal's slave, to ptmx and elsewhere, fdinfo files) that
 // OpenHolders reads for that slave: the holders it gives must be ascending,
@@ -90,7 +90,9 @@ void CheckLocks(const std::uint8_t* data, std::size_t size) {
   std::istringstream words{std::string(text)};
   std::string word;
   while (words >> word) {
-    if (word == std::to_string(*holder)) return;
+    long value = 0;
+    const auto [end, ec] = std::from_chars(word.data(), word.data() + word.size(), value);
+    if (ec == std::errc() && end == word.data() + word.size() && value == *holder) return;
   }
   Fault("a holder the text does not name", *holder);
 }
