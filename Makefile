@@ -47,9 +47,10 @@ test-asan: setup
 
 # Under ThreadSanitizer, the tests where the serial port's event thread meets
 # the main thread: the serial component, the engine on in-memory lines, the
-# whole wizard, and the programs end to end (command line, window, simulator).
+# whole wizard, and the programs end to end (command line, window, simulator),
+# and a canary whose race the run must report (tests/tsan/).
 TSAN_TESTS := comm_tests upgrade_tests wizard_tests sim_program_tests cli_unit_tests cli_upgrade_tests \
-  gui_parts_tests gui_form_tests gui_upgrade_tests
+  gui_parts_tests gui_form_tests gui_upgrade_tests tsan_canary
 test-tsan: setup
 	@cmake -S . -B $(TSAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DAISFW_TSAN=ON \
 	  -DAISFW_BENCH=OFF -DAISFW_WERROR=ON >/dev/null

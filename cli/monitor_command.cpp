@@ -3,6 +3,8 @@
 // second; otherwise each received line is printed as `aisfw decode` prints
 // it, one JSON object per line.
 
+#include "cli/monitor_command.h"
+
 #include <fmt/core.h>
 
 #include <csignal>
@@ -139,6 +141,12 @@ int RunMonitor(const MonitorOptions& opt) {
 }
 
 }  // namespace
+
+void MonitorReceived(Console& console, const std::vector<std::string_view>& notifications) {
+  Listener listener(console, false);
+  comm::ReceiveLineAssembler assembler(listener);
+  for (const std::string_view bytes : notifications) assembler.Receive(bytes.data(), bytes.size());
+}
 
 void AddMonitorCommand(CLI::App& app, int& exitCode) {
   auto* cmd = app.add_subcommand(

@@ -31,8 +31,13 @@ bool ParseUnsigned(std::string_view text, unsigned long long& value, int base) {
   return ec == std::errc() && end == text.data() + text.size() && !text.empty();
 }
 
-bool IsPid(const std::string& name) {
-  return !name.empty() && name.find_first_not_of("0123456789") == std::string::npos;
+// The process id a /proc folder is named after; none for any other folder,
+// or for digits no pid_t holds.
+std::optional<pid_t> PidOf(const std::string& name) {
+  pid_t pid = 0;
+  const auto [end, ec] = std::from_chars(name.data(), name.data() + name.size(), pid);
+  if (ec != std::errc() || end != name.data() + name.size() || pid <= 0) return std::nullopt;
+  return pid;
 }
 
 // True when the process `dir` holds the master of pseudo-terminal `index`:
@@ -97,23 +102,22 @@ std::optional<pid_t> LockHolder(const std::string& path) {
   return LockHolderIn(text.str(), info.st_dev, info.st_ino);
 }
 
-std::vector<pid_t> OpenHolders(const std::string& path) {
+std::vector<pid_t> OpenHolders(const std::string& path, const fs::path& proc) {
   std::vector<pid_t> holders;
   struct stat target {};
   if (stat(path.c_str(), &target) != 0 || !S_ISCHR(target.st_mode)) return holders;
   const std::optional<unsigned> pty = PtyIndex(target.st_rdev);
   std::error_code ec;
-  for (const auto& process : fs::directory_iterator("/proc", ec)) {
-    const std::string pid = process.path().filename().string();
-    if (!IsPid(pid)) continue;
+  for (const auto& process : fs::directory_iterator(proc, ec)) {
+    const std::optional<pid_t> pid = PidOf(process.path().filename().string());
+    if (!pid) continue;
     std::error_code fdError;
     for (const auto& fd : fs::directory_iterator(process.path() / "fd", fdError)) {
       struct stat info {};
       if (stat(fd.path().c_str(), &info) != 0 || !S_ISCHR(info.st_mode) ||
           info.st_rdev != target.st_rdev)
         continue;
-      if (!pty || !HoldsPtyMaster(process.path(), *pty))
-        holders.push_back(static_cast<pid_t>(std::stol(pid)));
+      if (!pty || !HoldsPtyMaster(process.path(), *pty)) holders.push_back(*pid);
       break;
     }
   }

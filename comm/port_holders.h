@@ -8,6 +8,7 @@
 
 #include <sys/types.h>
 
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -24,8 +25,10 @@ std::optional<pid_t> LockHolderIn(std::string_view procLocks, dev_t device, ino_
 std::optional<pid_t> LockHolder(const std::string& path);
 
 // The processes (this one included) with the character device `path` open,
-// other than the device side of a pseudo-terminal; ascending.
-std::vector<pid_t> OpenHolders(const std::string& path);
+// other than the device side of a pseudo-terminal; ascending. `proc` is
+// where the process folders are read (another tree for the fuzzers).
+std::vector<pid_t> OpenHolders(const std::string& path,
+                               const std::filesystem::path& proc = "/proc");
 
 // "name (pid N)", with ", this program" for this process.
 std::string DescribeProcess(pid_t pid);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <string>
 
 namespace comm {
 
@@ -26,13 +27,20 @@ void ReceiveLineAssembler::Receive(const char* bytes, std::size_t count) {
     if (c == '\0' || c == '\r') continue;
     if (c == '\n') {
       CompleteLine();
-    } else {
+    } else if (rxLine_.size() < kLoggedLineLength) {
       rxLine_ += c;
+    } else {
+      ++dropped_;
     }
   }
 }
 
 void ReceiveLineAssembler::CompleteLine() {
+  if (dropped_ > 0) {
+    rxLine_ += " ... (" + std::to_string(dropped_) +
+               (dropped_ == 1 ? " more byte" : " more bytes") + " dropped)";
+    dropped_ = 0;
+  }
   consumers_.LogReceivedLine(rxLine_);
   if (rxLine_.size() > kMaxLineLength) {
     rxLine_.clear();

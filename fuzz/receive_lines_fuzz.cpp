@@ -1,6 +1,8 @@
 // libFuzzer entry: any bytes arriving on the serial line, split into
 // notifications at arbitrary points, through the line assembly and the
-// text-line watcher at every wizard stage.
+// text-line watcher at every wizard stage. Every line of at most 82
+// characters (CR and NUL dropped) must be handed over once and no other,
+// and what is kept and logged of a longer one stays bounded.
 
 #include <algorithm>
 #include <cstddef>
@@ -15,11 +17,27 @@
 
 namespace {
 
+[[noreturn]] void Fault(const char* what) {
+  std::fprintf(stderr, "%s\n", what);
+  std::abort();
+}
+
+// The note a logged line may carry: " ... (N more bytes dropped)".
+constexpr std::size_t kLongestNote = 48;
+
 struct Consumers : comm::ReceiveConsumers, upgrade::WatcherActions {
   upgrade::WizardState state;
+  std::size_t handed = 0;
+  std::size_t logged = 0;
 
-  void LogReceivedLine(std::string_view) override {}
-  void OnDeviceLine(const char* line) override { CheckHandover(line); }
+  void LogReceivedLine(std::string_view line) override {
+    ++logged;
+    if (line.size() > comm::kLoggedLineLength + kLongestNote) Fault("a logged line past its bound");
+  }
+  void OnDeviceLine(const char* line) override {
+    CheckHandover(line);
+    ++handed;
+  }
   void WatchTextLine(const char* line) override {
     CheckHandover(line);
     upgrade::WatchTextLine(state, *this, line);
@@ -33,8 +51,7 @@ struct Consumers : comm::ReceiveConsumers, upgrade::WatcherActions {
     const std::size_t length = std::strlen(line);
     if (length < 2 || length > comm::kMaxLineLength + 2 ||
         std::strcmp(line + length - 2, "\r\n") != 0 || std::strcspn(line, "\r\n") != length - 2) {
-      std::fprintf(stderr, "a handed-over line that the assembly should not make\n");
-      std::abort();
+      Fault("a handed-over line that the assembly should not make");
     }
   }
 };
@@ -51,6 +68,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const char* bytes = reinterpret_cast<const char*>(data + 2);
   for (std::size_t at = 0; at < size - 2; at += chunk) {
     assembler.Receive(bytes + at, std::min(chunk, size - 2 - at));
+    if (assembler.RxLine().size() > comm::kLoggedLineLength) Fault("a line kept past its bound");
   }
+  // The lines, counted here: every LF ends one, CR and NUL count for nothing.
+  std::size_t lines = 0;
+  std::size_t shortLines = 0;
+  std::size_t length = 0;
+  for (std::size_t i = 0; i < size - 2; ++i) {
+    if (bytes[i] == '\n') {
+      ++lines;
+      shortLines += length <= comm::kMaxLineLength;
+      length = 0;
+    } else if (bytes[i] != '\r' && bytes[i] != '\0') {
+      ++length;
+    }
+  }
+  if (consumers.logged != lines) Fault("a line logged twice or not at all");
+  if (consumers.handed != shortLines) Fault("a line handed over that is too long, or one lost");
   return 0;
 }

@@ -229,16 +229,14 @@ inline constexpr BodyField kGbsFields[] = {
 inline constexpr BodyField kGsaFields[] = {
     Of("mode", Char, offsetof(GsaBody, mode)),
     Number<NMEA_AT(GsaBody, fixType)>("fix_type"),
-    Array(
-        Optional<NMEA_AT(GsaBody, satellites)>("satellites", static_cast<std::int8_t>(kEmptyByte)),
-        12, true),
+    Array(Optional<NMEA_AT(GsaBody, satellites)>("satellites", kNoSatellite), 12, true),
     Measured<NMEA_AT(GsaBody, pdop)>("pdop"),
     Measured<NMEA_AT(GsaBody, hdop)>("hdop"),
     Measured<NMEA_AT(GsaBody, vdop)>("vdop"),
 };
 
 inline constexpr BodyField kGsvSatellite[] = {
-    Optional<NMEA_AT(GsvBody, ids)>("id", static_cast<std::int8_t>(kEmptyByte)),
+    Optional<NMEA_AT(GsvBody, ids)>("id", kNoSatellite),
     Optional<NMEA_AT(GsvBody, elevations)>("elevation", static_cast<std::int8_t>(kEmptyByte)),
     Optional<NMEA_AT(GsvBody, azimuths)>("azimuth", kNoAzimuth),
     Optional<NMEA_AT(GsvBody, snr)>("snr", static_cast<std::int8_t>(kEmptyByte)),

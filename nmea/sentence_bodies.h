@@ -153,13 +153,19 @@ struct DtmBody {
   char referenceDatum[4];  // kept when empty
 };
 
-inline constexpr std::uint8_t kNoSatellite = 0xFF;
+// Satellite ids run past 127 (SBAS 120-158, QZSS 193-237, and three-digit
+// ids from some receivers), so every id has two bytes: 0-999, or
+// kNoSatellite when empty.
+using SatelliteId = std::uint16_t;
+inline constexpr SatelliteId kNoSatellite = 0xFFFF;
+inline constexpr SatelliteId kLastSatelliteId = 999;
+
 struct GbsBody {
   UtcTime time;
   float latitudeError;  // every real here: -100000 when empty
   float longitudeError;
   float altitudeError;
-  std::uint8_t failedSatellite;  // kNoSatellite when empty
+  SatelliteId failedSatellite;  // kNoSatellite when empty
   float missedProbability;
   float bias;
   float biasDeviation;
@@ -168,7 +174,7 @@ struct GbsBody {
 struct GsaBody {
   char mode;
   std::uint8_t fixType;
-  std::int8_t satellites[12];  // 0x80 when empty
+  SatelliteId satellites[12];  // kNoSatellite when empty
   float pdop;                  // -100000 when empty, as HDOP and VDOP
   float hdop;
   float vdop;
@@ -180,7 +186,7 @@ struct GsvBody {
   std::int8_t number;
   std::uint8_t inView;
   std::uint8_t count;         // satellites in this sentence, 1-4
-  std::int8_t ids[4];         // 0x80 when empty or not sent
+  SatelliteId ids[4];         // kNoSatellite when empty or not sent
   std::int8_t elevations[4];  // 0x80 when empty or not sent; 0-90
   std::uint16_t azimuths[4];  // kNoAzimuth when empty or not sent; 0-359
   std::int8_t snr[4];         // 0x80 when empty or not sent; 0-99
@@ -455,9 +461,9 @@ static_assert(sizeof(RmcBody) == 31);
 static_assert(sizeof(VtgBody) == 21);
 static_assert(sizeof(ZdaBody) == 10);
 static_assert(sizeof(DtmBody) == 21);
-static_assert(sizeof(GbsBody) == 29);
-static_assert(sizeof(GsaBody) == 26);
-static_assert(sizeof(GsvBody) == 24);
+static_assert(sizeof(GbsBody) == 30);
+static_assert(sizeof(GsaBody) == 38);
+static_assert(sizeof(GsvBody) == 28);
 static_assert(sizeof(GrsBody) == 53);
 static_assert(sizeof(GstBody) == 32);
 static_assert(sizeof(HdtBody) == 5);

@@ -66,46 +66,6 @@ SentenceFault FaultOf(CollectResult result) {
 
 }  // namespace
 
-const char* FaultName(SentenceFault fault) {
-  switch (fault) {
-    case SentenceFault::None:
-      return "none";
-    case SentenceFault::LineEnd:
-      return "line end";
-    case SentenceFault::Checksum:
-      return "checksum";
-    case SentenceFault::TooLong:
-      return "too long";
-    case SentenceFault::UnknownFormatter:
-      return "unknown formatter";
-    case SentenceFault::NotEncapsulation:
-      return "not an encapsulation sentence";
-    case SentenceFault::FieldCount:
-      return "field count";
-    case SentenceFault::Range:
-      return "range";
-    case SentenceFault::Length:
-      return "length";
-    case SentenceFault::NotHex:
-      return "not hexadecimal";
-    case SentenceFault::Fragment:
-      return "fragment";
-    case SentenceFault::BrokenFragment:
-      return "broken fragment";
-    case SentenceFault::RingBlocked:
-      return "fragment ring blocked";
-    case SentenceFault::PayloadTooLong:
-      return "payload too long";
-    case SentenceFault::Addressed:
-      return "addressed message";
-    case SentenceFault::AisPayload:
-      return "ais payload";
-    case SentenceFault::AisMessage:
-      return "ais message";
-  }
-  return "unknown";
-}
-
 const FormatterRow* SentenceLibrary::Dispatch(char* line, std::size_t length,
                                               SentenceRecord& record) {
   if (length < 2 || line[length - 1] != '\n' || line[length - 2] != '\r') {

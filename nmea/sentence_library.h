@@ -3,6 +3,8 @@
 // encapsulation rings and the last complete AIS payload. The program creates
 // one SentenceLibrary; tests create their own.
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
 #include <span>
 #include <string_view>
@@ -37,8 +39,46 @@ enum class SentenceFault : std::uint8_t {
   AisMessage,        // the message could not be decoded
 };
 
-// Short lower-case name of a fault, for logs and the command line.
-const char* FaultName(SentenceFault fault);
+// The short lower-case name of each fault, for logs and the command line
+// (`aisfw decode` prints it as the "reason"), one row per fault in the
+// order of the enumeration.
+struct SentenceFaultRow {
+  SentenceFault fault;
+  const char* name;
+};
+
+inline constexpr std::array<SentenceFaultRow, 17> kSentenceFaults = {{
+    {SentenceFault::None, "none"},
+    {SentenceFault::LineEnd, "line end"},
+    {SentenceFault::Checksum, "checksum"},
+    {SentenceFault::TooLong, "too long"},
+    {SentenceFault::UnknownFormatter, "unknown formatter"},
+    {SentenceFault::NotEncapsulation, "not an encapsulation sentence"},
+    {SentenceFault::FieldCount, "field count"},
+    {SentenceFault::Range, "range"},
+    {SentenceFault::Length, "length"},
+    {SentenceFault::NotHex, "not hexadecimal"},
+    {SentenceFault::Fragment, "fragment"},
+    {SentenceFault::BrokenFragment, "broken fragment"},
+    {SentenceFault::RingBlocked, "fragment ring blocked"},
+    {SentenceFault::PayloadTooLong, "payload too long"},
+    {SentenceFault::Addressed, "addressed message"},
+    {SentenceFault::AisPayload, "ais payload"},
+    {SentenceFault::AisMessage, "ais message"},
+}};
+
+constexpr bool FaultRowsFollowTheEnumeration() {
+  for (std::size_t i = 0; i < kSentenceFaults.size(); ++i) {
+    if (static_cast<std::size_t>(kSentenceFaults[i].fault) != i) return false;
+  }
+  return static_cast<std::size_t>(SentenceFault::AisMessage) + 1 == kSentenceFaults.size();
+}
+static_assert(FaultRowsFollowTheEnumeration(), "one row per fault, in enumeration order");
+
+constexpr const char* FaultName(SentenceFault fault) {
+  const auto i = static_cast<std::size_t>(fault);
+  return i < kSentenceFaults.size() ? kSentenceFaults[i].name : "unknown";
+}
 
 class SentenceLibrary {
  public:

@@ -1,10 +1,20 @@
 #include "store/ais_eviction_order.h"
 
+#include <algorithm>
+
 namespace store {
 
 AisEvictionOrder::AisEvictionOrder(int capacity)
-    : heap_(std::make_unique<std::uint64_t[]>(static_cast<std::size_t>(capacity))),
+    : capacity_(capacity),
+      heap_(std::make_unique<std::uint64_t[]>(static_cast<std::size_t>(capacity))),
       slot_(std::make_unique<int[]>(static_cast<std::size_t>(capacity))) {}
+
+void AisEvictionOrder::CopyFrom(const AisEvictionOrder& other) {
+  const auto n = static_cast<std::size_t>(capacity_);
+  std::copy_n(other.heap_.get(), n, heap_.get());
+  std::copy_n(other.slot_.get(), n, slot_.get());
+  size_ = other.size_;
+}
 
 void AisEvictionOrder::Add(int index, std::uint32_t heard) {
   Place(size_, Key(heard, index));

@@ -21,6 +21,8 @@ class AisEvictionOrder {
   explicit AisEvictionOrder(int capacity);
 
   void Clear() { size_ = 0; }
+  // Becomes a copy of `other`, whose capacity must be this one's.
+  void CopyFrom(const AisEvictionOrder& other);
 
   // Entry `index` joins the order with seconds count `heard`.
   void Add(int index, std::uint32_t heard);
@@ -50,6 +52,7 @@ class AisEvictionOrder {
   void SiftUp(int slot);
   void SiftDown(int slot);
 
+  int capacity_;
   std::unique_ptr<std::uint64_t[]> heap_;
   std::unique_ptr<int[]> slot_;  // by entry index: where its key is in the heap
   int size_ = 0;

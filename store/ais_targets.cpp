@@ -1,8 +1,14 @@
 #include "store/ais_targets.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <cstring>
+#include <initializer_list>
+#include <iterator>
+#include <optional>
+#include <span>
+#include <string_view>
 
 namespace store {
 namespace {
@@ -81,33 +87,251 @@ void CopyRecord(std::array<std::uint8_t, N>& to, const AisDecodedRecord& record)
   std::memcpy(to.data(), record.Bytes().data(), N);
 }
 
-// Speed, position and course of the position reports (messages 1-3, 9, 18,
-// 19), the fields of the same name in each layout.
-struct Motion {
-  AisRecordField speed, accuracy, lon, lat, course, raim;
+// What a message does to its sender's entry. Each message id has one row:
+// the kind of station the message says its sender is (none for the
+// messages that do not say), and the fold that takes the message's values
+// into the entry or into the latest-message buffers. A fold of entry fields
+// is a list of {layout field, setter} resolved against the message's layout
+// at compile time; a field the message was too short for is left as it was.
+
+struct FoldInput {
+  AisTarget& target;
+  const AisDecodedRecord& record;
+  AisLatestMessages& latest;
+  int channelIndex;
+  std::int32_t extra;
 };
 
-constexpr Motion MotionOf(const AisMessageLayout& l) {
-  return {AisFieldOf(l, "speed"), AisFieldOf(l, "accuracy"), AisFieldOf(l, "lon"),
-          AisFieldOf(l, "lat"),   AisFieldOf(l, "course"),   AisFieldOf(l, "raim")};
+using FieldSetter = void (*)(AisTarget&, const AisDecodedRecord&, std::size_t at);
+
+// A setter of the entry, named after the layout field it takes.
+struct FieldFold {
+  std::string_view field;
+  FieldSetter set;
+};
+
+// The same with the field's place in one layout's record.
+struct PlacedFold {
+  AisRecordField field{};
+  FieldSetter set = nullptr;
+};
+
+inline constexpr std::size_t kMaxFieldFolds = 16;
+struct EntryFolds {
+  std::array<PlacedFold, kMaxFieldFolds> folds{};
+  std::size_t count = 0;
+};
+
+// The field folds of `groups` placed in `layout`; a field the layout lacks
+// stops the compilation.
+constexpr EntryFolds Place(const AisMessageLayout& layout,
+                           std::initializer_list<std::span<const FieldFold>> groups) {
+  EntryFolds out;
+  for (const std::span<const FieldFold> group : groups) {
+    for (const FieldFold& fold : group) {
+      if (out.count == kMaxFieldFolds) throw "more field folds than kMaxFieldFolds";
+      out.folds[out.count++] = {AisFieldOf(layout, fold.field), fold.set};
+    }
+  }
+  return out;
 }
 
-// Each value only when the message carried it: a message cut short leaves
-// the rest of the entry as it was.
-void FoldMotion(AisTarget& t, const AisDecodedRecord& r, const Motion& m) {
-  if (r.Holds(m.speed)) t.speed = r.F32(m.speed.at);
-  if (r.Holds(m.accuracy)) SetBit(t.flags, 0, r.U8(m.accuracy.at));
-  if (r.Holds(m.lon)) t.lon = r.F32(m.lon.at);
-  if (r.Holds(m.lat)) t.lat = r.F32(m.lat.at);
-  if (r.Holds(m.course)) t.course = r.F32(m.course.at);
-  if (r.Holds(m.raim)) SetBit(t.flags, 1, r.U8(m.raim.at));
+void Apply(const EntryFolds& folds, AisTarget& t, const AisDecodedRecord& r) {
+  for (std::size_t i = 0; i < folds.count; ++i) {
+    const PlacedFold& fold = folds.folds[i];
+    if (r.Holds(fold.field)) fold.set(t, r, fold.field.at);
+  }
 }
 
-// The value of a record field the message carried, through `fold`;
-// nothing for a field the message was too short for.
-template <AisRecordField F, typename Fold>
-void IfHeld(const AisDecodedRecord& r, Fold fold) {
-  if (r.Holds(F)) fold(F.at);
+namespace set {
+void Speed(AisTarget& t, const AisDecodedRecord& r, std::size_t at) { t.speed = r.F32(at); }
+void Lon(AisTarget& t, const AisDecodedRecord& r, std::size_t at) { t.lon = r.F32(at); }
+void Lat(AisTarget& t, const AisDecodedRecord& r, std::size_t at) { t.lat = r.F32(at); }
+void Course(AisTarget& t, const AisDecodedRecord& r, std::size_t at) { t.course = r.F32(at); }
+void Heading(AisTarget& t, const AisDecodedRecord& r, std::size_t at) { t.heading = r.U16(at); }
+void Turn(AisTarget& t, const AisDecodedRecord& r, std::size_t at) { t.rateOfTurn = r.F32(at); }
+void Accuracy(AisTarget& t, const AisDecodedRecord& r, std::size_t at) {
+  SetBit(t.flags, 0, r.U8(at));
+}
+void Raim(AisTarget& t, const AisDecodedRecord& r, std::size_t at) { SetBit(t.flags, 1, r.U8(at)); }
+void Dte(AisTarget& t, const AisDecodedRecord& r, std::size_t at) { SetBit(t.flags, 2, r.U8(at)); }
+void NavStatus(AisTarget& t, const AisDecodedRecord& r, std::size_t at) {
+  SetNavStatus(t, r.U8(at));
+}
+void Epfd(AisTarget& t, const AisDecodedRecord& r, std::size_t at) { SetEpfd(t, r.U8(at)); }
+void AisVersion(AisTarget& t, const AisDecodedRecord& r, std::size_t at) {
+  t.aisVersion = r.U8(at) & 0x03;
+}
+void Imo(AisTarget& t, const AisDecodedRecord& r, std::size_t at) { t.imo = r.U32(at); }
+void Callsign(AisTarget& t, const AisDecodedRecord& r, std::size_t at) {
+  CopyText(t.callsign, r, at);
+}
+void Name(AisTarget& t, const AisDecodedRecord& r, std::size_t at) { CopyText(t.name, r, at); }
+void Destination(AisTarget& t, const AisDecodedRecord& r, std::size_t at) {
+  CopyText(t.destination, r, at);
+}
+// The vendor id keeps its '@' padding.
+void VendorId(AisTarget& t, const AisDecodedRecord& r, std::size_t at) {
+  CopyText(t.vendorId, r, at, false);
+}
+void ShipType(AisTarget& t, const AisDecodedRecord& r, std::size_t at) { t.shipType = r.U8(at); }
+void Dimensions(AisTarget& t, const AisDecodedRecord& r, std::size_t at) {
+  SplitDimensions(t, r.U32(at));
+}
+void Eta(AisTarget& t, const AisDecodedRecord& r, std::size_t at) { SplitEta(t, r.U32(at)); }
+void Draught(AisTarget& t, const AisDecodedRecord& r, std::size_t at) { t.draught = r.F32(at); }
+void Altitude(AisTarget& t, const AisDecodedRecord& r, std::size_t at) { t.altitude = r.U16(at); }
+// The Class B flags, bits 0 to 5 of classBFlags.
+template <unsigned Bit>
+void ClassBFlag(AisTarget& t, const AisDecodedRecord& r, std::size_t at) {
+  SetBit(t.classBFlags, Bit, r.U8(at));
+}
+}  // namespace set
+
+// Speed, position and course: the fields of the same name in messages 1-3,
+// 9, 18 and 19.
+inline constexpr FieldFold kMotion[] = {
+    {"speed", set::Speed}, {"accuracy", set::Accuracy}, {"lon", set::Lon},
+    {"lat", set::Lat},     {"course", set::Course},     {"raim", set::Raim},
+};
+inline constexpr FieldFold kHeading[] = {{"heading", set::Heading}};
+// What a ship says of itself in messages 5 and 19.
+inline constexpr FieldFold kShip[] = {
+    {"shipname", set::Name}, {"shiptype", set::ShipType}, {"dimensions", set::Dimensions},
+    {"epfd", set::Epfd},     {"dte", set::Dte},
+};
+
+inline constexpr FieldFold kPositionReport[] = {
+    {"status", set::NavStatus},
+    {"turn", set::Turn},
+};
+inline constexpr FieldFold kBaseStation[] = {
+    {"accuracy", set::Accuracy}, {"lon", set::Lon},   {"lat", set::Lat},
+    {"epfd", set::Epfd},         {"raim", set::Raim},
+};
+inline constexpr FieldFold kVoyage[] = {
+    {"ais_version", set::AisVersion}, {"imo", set::Imo},
+    {"callsign", set::Callsign},      {"eta", set::Eta},
+    {"draught", set::Draught},        {"destination", set::Destination},
+};
+inline constexpr FieldFold kAircraft[] = {{"alt", set::Altitude}, {"dte", set::Dte}};
+inline constexpr FieldFold kClassBFlags[] = {
+    {"assigned", set::ClassBFlag<0>}, {"cs", set::ClassBFlag<1>},   {"display", set::ClassBFlag<2>},
+    {"dsc", set::ClassBFlag<3>},      {"band", set::ClassBFlag<4>}, {"msg22", set::ClassBFlag<5>},
+};
+inline constexpr FieldFold kPartA[] = {{"shipname", set::Name}};
+inline constexpr FieldFold kPartB[] = {
+    {"shiptype", set::ShipType},
+    {"vendorid", set::VendorId},
+    {"callsign", set::Callsign},
+    {"dimensions", set::Dimensions},
+};
+
+inline constexpr EntryFolds kPositionFolds =
+    Place(message::kPos, {kPositionReport, kMotion, kHeading});
+inline constexpr EntryFolds kBaseStationFolds = Place(message::kBase, {kBaseStation});
+inline constexpr EntryFolds kStaticFolds = Place(message::kStatic, {kVoyage, kShip});
+inline constexpr EntryFolds kSarFolds = Place(message::kSar, {kMotion, kAircraft});
+inline constexpr EntryFolds kClassBFolds =
+    Place(message::kClassB, {kMotion, kHeading, kClassBFlags});
+inline constexpr EntryFolds kClassBExtFolds =
+    Place(message::kClassBExt, {kMotion, kHeading, kShip});
+inline constexpr EntryFolds kPartAFolds = Place(message::kPartA, {kPartA});
+inline constexpr EntryFolds kPartBFolds = Place(message::kPartB, {kPartB});
+
+using FoldFunction = void (*)(const FoldInput&);
+
+template <const EntryFolds& Folds>
+void FoldFields(const FoldInput& in) {
+  Apply(Folds, in.target, in.record);
+}
+
+// An AIS-SART is known by its MMSI and, from its second report on, by the
+// status (14 or 15) its previous report left in the entry; this runs before
+// the report's own status is folded in.
+void FoldPositionReport(const FoldInput& in) {
+  AisTarget& t = in.target;
+  const std::uint8_t previous = AisNavStatus(t);
+  if ((previous == 14 || previous == 15) && IsSartMmsi(t.mmsi)) {
+    t.type = static_cast<std::uint8_t>(AisTargetType::Sart);
+  }
+  Apply(kPositionFolds, t, in.record);
+}
+
+// Part numbers 2 and 3 are reserved and decoded with the part A layout:
+// read as part B they would fill the entry with pieces of their text, so
+// they change nothing here.
+void FoldStaticPart(const FoldInput& in) {
+  if (!in.record.Holds(AisFieldOf(message::kPartA, "partno"))) return;
+  const std::uint8_t part = in.record.U8(message::kPartNumber);
+  if (part == 0) Apply(kPartAFolds, in.target, in.record);
+  if (part == 1) Apply(kPartBFolds, in.target, in.record);
+}
+
+// Messages that are not about their sender: kept whole in their buffer.
+template <auto Buffer>
+void Keep(const FoldInput& in) {
+  auto& buffer = in.latest.*Buffer;
+  if constexpr (requires { buffer.bytes; }) {
+    CopyRecord(buffer.bytes, in.record);
+    buffer.fresh = 1;
+    if constexpr (requires { buffer.channel; }) {
+      buffer.channel = in.channelIndex;
+      buffer.extra = in.extra;
+    }
+  } else {
+    CopyRecord(buffer, in.record);
+  }
+}
+
+struct FoldRow {
+  std::uint8_t messageId;
+  std::optional<AisTargetType> kind;  // none: the message does not say
+  FoldFunction fold;                  // nullptr: the heard times only
+};
+
+using enum AisTargetType;
+
+inline constexpr FoldRow kFoldRows[] = {
+    {1, ClassA, FoldPositionReport},
+    {2, ClassA, FoldPositionReport},
+    {3, ClassA, FoldPositionReport},
+    {4, BaseStation, FoldFields<kBaseStationFolds>},
+    {5, ClassA, FoldFields<kStaticFolds>},
+    {6, std::nullopt, Keep<&AisLatestMessages::message6>},
+    {7, std::nullopt, nullptr},
+    {8, std::nullopt, nullptr},
+    {9, SarAircraft, FoldFields<kSarFolds>},
+    {10, std::nullopt, nullptr},
+    {11, std::nullopt, nullptr},
+    {12, std::nullopt, Keep<&AisLatestMessages::message12>},
+    {13, std::nullopt, nullptr},
+    {14, std::nullopt, Keep<&AisLatestMessages::message14>},
+    {15, std::nullopt, Keep<&AisLatestMessages::message15>},
+    {16, BaseStation, nullptr},
+    {17, BaseStation, nullptr},
+    {18, ClassB, FoldFields<kClassBFolds>},
+    {19, ClassB, FoldFields<kClassBExtFolds>},
+    {20, BaseStation, Keep<&AisLatestMessages::message20>},
+    {21, AidToNavigation, Keep<&AisLatestMessages::message21>},
+    {22, BaseStation, Keep<&AisLatestMessages::message22>},
+    {23, BaseStation, Keep<&AisLatestMessages::message23>},
+    {24, ClassB, FoldStaticPart},
+    {25, std::nullopt, nullptr},
+};
+
+constexpr bool FoldRowsFollowTheMessageIds() {
+  std::uint8_t id = 1;
+  for (const FoldRow& row : kFoldRows) {
+    if (row.messageId != id++) return false;
+  }
+  return true;
+}
+static_assert(FoldRowsFollowTheMessageIds(), "one row per message id, 1 to 25 in order");
+
+// The row of a message id, or nullptr for an id no message has.
+constexpr const FoldRow* FoldRowOf(std::uint32_t id) {
+  return id >= 1 && id <= std::size(kFoldRows) ? &kFoldRows[id - 1] : nullptr;
 }
 
 }  // namespace
@@ -197,6 +421,19 @@ void AisTargetTable::Reset(int index) {
   SetHeard(index, 0);
 }
 
+void AisTargetTable::CopyFrom(const AisTargetTable& other) {
+  const auto n = static_cast<std::size_t>(kCapacity);
+  std::copy_n(other.entries_.get(), n, entries_.get());
+  std::copy_n(other.mmsis_.get(), n, mmsis_.get());
+  std::copy_n(other.heard_.get(), n, heard_.get());
+  *index_ = *other.index_;
+  order_->CopyFrom(*other.order_);
+  count_ = other.count_;
+  lastIndex_ = other.lastIndex_;
+  lastKind_ = other.lastKind_;
+  latest_ = other.latest_;
+}
+
 void AisTargetTable::SetMmsi(int index, std::uint32_t mmsi) {
   const bool indexed = index >= 1 && index < count_;
   std::uint32_t& held = mmsis_[static_cast<std::size_t>(index)];
@@ -249,8 +486,9 @@ void AisTargetTable::CountMessage(int index, bool vdo) {
 int AisTargetTable::Update(const AisDecodedRecord& record, int channelIndex, std::int32_t extra,
                            bool ownStation) {
   const std::uint32_t id = record.U8(0);
+  const FoldRow* row = FoldRowOf(id);
   // A message too short to name its sender belongs to no entry.
-  if (id < 1 || id > 25 || !record.Holds(message::kMmsiField)) return -1;
+  if (row == nullptr || !record.Holds(message::kMmsiField)) return -1;
   const std::uint32_t mmsi = record.U32(message::kMmsi);
   const AisStamp now = StampOf(clock_.LocalNow());
   const auto seconds = static_cast<std::uint32_t>(AisSecondsCount(now));
@@ -293,174 +531,9 @@ int AisTargetTable::Update(const AisDecodedRecord& record, int channelIndex, std
   lastIndex_ = index;
   lastKind_ = static_cast<int>(id == 24 ? 24 + record.U8(message::kPartNumber) : id);
 
-  Fold(t, record, channelIndex, extra);
+  if (row->kind) t.type = static_cast<std::uint8_t>(*row->kind);
+  if (row->fold != nullptr) row->fold({t, record, latest_, channelIndex, extra});
   return index;
-}
-
-void AisTargetTable::Fold(AisTarget& t, const AisDecodedRecord& r, int channelIndex,
-                          std::int32_t extra) {
-  auto setType = [&t](AisTargetType type) { t.type = static_cast<std::uint8_t>(type); };
-  // Field by field, each folded in only when the message carried it.
-  const auto u8 = [&r](std::size_t at) { return r.U8(at); };
-  const auto text = [&r](auto& to, std::size_t at) { CopyText(to, r, at); };
-  switch (r.U8(0)) {
-    case 1:
-    case 2:
-    case 3: {
-      constexpr const AisMessageLayout& l = message::kPos;
-      // An AIS-SART is known by its MMSI and, from its second report on, by
-      // the status (14 or 15) its previous report left in the entry.
-      const std::uint8_t previous = AisNavStatus(t);
-      setType((previous == 14 || previous == 15) && IsSartMmsi(t.mmsi) ? AisTargetType::Sart
-                                                                       : AisTargetType::ClassA);
-      IfHeld<AisFieldOf(l, "status")>(r, [&](std::size_t at) { SetNavStatus(t, u8(at)); });
-      IfHeld<AisFieldOf(l, "turn")>(r, [&](std::size_t at) { t.rateOfTurn = r.F32(at); });
-      {
-        constexpr Motion m = MotionOf(l);
-        FoldMotion(t, r, m);
-      }
-      IfHeld<AisFieldOf(l, "heading")>(r, [&](std::size_t at) { t.heading = r.U16(at); });
-      break;
-    }
-    case 4: {
-      constexpr const AisMessageLayout& l = message::kBase;
-      setType(AisTargetType::BaseStation);
-      IfHeld<AisFieldOf(l, "accuracy")>(r, [&](std::size_t at) { SetBit(t.flags, 0, u8(at)); });
-      IfHeld<AisFieldOf(l, "lon")>(r, [&](std::size_t at) { t.lon = r.F32(at); });
-      IfHeld<AisFieldOf(l, "lat")>(r, [&](std::size_t at) { t.lat = r.F32(at); });
-      IfHeld<AisFieldOf(l, "epfd")>(r, [&](std::size_t at) { SetEpfd(t, u8(at)); });
-      IfHeld<AisFieldOf(l, "raim")>(r, [&](std::size_t at) { SetBit(t.flags, 1, u8(at)); });
-      break;
-    }
-    case 5: {
-      constexpr const AisMessageLayout& l = message::kStatic;
-      setType(AisTargetType::ClassA);
-      IfHeld<AisFieldOf(l, "ais_version")>(r,
-                                           [&](std::size_t at) { t.aisVersion = u8(at) & 0x03; });
-      IfHeld<AisFieldOf(l, "imo")>(r, [&](std::size_t at) { t.imo = r.U32(at); });
-      IfHeld<AisFieldOf(l, "callsign")>(r, [&](std::size_t at) { text(t.callsign, at); });
-      IfHeld<AisFieldOf(l, "shipname")>(r, [&](std::size_t at) { text(t.name, at); });
-      IfHeld<AisFieldOf(l, "shiptype")>(r, [&](std::size_t at) { t.shipType = u8(at); });
-      IfHeld<AisFieldOf(l, "dimensions")>(r,
-                                          [&](std::size_t at) { SplitDimensions(t, r.U32(at)); });
-      IfHeld<AisFieldOf(l, "epfd")>(r, [&](std::size_t at) { SetEpfd(t, u8(at)); });
-      IfHeld<AisFieldOf(l, "eta")>(r, [&](std::size_t at) { SplitEta(t, r.U32(at)); });
-      IfHeld<AisFieldOf(l, "draught")>(r, [&](std::size_t at) { t.draught = r.F32(at); });
-      IfHeld<AisFieldOf(l, "destination")>(r, [&](std::size_t at) { text(t.destination, at); });
-      IfHeld<AisFieldOf(l, "dte")>(r, [&](std::size_t at) { SetBit(t.flags, 2, u8(at)); });
-      break;
-    }
-    case 6:
-      CopyRecord(latest_.message6, r);
-      break;
-    case 9: {
-      constexpr const AisMessageLayout& l = message::kSar;
-      setType(AisTargetType::SarAircraft);
-      IfHeld<AisFieldOf(l, "alt")>(r, [&](std::size_t at) { t.altitude = r.U16(at); });
-      {
-        constexpr Motion m = MotionOf(l);
-        FoldMotion(t, r, m);
-      }
-      IfHeld<AisFieldOf(l, "dte")>(r, [&](std::size_t at) { SetBit(t.flags, 2, u8(at)); });
-      break;
-    }
-    case 12:
-      CopyRecord(latest_.message12.bytes, r);
-      latest_.message12.fresh = 1;
-      break;
-    case 14:
-      CopyRecord(latest_.message14.bytes, r);
-      latest_.message14.fresh = 1;
-      break;
-    case 15:
-      CopyRecord(latest_.message15.bytes, r);
-      latest_.message15.fresh = 1;
-      latest_.message15.channel = channelIndex;
-      latest_.message15.extra = extra;
-      break;
-    case 20:
-      setType(AisTargetType::BaseStation);
-      CopyRecord(latest_.message20.bytes, r);
-      latest_.message20.fresh = 1;
-      latest_.message20.channel = channelIndex;
-      latest_.message20.extra = extra;
-      break;
-    case 16:
-    case 17:
-      setType(AisTargetType::BaseStation);
-      break;
-    case 18: {
-      constexpr const AisMessageLayout& l = message::kClassB;
-      setType(AisTargetType::ClassB);
-      {
-        constexpr Motion m = MotionOf(l);
-        FoldMotion(t, r, m);
-      }
-      IfHeld<AisFieldOf(l, "heading")>(r, [&](std::size_t at) { t.heading = r.U16(at); });
-      IfHeld<AisFieldOf(l, "assigned")>(r,
-                                        [&](std::size_t at) { SetBit(t.classBFlags, 0, u8(at)); });
-      IfHeld<AisFieldOf(l, "cs")>(r, [&](std::size_t at) { SetBit(t.classBFlags, 1, u8(at)); });
-      IfHeld<AisFieldOf(l, "display")>(r,
-                                       [&](std::size_t at) { SetBit(t.classBFlags, 2, u8(at)); });
-      IfHeld<AisFieldOf(l, "dsc")>(r, [&](std::size_t at) { SetBit(t.classBFlags, 3, u8(at)); });
-      IfHeld<AisFieldOf(l, "band")>(r, [&](std::size_t at) { SetBit(t.classBFlags, 4, u8(at)); });
-      IfHeld<AisFieldOf(l, "msg22")>(r, [&](std::size_t at) { SetBit(t.classBFlags, 5, u8(at)); });
-      break;
-    }
-    case 19: {
-      constexpr const AisMessageLayout& l = message::kClassBExt;
-      setType(AisTargetType::ClassB);
-      {
-        constexpr Motion m = MotionOf(l);
-        FoldMotion(t, r, m);
-      }
-      IfHeld<AisFieldOf(l, "heading")>(r, [&](std::size_t at) { t.heading = r.U16(at); });
-      IfHeld<AisFieldOf(l, "shipname")>(r, [&](std::size_t at) { text(t.name, at); });
-      IfHeld<AisFieldOf(l, "shiptype")>(r, [&](std::size_t at) { t.shipType = u8(at); });
-      IfHeld<AisFieldOf(l, "dimensions")>(r,
-                                          [&](std::size_t at) { SplitDimensions(t, r.U32(at)); });
-      IfHeld<AisFieldOf(l, "epfd")>(r, [&](std::size_t at) { SetEpfd(t, u8(at)); });
-      IfHeld<AisFieldOf(l, "dte")>(r, [&](std::size_t at) { SetBit(t.flags, 2, u8(at)); });
-      break;
-    }
-    case 21:
-      CopyRecord(latest_.message21, r);
-      setType(AisTargetType::AidToNavigation);
-      break;
-    case 22:
-      setType(AisTargetType::BaseStation);
-      CopyRecord(latest_.message22.bytes, r);
-      latest_.message22.fresh = 1;
-      break;
-    case 23:
-      setType(AisTargetType::BaseStation);
-      CopyRecord(latest_.message23.bytes, r);
-      latest_.message23.fresh = 1;
-      break;
-    case 24: {
-      setType(AisTargetType::ClassB);
-      if (!r.Holds(AisFieldOf(message::kPartA, "partno"))) break;
-      const std::uint8_t part = r.U8(message::kPartNumber);
-      if (part == 0) {
-        IfHeld<AisFieldOf(message::kPartA, "shipname")>(r,
-                                                        [&](std::size_t at) { text(t.name, at); });
-      } else if (part == 1) {
-        // Part numbers 2 and 3 are reserved and decoded with the part A
-        // layout: read as part B they would fill the entry with pieces of
-        // their text, so they change nothing here.
-        constexpr const AisMessageLayout& l = message::kPartB;
-        IfHeld<AisFieldOf(l, "shiptype")>(r, [&](std::size_t at) { t.shipType = u8(at); });
-        IfHeld<AisFieldOf(l, "vendorid")>(
-            r, [&](std::size_t at) { CopyText(t.vendorId, r, at, false); });
-        IfHeld<AisFieldOf(l, "callsign")>(r, [&](std::size_t at) { text(t.callsign, at); });
-        IfHeld<AisFieldOf(l, "dimensions")>(r,
-                                            [&](std::size_t at) { SplitDimensions(t, r.U32(at)); });
-      }
-      break;
-    }
-    default:  // 7, 8, 10, 11, 13, 25: the times only
-      break;
-  }
 }
 
 }  // namespace store

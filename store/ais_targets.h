@@ -139,8 +139,15 @@ class AisTargetTable {
   // Clears one entry for reuse by another station.
   void Reset(int index);
 
+  // Becomes a copy of `other`: entries, lookup, eviction order and buffers
+  // (the clock stays this table's own). Cheaper than filling a table again.
+  void CopyFrom(const AisTargetTable& other);
+
   // Counts one message on an entry, as received in a VDO or a VDM sentence.
   void CountMessage(int index, bool vdo);
+
+  // The entry holding the MMSI (the own station first), or -1.
+  int Find(std::uint32_t mmsi) const;
 
   int Count() const { return count_; }
   const AisTarget& Entry(int index) const { return entries_[static_cast<std::size_t>(index)]; }
@@ -149,12 +156,9 @@ class AisTargetTable {
   const AisLatestMessages& Latest() const { return latest_; }
 
  private:
-  int Find(std::uint32_t mmsi) const;
   int Evict();
   void SetHeard(int index, std::uint32_t seconds);
   void SetMmsi(int index, std::uint32_t mmsi);
-  void Fold(AisTarget& target, const AisDecodedRecord& record, int channelIndex,
-            std::int32_t extra);
 
   LocalClock& clock_;
   // The MMSIs and last-heard counts of the entries again, side by side, for

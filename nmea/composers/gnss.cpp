@@ -9,13 +9,13 @@ namespace nmea {
 // $GPGBS,hhmmss.cc,lat err,lon err,alt err,failed id,probability,bias,deviation
 bool ComposeGBS(std::span<char> out, const SentenceRecord& record) {
   const GbsBody& b = record.body.gbs;
-  const auto failed = static_cast<std::int8_t>(b.failedSatellite);
+  const SatelliteId failed = b.failedSatellite;
   return PrintSentence(out, "$%s%s,%s,%s,%s,%s,%s,%s,%s,%s", record.talker, record.formatter,
                        TimeText(b.time).c_str(),
                        FieldIf(HasReal(b.latitudeError), "%4.2f", b.latitudeError).c_str(),
                        FieldIf(HasReal(b.longitudeError), "%4.2f", b.longitudeError).c_str(),
                        FieldIf(HasReal(b.altitudeError), "%4.2f", b.altitudeError).c_str(),
-                       FieldIf(failed >= 0 && failed <= 99, "%d", failed).c_str(),
+                       FieldIf(failed <= kLastSatelliteId, "%d", failed).c_str(),
                        FieldIf(HasReal(b.missedProbability), "%4.2f", b.missedProbability).c_str(),
                        FieldIf(HasReal(b.bias), "%4.2f", b.bias).c_str(),
                        FieldIf(HasReal(b.biasDeviation), "%4.2f", b.biasDeviation).c_str());
@@ -25,13 +25,14 @@ bool ComposeGBS(std::span<char> out, const SentenceRecord& record) {
 bool ComposeGSA(std::span<char> out, const SentenceRecord& record) {
   const GsaBody& b = record.body.gsa;
   // The twelve ids as one text that carries their separating commas.
-  char ids[12 * 5 + 1] = "";
+  char ids[12 * 4 + 1] = "";
   std::size_t length = 0;
   for (int i = 0; i < 12; ++i) {
-    const int id = b.satellites[i];
-    length += static_cast<std::size_t>(
-        id >= 1 ? std::snprintf(ids + length, sizeof ids - length, "%02d,", id)
-                : std::snprintf(ids + length, sizeof ids - length, ","));
+    const SatelliteId id = b.satellites[i];
+    length +=
+        static_cast<std::size_t>(id >= 1 && id <= kLastSatelliteId
+                                     ? std::snprintf(ids + length, sizeof ids - length, "%02d,", id)
+                                     : std::snprintf(ids + length, sizeof ids - length, ","));
   }
   return PrintSentence(out, "$%s%s,%c,%d,%s%s,%s,%s", record.talker, record.formatter, b.mode,
                        b.fixType, ids, FieldIf(HasReal(b.pdop), "%4.2f", b.pdop).c_str(),

@@ -78,8 +78,9 @@ ParseStatus ParseABM(FieldReader& in, SentenceRecord& record) {
   EncapsulationBody& body = record.body.encapsulation;
   body = EncapsulationBody{};
 
-  body.total = in.Integer<std::int8_t>(0, 1, 9);
-  body.number = in.Integer<std::int8_t>(0, 1, 9);
+  // An empty count reads as 0, which is out of range like any other.
+  body.total = Required(in, 1, 9);
+  body.number = Required(in, 1, 9);
   body.sequenceId = Required(in, 0, 3);
   body.destination = in.Integer<std::uint32_t>(0, 0, kNoIdentifier);
   body.channel = static_cast<char>(Required(in, 0, 3));

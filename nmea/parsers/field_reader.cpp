@@ -1,5 +1,7 @@
 #include "nmea/parsers/field_reader.h"
 
+#include <charconv>
+
 namespace nmea {
 
 const char* FieldReader::Next() {
@@ -25,6 +27,18 @@ const char* FieldReader::Next() {
   }
   last_ = {field, static_cast<std::size_t>(end - field)};
   return field;
+}
+
+SatelliteId FieldReader::Satellite() {
+  const char* field = Next();
+  if (IsEmptyField(field)) return kNoSatellite;
+  unsigned value = 0;
+  const auto [end, ec] = std::from_chars(last_.data(), last_.data() + last_.size(), value);
+  if (ec != std::errc() || end != last_.data() + last_.size() || value > kLastSatelliteId) {
+    Reject(ParseStatus::Range);
+    return kNoSatellite;
+  }
+  return static_cast<SatelliteId>(value);
 }
 
 float FieldReader::Real(float empty, double low, double high) {

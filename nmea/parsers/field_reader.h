@@ -57,6 +57,11 @@ class FieldReader {
     return static_cast<T>(value);
   }
 
+  // The next field as a satellite id: kNoSatellite when empty, else a whole
+  // number of 0 to kLastSatelliteId and nothing else (a sign, a fraction or
+  // a trailing character is out of range).
+  SatelliteId Satellite();
+
   // The same for a real; a value that no float holds is out of range.
   float Real(float empty, double low = -HUGE_VAL, double high = HUGE_VAL);
 

@@ -17,7 +17,7 @@ ParseStatus ParseGBS(FieldReader& in, SentenceRecord& record) {
   body.latitudeError = in.Real(kEmptyReal);
   body.longitudeError = in.Real(kEmptyReal);
   body.altitudeError = in.Real(kEmptyReal);
-  body.failedSatellite = in.Integer<std::uint8_t>(kNoSatellite);
+  body.failedSatellite = in.Satellite();
   body.missedProbability = in.Real(kEmptyReal);
   body.bias = in.Real(kEmptyReal);
   body.biasDeviation = in.Real(kEmptyReal);
@@ -31,7 +31,7 @@ ParseStatus ParseGSA(FieldReader& in, SentenceRecord& record) {
   GsaBody& body = record.body.gsa;
   body.mode = in.Char();
   body.fixType = in.Integer<std::uint8_t>(0);
-  for (std::int8_t& id : body.satellites) id = in.Integer<std::int8_t>(kEmptyByte);
+  for (SatelliteId& id : body.satellites) id = in.Satellite();
   body.pdop = in.Real(kEmptyReal);
   body.hdop = in.Real(kEmptyReal);
   body.vdop = in.Real(kEmptyReal);
@@ -50,7 +50,8 @@ ParseStatus ParseGSV(FieldReader& in, SentenceRecord& record) {
   body.total = body.number = empty;
   body.inView = body.count = kEmptyByte;
   for (int i = 0; i < 4; ++i) {
-    body.ids[i] = body.elevations[i] = body.snr[i] = empty;
+    body.ids[i] = kNoSatellite;
+    body.elevations[i] = body.snr[i] = empty;
     body.azimuths[i] = kNoAzimuth;
   }
   body.count = static_cast<std::uint8_t>((in.Count() - 3) / 4);
@@ -59,7 +60,7 @@ ParseStatus ParseGSV(FieldReader& in, SentenceRecord& record) {
   body.number = in.Integer<std::int8_t>(0, 0, 9);
   body.inView = in.Integer<std::uint8_t>(0);
   for (int i = 0; i < body.count; ++i) {
-    body.ids[i] = in.Integer<std::int8_t>(kEmptyByte);
+    body.ids[i] = in.Satellite();
     body.elevations[i] = in.Integer<std::int8_t>(kEmptyByte, 0, 90);
     body.azimuths[i] = in.Integer<std::uint16_t>(kNoAzimuth, 0, 359);
     body.snr[i] = in.Integer<std::int8_t>(kEmptyByte, 0, 99);

@@ -82,6 +82,28 @@ TEST_F(LineAssembly, LinesOver82CharactersAreLoggedButNotHandedOver) {
   EXPECT_EQ(consumers_.handed, (std::vector<std::string>{longest + "\r\n", "ok\r\n"}));
 }
 
+// A device that sends no line end: what is kept stays bounded however much
+// comes, the log shows the start and the count, and the next line is read.
+TEST_F(LineAssembly, BytesPastTheLoggedLengthAreCountedNotKept) {
+  const std::string chunk(4000, 'x');
+  for (int i = 0; i < 250; ++i) Arrive(chunk);  // a megabyte
+  EXPECT_EQ(assembler_.RxLine(), std::string(kLoggedLineLength, 'x'));
+  EXPECT_EQ(assembler_.DroppedBytes(), 250 * chunk.size() - kLoggedLineLength);
+  Arrive("\r\n$GPTXT,01,01,02,after*00\r\n");
+  EXPECT_EQ(consumers_.log, (std::vector<std::string>{std::string(kLoggedLineLength, 'x') +
+                                                          " ... (999800 more bytes dropped)",
+                                                      "$GPTXT,01,01,02,after*00"}));
+  EXPECT_EQ(consumers_.handed, std::vector<std::string>{"$GPTXT,01,01,02,after*00\r\n"});
+  EXPECT_EQ(assembler_.DroppedBytes(), 0u);
+}
+
+TEST_F(LineAssembly, ALineOfTheLoggedLengthIsLoggedWholeOneMoreGetsTheNote) {
+  const std::string kept(kLoggedLineLength, 'k');
+  Arrive(kept + "\n" + kept + "z\n");
+  EXPECT_EQ(consumers_.log, (std::vector<std::string>{kept, kept + " ... (1 more byte dropped)"}));
+  EXPECT_TRUE(consumers_.handed.empty());
+}
+
 TEST_F(LineAssembly, AFailedOrEmptyReadLeavesTheLineAsItWas) {
   Arrive("par");
   reader_.failNext = true;

@@ -10,6 +10,7 @@
 #include <memory>
 #include <numeric>
 #include <random>
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -170,14 +171,36 @@ TEST(Validation, AReadErrorIsNoFormatFault) {
   EXPECT_EQ(text, "Cannot read BIN file! (Read error in block 1: Is a directory)");
 }
 
-TEST(Validation, RandomFilesNeverCrash) {
+// Damaged and cut images: validation stops at a block the file holds and
+// says which, and an image passes only if the file holds its end block.
+TEST(Validation, ADamagedOrCutImageFailsAtABlockTheFileHolds) {
   std::mt19937 rng(3);
+  const std::regex numbered(R"(Invalid BIN file! \(Incorrect (header|check sum) in block (\d+)\))");
   for (int i = 0; i < 300; ++i) {
     Bytes image = PackImage(Bytes(rng() % 2000, 0x5A));
     for (int e = 0; e < 3 && !image.empty(); ++e)
       image[rng() % image.size()] = static_cast<std::uint8_t>(rng());
     image.resize(rng() % (image.size() + 1));
-    Validate(image);
+    const Outcome out = Validate(image);
+    SCOPED_TRACE(::testing::Message() << "image " << i << ", " << image.size() << " bytes");
+    const std::size_t records = image.size() / kBlockSize + 1;  // the last one short or empty
+    ASSERT_GE(out.blocks, 1u);
+    ASSERT_LE(out.blocks, records);
+    if (out.valid) {
+      // The end block's magic at least is in the file; the rest reads as zeros.
+      EXPECT_LE((out.blocks - 1) * kBlockSize + kMagic.size(), image.size());
+      EXPECT_EQ(out.status, "(untouched)");
+      continue;
+    }
+    std::smatch match;
+    if (std::regex_match(out.status, match, numbered)) {
+      EXPECT_EQ(std::stoul(match[2]), out.blocks);
+    } else {
+      // The file ended inside a code block that was whole up to there.
+      EXPECT_EQ(out.status, "Invalid BIN file! (Incomplete code data)");
+      EXPECT_NE(image.size() % kBlockSize, 0u);
+      EXPECT_EQ(out.blocks, records);
+    }
   }
 }
 

@@ -183,9 +183,8 @@ INSTANTIATE_TEST_SUITE_P(
                  "$GPGBS,015509.00,0.25,0.50,1.25,19,0.00,-0.50,6.75"},
         Composed{"GbsEmpty", "GBS", "GP",
                  [](SentenceRecord& r) {
-                   r.body.gbs =
-                       GbsBody{Clock(24, 60, 60, 0), kEmptyReal, kEmptyReal, kEmptyReal, 0xFF,
-                               kEmptyReal,           kEmptyReal, kEmptyReal};
+                   r.body.gbs = GbsBody{Clock(24, 60, 60, 0), kEmptyReal, kEmptyReal, kEmptyReal,
+                                        kNoSatellite,         kEmptyReal, kEmptyReal, kEmptyReal};
                  },
                  "$GPGBS,,,,,,,,"},
         // Ids 5 and 12 and ten zeros: two ids with their commas, ten lone commas.
@@ -194,6 +193,19 @@ INSTANTIATE_TEST_SUITE_P(
                    r.body.gsa = GsaBody{'A', 3, {5, 12}, 1.5f, 1.25f, kEmptyReal};
                  },
                  "$GPGSA,A,3,05,12,,,,,,,,,,,1.50,1.25,"},
+        // Ids past 127 and of three digits are written as given; an empty
+        // one (kNoSatellite) as a lone comma.
+        Composed{"GsaWideIds", "GSA", "GP",
+                 [](SentenceRecord& r) {
+                   r.body.gsa = GsaBody{'A', 3, {120, kNoSatellite, 237, 999}, 1.5f, 1.25f, 2.0f};
+                 },
+                 "$GPGSA,A,3,120,,237,999,,,,,,,,,1.50,1.25,2.00"},
+        Composed{"GbsThreeDigitId", "GBS", "GP",
+                 [](SentenceRecord& r) {
+                   r.body.gbs =
+                       GbsBody{Clock(1, 55, 9, 0), 0.25f, 0.5f, 1.25f, 275, 0.0f, -0.5f, 6.75f};
+                 },
+                 "$GPGBS,015509.00,0.25,0.50,1.25,275,0.00,-0.50,6.75"},
         Composed{"RMC", "RMC", "GP",
                  [](SentenceRecord& r) {
                    r.body.rmc = RmcBody{Clock(22, 54, 46, 5),

@@ -212,7 +212,7 @@ INSTANTIATE_TEST_SUITE_P(
                  }},
         Accepted{"GbsEmpty", "$GPGBS,015509.00,,,,,,,",
                  [](const SentenceRecord& r) {
-                   EXPECT_EQ(+r.body.gbs.failedSatellite, 0xFF);
+                   EXPECT_EQ(+r.body.gbs.failedSatellite, kNoSatellite);
                    EXPECT_FLOAT_EQ(r.body.gbs.biasDeviation, kEmptyReal);
                  }},
         Accepted{"GSA", "$GPGSA,A,3,04,05,,09,12,,,24,,,,,2.5,1.3,2.1",
@@ -220,9 +220,18 @@ INSTANTIATE_TEST_SUITE_P(
                    const GsaBody& b = r.body.gsa;
                    EXPECT_EQ(b.mode, 'A');
                    EXPECT_EQ(+b.fixType, 3);
-                   const std::int8_t ids[12] = {4,        5,        kEmptyI8, 9,
-                                                12,       kEmptyI8, kEmptyI8, 24,
-                                                kEmptyI8, kEmptyI8, kEmptyI8, kEmptyI8};
+                   const SatelliteId ids[12] = {4,
+                                                5,
+                                                kNoSatellite,
+                                                9,
+                                                12,
+                                                kNoSatellite,
+                                                kNoSatellite,
+                                                24,
+                                                kNoSatellite,
+                                                kNoSatellite,
+                                                kNoSatellite,
+                                                kNoSatellite};
                    for (int i = 0; i < 12; ++i) EXPECT_EQ(+b.satellites[i], ids[i]) << i;
                    EXPECT_FLOAT_EQ(b.pdop, 2.5f);
                    EXPECT_FLOAT_EQ(b.hdop, 1.3f);
@@ -245,7 +254,7 @@ INSTANTIATE_TEST_SUITE_P(
                    EXPECT_EQ(+b.azimuths[1], 65535);
                    EXPECT_EQ(+b.snr[1], kEmptyI8);
                    for (int i = 2; i < 4; ++i) {
-                     EXPECT_EQ(+b.ids[i], kEmptyI8);
+                     EXPECT_EQ(+b.ids[i], kNoSatellite);
                      EXPECT_EQ(+b.elevations[i], kEmptyI8);
                      EXPECT_EQ(+b.azimuths[i], 65535);
                      EXPECT_EQ(+b.snr[i], kEmptyI8);
@@ -259,6 +268,31 @@ INSTANTIATE_TEST_SUITE_P(
                    EXPECT_EQ(+r.body.gsv.azimuths[3], 292);
                    EXPECT_EQ(+r.body.gsv.snr[3], 99);
                  }},
+        // Satellite ids past 127 (SBAS, QZSS) and of three digits.
+        Accepted{"GsvIdAbove127", "$GPGSV,2,1,08,,,,,200,00,000,00",
+                 [](const SentenceRecord& r) {
+                   const GsvBody& b = r.body.gsv;
+                   EXPECT_EQ(+b.count, 2);
+                   EXPECT_EQ(+b.ids[0], kNoSatellite);
+                   EXPECT_EQ(+b.ids[1], 200);
+                   EXPECT_EQ(+b.elevations[1], 0);
+                   EXPECT_EQ(+b.azimuths[1], 0);
+                   EXPECT_EQ(+b.snr[1], 0);
+                 }},
+        Accepted{"GsvThreeDigitIds",
+                 "$GPGSV,3,2,12,120,35,220,44,158,30,180,40,237,60,100,38,999,05,050,20",
+                 [](const SentenceRecord& r) {
+                   const SatelliteId ids[4] = {120, 158, 237, 999};
+                   for (int i = 0; i < 4; ++i) EXPECT_EQ(+r.body.gsv.ids[i], ids[i]) << i;
+                   EXPECT_EQ(+r.body.gsv.snr[3], 20);
+                 }},
+        Accepted{"GsaIdsAbove127", "$GPGSA,A,3,120,158,193,007,,,,,,,,,1.8,1.0,1.5",
+                 [](const SentenceRecord& r) {
+                   const SatelliteId ids[5] = {120, 158, 193, 7, kNoSatellite};
+                   for (int i = 0; i < 5; ++i) EXPECT_EQ(+r.body.gsa.satellites[i], ids[i]) << i;
+                 }},
+        Accepted{"GbsThreeDigitId", "$GPGBS,015509.00,-0.031,-0.186,0.219,275,0.000,-0.354,6.972",
+                 [](const SentenceRecord& r) { EXPECT_EQ(+r.body.gbs.failedSatellite, 275); }},
         Accepted{"GRS", "$GPGRS,024603.00,1,-1.8,-2.7,0.3,,,,,,,,,",
                  [](const SentenceRecord& r) {
                    ExpectTime(r.body.grs.time, 2, 46, 3, 0);
@@ -677,13 +711,18 @@ INSTANTIATE_TEST_SUITE_P(
         Refused{"GgaQualityWiderThanItsField",
                 "$GPGGA,123519,4807.038,N,01131.000,E,257,08,0.9,545.4,M,46.9,M,,",
                 SentenceFault::Range},
-        Refused{"GsaIdWiderThanItsField", "$GPGSA,A,3,04,05,,09,12,,,24,,,,200,2.5,1.3,2.1",
+        Refused{"GsaIdOfFourDigits", "$GPGSA,A,3,04,05,,09,12,,,24,,,,1000,2.5,1.3,2.1",
                 SentenceFault::Range},
+        Refused{"GsaIdNotANumber", "$GPGSA,A,3,04,05,,09,12,,,24,,,,G1,2.5,1.3,2.1",
+                SentenceFault::Range},
+        Refused{"GsvIdNegative", "$GPGSV,1,1,1,-3,03,111,00", SentenceFault::Range},
+        Refused{"GsvIdWithATrailingLetter", "$GPGSV,1,1,1,12A,03,111,00", SentenceFault::Range},
+        Refused{"GsvIdWithAFraction", "$GPGSV,1,1,1,12.5,03,111,00", SentenceFault::Range},
         Refused{"GsvInViewWiderThanItsField", "$GPGSV,1,1,256,03,03,111,00", SentenceFault::Range},
         Refused{"ZdaYearWiderThanItsField", "$GPZDA,201530.00,04,07,67538,00,00",
                 SentenceFault::Range},
-        Refused{"GbsFailedSatelliteWiderThanItsField",
-                "$GPGBS,015509.00,-0.031,-0.186,0.219,275,0.000,-0.354,6.972",
+        Refused{"GbsFailedSatelliteOfFourDigits",
+                "$GPGBS,015509.00,-0.031,-0.186,0.219,1000,0.000,-0.354,6.972",
                 SentenceFault::Range},
         Refused{"BbmChannelWiderThanItsField", "!AIBBM,1,1,,130,8,1@0,0", SentenceFault::Range},
         Refused{"VdmFillBitsNoLongHolds",

@@ -4,11 +4,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <random>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "nmea/formatters.h"
 #include "nmea/framing.h"
 #include "nmea/sentence_library.h"
 #include "sentence_text.h"
@@ -29,32 +32,48 @@ const std::vector<std::string> kSeeds = {
     "$PTST,,,,,00016",
 };
 
-TEST(Robustness, RandomBytesNeverCrash) {
+// Random bytes through both entry points, each with a library of its own fed
+// the same lines: they must agree on every line that fits a line buffer, a
+// refusal always names its fault, and a line without CR LF is refused for it.
+TEST(Robustness, RandomBytesGetOneAnswerFromBothEntryPoints) {
   std::mt19937 rng(20261210);
-  SentenceLibrary library;
+  SentenceLibrary byView;
+  SentenceLibrary inPlace;
   SentenceRecord record{};
   for (int i = 0; i < 20000; ++i) {
     std::string line(rng() % 160, '\0');
     for (char& c : line) c = static_cast<char>(rng());
     if (rng() % 2) line += "\r\n";
-    library.ParseSentence(line, record);
+    const bool viewOk = byView.ParseSentence(line, record);
+    ASSERT_EQ(viewOk, byView.LastFault() == SentenceFault::None) << i;
 
     // The in-place entry with a line buffer of the documented size.
     char buffer[kLineBufferSize];
     const std::size_t n = std::min(line.size(), sizeof buffer - 1);
     std::memcpy(buffer, line.data(), n);
     buffer[n] = '\0';
-    library.ParseSentence(buffer, record);
+    const bool inPlaceOk = inPlace.ParseSentence(buffer, record);
+    ASSERT_EQ(inPlaceOk, inPlace.LastFault() == SentenceFault::None) << i;
+
+    if (!std::string_view(buffer).ends_with("\r\n")) {
+      EXPECT_EQ(inPlace.LastFault(), SentenceFault::LineEnd) << i;
+    }
+    if (line.size() <= kMaxExpandedLength) {
+      EXPECT_EQ(byView.LastFault(), inPlace.LastFault()) << i;
+    }
   }
 }
 
 // Damaged copies of real sentences, re-summed so that they reach the field
-// scanner, the parsers and the assembly.
-TEST(Robustness, DamagedSentencesWithGoodChecksumsNeverCrash) {
+// scanner, the parsers and the assembly. A sentence summed right is never
+// refused for its checksum or its line end, and one that is accepted names
+// a formatter the table parses, in its category.
+TEST(Robustness, DamagedSentencesWithGoodChecksumsAreJudgedByTheirFields) {
   std::mt19937 rng(7);
   const char alphabet[] = ",,,,**$!PZLXQ0123456789ABCDEF.- \x80\xff";
   SentenceLibrary library;
   SentenceRecord record{};
+  int accepted = 0;
   for (int i = 0; i < 50000; ++i) {
     std::string text = kSeeds[rng() % kSeeds.size()];
     const int edits = 1 + static_cast<int>(rng() % 6);
@@ -72,8 +91,22 @@ TEST(Robustness, DamagedSentencesWithGoodChecksumsNeverCrash) {
           break;
       }
     }
-    library.ParseSentence(Sentence(text), record);
+    if (text.empty()) continue;  // nothing to sum
+    const bool ok = library.ParseSentence(Sentence(text), record);
+    const SentenceFault fault = library.LastFault();
+    ASSERT_EQ(ok, fault == SentenceFault::None) << text;
+    if (text.find('*') == std::string::npos) {
+      EXPECT_NE(fault, SentenceFault::Checksum) << text;
+      EXPECT_NE(fault, SentenceFault::LineEnd) << text;
+    }
+    if (!ok) continue;
+    ++accepted;
+    const FormatterRow* row = FindFormatter(record);
+    ASSERT_NE(row, nullptr) << text;
+    EXPECT_NE(row->parse, nullptr) << text;
+    EXPECT_EQ(record.category, row->category) << text;
   }
+  EXPECT_GT(accepted, 1000);  // the parsers were reached, not only the framing
 }
 
 TEST(Robustness, RecordHeaderStaysTerminated) {

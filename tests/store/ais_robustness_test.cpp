@@ -68,26 +68,58 @@ TEST(AisRobustness, RandomPayloadsOfEveryLengthAndFillBitCount) {
   }
 }
 
-// The same through whole sentences, split into up to nine fragments.
+// The same through whole sentences, split into up to five fragments, each on
+// channel A or B. A message whose fragments all came on one channel, hold
+// only payload characters (none empty) and fit 175 characters is assembled whole, with
+// the fill bits of its last fragment, whatever the decoder then makes of it;
+// any other is refused.
 TEST(AisRobustness, RandomMultiSentenceMessagesThroughParseSentence) {
   std::mt19937 rng(7);
   FakeClock clock;
   NmeaStack stack(&clock);
   nmea::SentenceRecord record{};
+  int assembled = 0;
   for (int round = 0; round < 20000; ++round) {
     std::string text;
     const std::size_t length = rng() % 180;
     for (std::size_t i = 0; i < length; ++i) text += RandomCharacter(rng);
     const std::size_t parts = 1 + (length / 60) + rng() % 2;
     const std::size_t step = parts > 0 ? (length + parts - 1) / parts : 0;
+    bool oneChannel = true;
+    bool anEmptyPiece = false;
+    char firstChannel = 0;
+    int fillBits = 0;
+    bool ok = false;
     for (std::size_t p = 0; p < parts; ++p) {
       const std::string piece = text.substr(std::min(text.size(), p * step), step);
+      anEmptyPiece = anEmptyPiece || piece.empty();
+      const char channel = "AB"[rng() % 2];
+      if (p == 0) firstChannel = channel;
+      oneChannel = oneChannel && channel == firstChannel;
+      fillBits = static_cast<int>(rng() % 6);
       const std::string line = nmea::testing_support::Sentence(
-          "!AIVDM," + std::to_string(parts) + "," + std::to_string(p + 1) + ",3," +
-          "AB"[rng() % 2] + "," + piece + "," + std::to_string(rng() % 6));
-      stack.library.ParseSentence(line, record);
+          "!AIVDM," + std::to_string(parts) + "," + std::to_string(p + 1) + ",3," + channel + "," +
+          piece + "," + std::to_string(fillBits));
+      ok = stack.library.ParseSentence(line, record);
     }
+    const bool payloadCharacters =
+        text.find_first_not_of(
+            "0123456789:;<=>?@ABCDEFGHIJKLMNOPQRSTUVW`abcdefghijklmnopqrstuvw") ==
+        std::string::npos;
+    const nmea::SentenceFault fault = stack.library.LastFault();
+    const bool whole =
+        ok || fault == nmea::SentenceFault::AisPayload || fault == nmea::SentenceFault::AisMessage;
+    SCOPED_TRACE(text);
+    // A ',' or '*' in the text makes other fields; an empty payload field
+    // reads as the empty-field marker, a space, which no payload holds.
+    if (!payloadCharacters || anEmptyPiece) continue;
+    ASSERT_EQ(whole, oneChannel && length <= nmea::kMaxPayloadChars) << nmea::FaultName(fault);
+    if (!whole) continue;
+    ++assembled;
+    EXPECT_EQ(std::string(stack.library.LastPayload().payload), text);
+    EXPECT_EQ(stack.library.LastPayload().fillBits, fillBits);
   }
+  EXPECT_GT(assembled, 1000);
 }
 
 }  // namespace

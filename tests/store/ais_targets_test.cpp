@@ -128,6 +128,31 @@ TEST_F(AisTargetTableTest, EvictsTheStationHeardLongestAgoWhenFull) {
   EXPECT_STREQ(At(1).name, "SEA BREEZE");
 }
 
+// A copy finds what the original finds and evicts what it would evict, and
+// the two go on apart.
+TEST_F(AisTargetTableTest, ACopyFindsAndEvictsAsTheOriginal) {
+  for (int i = 1; i < AisTargetTable::kCapacity; ++i) {
+    clock.SetSecondOfYear(10000 + (i * 7919) % 3000);  // heard in a scattered order
+    ASSERT_EQ(Vdm(Position(200000000 + static_cast<std::uint32_t>(i))), i);
+  }
+  FakeClock copyClock;
+  AisTargetTable copy(copyClock);
+  copy.CopyFrom(table);
+  ASSERT_EQ(copy.Count(), table.Count());
+  for (const int i : {1, 1234, AisTargetTable::kCapacity - 1}) {
+    EXPECT_EQ(copy.Find(At(i).mmsi), i);
+    EXPECT_EQ(std::memcmp(&copy.Entry(i), &At(i), sizeof(AisTarget)), 0);
+  }
+  copyClock.SetSecondOfYear(20000);
+  clock.SetSecondOfYear(20000);
+  const int evicted = Vdm(Position(999000001));
+  EXPECT_EQ(copy.Update(Position(999000001), 0, 0, false), evicted);
+  EXPECT_EQ(copy.Update(Position(999000002), 0, 0, false), Vdm(Position(999000002)));
+  EXPECT_EQ(table.Find(999000003), -1);
+  copy.Update(Position(999000003), 0, 0, false);
+  EXPECT_EQ(table.Find(999000003), -1) << "the original does not see what its copy heard";
+}
+
 TEST_F(AisTargetTableTest, NeverEvictsTheOwnStation) {
   clock.SetSecondOfYear(0);
   ASSERT_EQ(table.Update(Position(211378120), 0, 0, true), 0);
@@ -327,6 +352,50 @@ TEST_F(AisTargetTableTest, FoldsTheClassBFlagsAndTheAircraftAltitude) {
   EXPECT_EQ(At(s).speed, 42.0f);
   EXPECT_FLOAT_EQ(At(s).course, 154.5f);
   EXPECT_EQ(At(s).flags >> 2 & 1, 1);
+}
+
+// The Class B reports share the motion fields of the Class A report; each
+// puts them in its own place, so each is checked on its own.
+TEST_F(AisTargetTableTest, FoldsTheMotionOfEveryPositionReport) {
+  const auto motion = [](AisMessageBuilder& m) {
+    m.U(10, 123).U(1, 1).S(28, -74037230).S(27, 29028980).U(12, 2240);
+  };
+  AisMessageBuilder classA;
+  classA.U(6, 1).U(2, 0).U(30, 211000001).U(4, 0).U(8, 128);
+  motion(classA);
+  classA.U(9, 215).U(6, 33).U(4, 0).U(1, 0).U(1, 1).U(19, 0);
+  AisMessageBuilder classB;
+  classB.U(6, 18).U(2, 0).U(30, 211000002).U(8, 0);
+  motion(classB);
+  classB.U(9, 215).U(6, 33).U(2, 0).U(1, 1).U(1, 0).U(1, 1).U(1, 1).U(1, 0).U(1, 0).U(1, 1);
+  classB.U(1, 1).U(19, 0);
+  AisMessageBuilder extended;
+  extended.U(6, 19).U(2, 0).U(30, 211000003).U(8, 0);
+  motion(extended);
+  extended.U(9, 215).U(6, 33).U(4, 0).Text(20, "NORDIC STAR@@@").U(8, 36);
+  extended.U(30, Dimensions(8, 4, 2, 1)).U(4, 3).U(1, 1).U(1, 0).U(1, 0).U(4, 0);
+  for (const AisMessageBuilder* m : {&classA, &classB, &extended}) {
+    const int i = Vdm(RecordOf(*m));
+    ASSERT_GE(i, 0);
+    const AisTarget& t = At(i);
+    SCOPED_TRACE(t.mmsi);
+    EXPECT_FLOAT_EQ(t.speed, 12.3f);
+    EXPECT_FLOAT_EQ(t.lon, -74037230 / 600000.0f);
+    EXPECT_FLOAT_EQ(t.lat, 29028980 / 600000.0f);
+    EXPECT_FLOAT_EQ(t.course, 224.0f);
+    EXPECT_EQ(t.heading, 215.0f);
+    EXPECT_EQ(t.flags & 0b011, 0b011);  // accuracy, RAIM
+  }
+  const AisTarget& t = At(3);
+  EXPECT_EQ(t.mmsi, 211000003u);
+  EXPECT_STREQ(t.name, "NORDIC STAR");
+  EXPECT_EQ(t.shipType, 36);
+  EXPECT_EQ(t.toBow, 8);
+  EXPECT_EQ(t.toStern, 4);
+  EXPECT_EQ(t.toPort, 2);
+  EXPECT_EQ(t.toStarboard, 1);
+  EXPECT_EQ(AisEpfd(t), 3);
+  EXPECT_EQ(t.flags >> 2 & 1, 0);  // DTE 0: a terminal
 }
 
 TEST_F(AisTargetTableTest, Message25OnlyStampsTheEntry) {

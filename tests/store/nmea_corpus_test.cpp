@@ -155,7 +155,7 @@ INSTANTIATE_TEST_SUITE_P(
                   [](const SentenceRecord& r, const SentenceStore&) {
                     EXPECT_EQ(+r.body.gsa.fixType, 2);
                     EXPECT_EQ(+r.body.gsa.satellites[2], 23);
-                    EXPECT_EQ(+r.body.gsa.satellites[3], kEmptyI8);
+                    EXPECT_EQ(+r.body.gsa.satellites[3], nmea::kNoSatellite);
                     EXPECT_FLOAT_EQ(r.body.gsa.hdop, 10.5f);
                     EXPECT_FLOAT_EQ(r.body.gsa.vdop, nmea::kEmptyReal);
                   }},

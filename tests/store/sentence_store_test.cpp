@@ -277,6 +277,20 @@ TEST(Encode, ComposesWhatTheDecodeSideTookIn) {
   EXPECT_EQ(Send(stack, "HDT", "HE"), Sentence("$HEHDT,12.5,T"));
 }
 
+// Satellite ids past 127 and of three digits are kept by the store and come
+// back from it whole, in the sentences that have a composer.
+TEST(Encode, SatelliteIdsOfThreeDigitsComeBackWhole) {
+  NmeaStack stack;
+  const std::string gsa = "$GPGSA,A,3,120,,237,999,05,,,,,,,,1.50,1.25,2.00";
+  const std::string gbs = "$GPGBS,015509.00,0.25,0.50,1.25,200,0.00,-0.50,6.75";
+  Receive(stack, gsa);
+  Receive(stack, gbs);
+  Receive(stack, "$GPGSV,2,1,08,,,,,200,00,000,00");
+  EXPECT_EQ(Send(stack, "GSA", "GP"), Sentence(gsa));
+  EXPECT_EQ(Send(stack, "GBS", "GP"), Sentence(gbs));
+  EXPECT_EQ(+stack.sentences.Latest("GSV")->gsv.ids[1], 200);
+}
+
 TEST(Encode, FormattersWithoutAnEncoderKeepTheCallersFields) {
   NmeaStack stack;
   Receive(stack, "$AIABK,211378120,B,6,1,0");
