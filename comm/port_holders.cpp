@@ -97,7 +97,11 @@ std::optional<pid_t> LockHolder(const std::string& path) {
   return LockHolderIn(text.str(), info.st_dev, info.st_ino);
 }
 
-std::vector<pid_t> OpenHolders(const std::string& path) {
+namespace {
+
+// The processes with `path` open; those whose descriptors could not be
+// read go to `hidden`.
+std::vector<pid_t> ScanOpenHolders(const std::string& path, std::vector<pid_t>& hidden) {
   std::vector<pid_t> holders;
   struct stat target {};
   if (stat(path.c_str(), &target) != 0 || !S_ISCHR(target.st_mode)) return holders;
@@ -107,7 +111,12 @@ std::vector<pid_t> OpenHolders(const std::string& path) {
     const std::string pid = process.path().filename().string();
     if (!IsPid(pid)) continue;
     std::error_code fdError;
-    for (const auto& fd : fs::directory_iterator(process.path() / "fd", fdError)) {
+    fs::directory_iterator fds(process.path() / "fd", fdError);
+    if (fdError == std::errc::permission_denied) {
+      hidden.push_back(static_cast<pid_t>(std::stol(pid)));
+      continue;
+    }
+    for (const auto& fd : fds) {
       struct stat info {};
       if (stat(fd.path().c_str(), &info) != 0 || !S_ISCHR(info.st_mode) ||
           info.st_rdev != target.st_rdev)
@@ -119,6 +128,35 @@ std::vector<pid_t> OpenHolders(const std::string& path) {
   }
   std::sort(holders.begin(), holders.end());
   return holders;
+}
+
+bool Contains(const std::vector<pid_t>& pids, pid_t pid) {
+  return std::find(pids.begin(), pids.end(), pid) != pids.end();
+}
+
+}  // namespace
+
+std::vector<pid_t> OpenHolders(const std::string& path) {
+  std::vector<pid_t> hidden;
+  return ScanOpenHolders(path, hidden);
+}
+
+HolderSearch SearchHolders(const std::string& path) {
+  HolderSearch search;
+  std::vector<pid_t> hidden;
+  search.holders = ScanOpenHolders(path, hidden);
+  search.complete = hidden.empty();
+  // The lock's process counts when it has the port open, or when its
+  // descriptors are hidden from us: the lock then says it holds the port.
+  if (const std::optional<pid_t> locker = LockHolder(path)) {
+    const bool open = Contains(search.holders, *locker);
+    if (open || Contains(hidden, *locker)) {
+      if (open)
+        search.holders.erase(std::find(search.holders.begin(), search.holders.end(), *locker));
+      search.holders.insert(search.holders.begin(), *locker);
+    }
+  }
+  return search;
 }
 
 std::string DescribeProcess(pid_t pid) {
