@@ -17,6 +17,7 @@
 #include <map>
 #include <sstream>
 
+#include "cli/command_help.h"
 #include "comm/comm_types.h"
 #include "sim/pty_endpoint.h"
 #include "sim/transponder.h"
@@ -97,6 +98,9 @@ int main(int argc, char** argv) {
       "aisfw-sim: a virtual AIS transponder on a pseudo-terminal. It prints the path of its\n"
       "serial end as 'port: /dev/pts/N', then answers the firmware upgrade tool there until\n"
       "interrupted (Ctrl-C or SIGTERM)."};
+  app.name("aisfw-sim");
+  app.formatter(cli::MakeHelpFormatter());  // within 80 columns, as aisfw's
+  app.set_version_flag("-V,--version", "aisfw-sim " AISFW_VERSION);
   sim::TransponderConfig config;
   std::string classText = "0", languageText = "1,2,3,5", countdownText = "both", outDir, linkPath;
   std::vector<std::string> faultTexts;
