@@ -45,8 +45,15 @@ class HelpFormatter final : public CLI::Formatter {
   std::string make_subcommand(const CLI::App* sub) const override {
     return Entry(sub->get_display_name(true), sub->get_description());
   }
+  // A program's description is prose: its lines are joined and wrapped
+  // again, a blank line still parting paragraphs.
   std::string make_description(const CLI::App* app) const override {
-    const std::string text = CLI::Formatter::make_description(app);
+    std::string text = CLI::Formatter::make_description(app);
+    for (std::size_t at = text.find('\n'); at != std::string::npos; at = text.find('\n', at + 1)) {
+      const bool paragraph =
+          at + 1 >= text.size() || text[at + 1] == '\n' || (at > 0 && text[at - 1] == '\n');
+      if (!paragraph) text[at] = ' ';
+    }
     return text.empty() ? text : WrapText(text, 0, 0);
   }
 

@@ -19,6 +19,7 @@
 #include "cli/command_help.h"
 #include "cli/json_line.h"
 #include "cli/line_reader.h"
+#include "cli/option_checks.h"
 #include "cli/upgrade_session.h"
 #include "connect/wizard.h"
 #include "text/display_text.h"
@@ -228,7 +229,7 @@ void AddHistoryCommand(CLI::App& app, int& exitCode) {
   auto opt = std::make_shared<Options>();
   cmd->add_option("-n,--last", opt->last, "Show the last N runs (0: all)")
       ->type_name("N")
-      ->check(CLI::NonNegativeNumber)
+      ->check(CountCheck())
       ->capture_default_str();
   cmd->add_flag("--json", opt->json, "One JSON object per run, as kept");
   cmd->add_flag("-v,--verbose", opt->verbose,

@@ -30,6 +30,19 @@ CLI::Validator SecondsCheck() {
       "");
 }
 
+CLI::Validator CountCheck() {
+  return CLI::Validator(
+      [](std::string& text) -> std::string {
+        unsigned long value = 0;
+        const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+        if (ec != std::errc() || end != text.data() + text.size()) {
+          return "'" + text + "' is not a whole number from 0";
+        }
+        return {};
+      },
+      "");
+}
+
 CLI::Validator BaudRateOrAutoCheck() {
   return CLI::Validator(
       [](std::string& text) -> std::string {

@@ -9,6 +9,9 @@ namespace cli {
 // A number of seconds: finite, from 0 to a year.
 CLI::Validator SecondsCheck();
 
+// A count of things: a whole number from 0.
+CLI::Validator CountCheck();
+
 // A serial line speed in bit/s that the port offers, or "auto".
 CLI::Validator BaudRateOrAutoCheck();
 
