@@ -157,7 +157,16 @@ int main(int argc, char** argv) {
       ->default_val(3000)
       ->check(CLI::Range(1, kMaxOptionMs));
   app.add_flag("--quiet", quiet, "Log nothing on standard error");
-  CLI11_PARSE(app, argc, argv);
+  cli::SetExitCodes(&app, {{0, "stopped by Ctrl-C or SIGTERM, or its line hung up (--fault hangup)"},
+                           {1, "the pseudo-terminal, the --out folder or the --link could not be "
+                               "made"},
+                           {2, "usage error"}});
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::ParseError& failure) {
+    // --help and --version end here too, with 0.
+    return app.exit(failure) == 0 ? 0 : 2;
+  }
 
   config.countdownLines = kCountdownLines.at(countdownText);
   if (classText == "none") {
