@@ -272,10 +272,15 @@ class Monitor {
     // Ctrl-C is how a monitor ends; another signal ends it as signals do.
     if (loop_.Interrupted() && loop_.InterruptSignal() != SIGINT) return loop_.InterruptExitCode();
     if (!rateFound && !loop_.Interrupted()) {
+      const std::string where =
+          TimeUp()
+              ? "before --seconds ended"
+              : fmt::format("at any rate ({} s at each)",
+                            std::chrono::duration_cast<std::chrono::seconds>(kTrialTime).count());
       console_.Err(fmt::format(
-          "aisfw monitor: no valid sentence came from {} at any rate ({} s at each); check "
-          "that the device is powered and sends, and the cable",
-          Shown(), std::chrono::duration_cast<std::chrono::seconds>(kTrialTime).count()));
+          "aisfw monitor: no valid sentence came from {} {}; check that the device is powered "
+          "and sends, and the cable",
+          Shown(), where));
       return static_cast<int>(ExitCode::NoDevice);
     }
     return 0;

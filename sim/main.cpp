@@ -157,10 +157,12 @@ int main(int argc, char** argv) {
       ->default_val(3000)
       ->check(CLI::Range(1, kMaxOptionMs));
   app.add_flag("--quiet", quiet, "Log nothing on standard error");
-  cli::SetExitCodes(&app, {{0, "stopped by Ctrl-C or SIGTERM, or its line hung up (--fault hangup)"},
-                           {1, "the pseudo-terminal, the --out folder or the --link could not be "
-                               "made"},
-                           {2, "usage error"}});
+  cli::SetExitCodes(&app,
+                    {{0, "stopped by Ctrl-C or SIGTERM, or its line hung up (--fault hangup)"},
+                     {1,
+                      "the pseudo-terminal, the --out folder or the --link could not be "
+                      "made"},
+                     {2, "usage error"}});
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& failure) {
