@@ -100,8 +100,10 @@ std::optional<pid_t> LockHolder(const std::string& path) {
 namespace {
 
 // The processes with `path` open; those whose descriptors could not be
-// read go to `hidden`.
-std::vector<pid_t> ScanOpenHolders(const std::string& path, std::vector<pid_t>& hidden) {
+// read go to `hidden`, and those that have it open only as the far end of a
+// pseudo-terminal (its master too) to `farEnds`.
+std::vector<pid_t> ScanOpenHolders(const std::string& path, std::vector<pid_t>& hidden,
+                                   std::vector<pid_t>& farEnds) {
   std::vector<pid_t> holders;
   struct stat target {};
   if (stat(path.c_str(), &target) != 0 || !S_ISCHR(target.st_mode)) return holders;
@@ -121,8 +123,8 @@ std::vector<pid_t> ScanOpenHolders(const std::string& path, std::vector<pid_t>& 
       if (stat(fd.path().c_str(), &info) != 0 || !S_ISCHR(info.st_mode) ||
           info.st_rdev != target.st_rdev)
         continue;
-      if (!pty || !HoldsPtyMaster(process.path(), *pty))
-        holders.push_back(static_cast<pid_t>(std::stol(pid)));
+      const auto id = static_cast<pid_t>(std::stol(pid));
+      (pty && HoldsPtyMaster(process.path(), *pty) ? farEnds : holders).push_back(id);
       break;
     }
   }
@@ -138,19 +140,23 @@ bool Contains(const std::vector<pid_t>& pids, pid_t pid) {
 
 std::vector<pid_t> OpenHolders(const std::string& path) {
   std::vector<pid_t> hidden;
-  return ScanOpenHolders(path, hidden);
+  std::vector<pid_t> farEnds;
+  return ScanOpenHolders(path, hidden, farEnds);
 }
 
 HolderSearch SearchHolders(const std::string& path) {
   HolderSearch search;
   std::vector<pid_t> hidden;
-  search.holders = ScanOpenHolders(path, hidden);
+  std::vector<pid_t> farEnds;
+  search.holders = ScanOpenHolders(path, hidden, farEnds);
   search.complete = hidden.empty();
-  // The lock's process counts when it has the port open, or when its
-  // descriptors are hidden from us: the lock then says it holds the port.
+  // The lock's process counts when it has the port open (a far end that
+  // locks the port uses it as a port too), or when its descriptors are
+  // hidden from us: the lock then says it holds the port. A process that has
+  // gone, or whose number another has taken, has it open nowhere.
   if (const std::optional<pid_t> locker = LockHolder(path)) {
     const bool open = Contains(search.holders, *locker);
-    if (open || Contains(hidden, *locker)) {
+    if (open || Contains(hidden, *locker) || Contains(farEnds, *locker)) {
       if (open)
         search.holders.erase(std::find(search.holders.begin(), search.holders.end(), *locker));
       search.holders.insert(search.holders.begin(), *locker);
