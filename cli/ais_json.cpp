@@ -1,24 +1,10 @@
 #include "cli/ais_json.h"
 
-#include <fmt/core.h>
-
-#include <charconv>
-#include <cmath>
 #include <string>
 #include <type_traits>
 
 namespace cli {
 namespace {
-
-using Json = nlohmann::ordered_json;
-
-Json FloatJson(float value) {
-  if (!std::isfinite(value)) return nullptr;
-  const std::string text = fmt::format("{:.9g}", value);
-  double result = 0.0;
-  std::from_chars(text.data(), text.data() + text.size(), result);
-  return result;
-}
 
 Json HexJson(std::span<const std::uint8_t> bytes) {
   std::string text;
@@ -40,7 +26,7 @@ Json AisValuesJson(const std::vector<store::AisNamedValue>& values) {
         [](const auto& value) -> Json {
           using T = std::decay_t<decltype(value)>;
           if constexpr (std::is_same_v<T, float>) {
-            return FloatJson(value);
+            return ShortestJson(value);
           } else if constexpr (std::is_same_v<T, std::string_view>) {
             return std::string(value);
           } else if constexpr (std::is_same_v<T, std::span<const std::uint8_t>>) {

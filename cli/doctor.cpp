@@ -3,9 +3,10 @@
 #include <fmt/core.h>
 
 #include <algorithm>
-#include <nlohmann/json.hpp>
 
 #include "cli/exit_codes.h"
+#include "cli/json_line.h"
+#include "text/display_text.h"
 
 namespace cli {
 namespace {
@@ -15,15 +16,38 @@ bool Contains(const std::vector<std::string>& list, const std::string& item) {
 }
 
 DoctorCheck Pass(CheckKind kind, const std::string& port, std::string detail) {
-  return {kind, port, true, std::move(detail), {}};
+  return {kind, port, CheckStatus::Pass, std::move(detail), {}, {}};
 }
 
 DoctorCheck Fail(CheckKind kind, const std::string& port, std::string detail, std::string fix) {
-  return {kind, port, false, std::move(detail), std::move(fix)};
+  return {kind, port, CheckStatus::Fail, std::move(detail), std::move(fix), {}};
 }
+
+DoctorCheck Warn(CheckKind kind, const std::string& port, std::string detail, std::string fix) {
+  return {kind, port, CheckStatus::Warn, std::move(detail), std::move(fix), {}};
+}
+
+std::string Join(const std::vector<std::string>& items) {
+  std::string joined;
+  for (const std::string& item : items) joined += (joined.empty() ? "" : ",") + item;
+  return joined.empty() ? "-" : joined;
+}
+
+DoctorCheck AccessCheck(const UserFacts& user, const SerialPortFacts& port, const DeviceNode& node);
 
 DoctorCheck CheckAccess(SystemView& view, const SerialPortFacts& port, const DeviceNode& node) {
   const UserFacts user = view.User();
+  DoctorCheck check = AccessCheck(user, port, node);
+  check.facts = fmt::format(
+      "device mode {:04o}, owner {}, group {}; you are {}{}, in groups {} (this login) and {} "
+      "(the group database)",
+      node.mode, node.owner, node.group, user.name.empty() ? "?" : user.name,
+      user.root ? " (root)" : "", Join(user.sessionGroups), Join(user.listedGroups));
+  return check;
+}
+
+DoctorCheck AccessCheck(const UserFacts& user, const SerialPortFacts& port,
+                        const DeviceNode& node) {
   if (user.root) return Pass(CheckKind::Access, port.path, "you run as root");
   if ((node.mode & 0006) == 0006) {
     return Pass(CheckKind::Access, port.path, "everyone may read and write it");
@@ -53,16 +77,28 @@ DoctorCheck CheckAccess(SystemView& view, const SerialPortFacts& port, const Dev
 }
 
 DoctorCheck CheckFree(SystemView& view, const SerialPortFacts& port) {
-  const std::vector<PortHolder> holders = view.Holders(port.path);
-  if (holders.empty()) return Pass(CheckKind::Free, port.path, "no other program holds it");
-  std::string names;
-  std::string pids;
-  for (const PortHolder& holder : holders) {
-    names += fmt::format("{}{} (pid {})", names.empty() ? "" : ", ", holder.program, holder.pid);
-    pids += fmt::format(" {}", holder.pid);
+  const PortHolders holders = view.Holders(port.path);
+  DoctorCheck check;
+  if (!holders.programs.empty()) {
+    std::string names;
+    std::string pids;
+    for (const PortHolder& holder : holders.programs) {
+      names += fmt::format("{}{} (pid {})", names.empty() ? "" : ", ", holder.program, holder.pid);
+      pids += fmt::format(" {}", holder.pid);
+    }
+    check = Fail(CheckKind::Free, port.path, "held by " + names,
+                 "close that program, or end it: kill" + pids);
+  } else if (!holders.complete) {
+    // Another user's process (a root service, say) may hold it unseen.
+    check = Warn(CheckKind::Free, port.path,
+                 "no program of yours holds it; other users' processes could not be checked",
+                 "run sudo aisfw doctor to check them too");
+  } else {
+    check = Pass(CheckKind::Free, port.path, "no other program holds it");
   }
-  return Fail(CheckKind::Free, port.path, "held by " + names,
-              "close that program, or end it: kill" + pids);
+  check.facts = holders.complete ? "every process looked at"
+                                 : "the open files of other users' processes are hidden from you";
+  return check;
 }
 
 // The rule that tells ModemManager to leave the port alone.
@@ -101,12 +137,26 @@ const char* CheckName(CheckKind kind) {
       return "present";
     case CheckKind::Exists:
       return "exists";
+    case CheckKind::Console:
+      return "console";
     case CheckKind::Access:
       return "access";
     case CheckKind::Free:
       return "free";
     case CheckKind::ModemManager:
       return "modem-manager";
+  }
+  return "?";
+}
+
+const char* StatusName(CheckStatus status) {
+  switch (status) {
+    case CheckStatus::Pass:
+      return "pass";
+    case CheckStatus::Warn:
+      return "warn";
+    case CheckStatus::Fail:
+      return "fail";
   }
   return "?";
 }
@@ -126,6 +176,7 @@ std::vector<DoctorCheck> RunDoctorChecks(SystemView& view, const std::string& po
       return checks;
     }
   }
+  const bool named = ports.size() == 1 && !port.empty() && port != "auto";
   for (const SerialPortFacts& facts : ports) {
     const DeviceNode node = view.Node(facts.path);
     if (!node.exists || !node.characterDevice) {
@@ -138,6 +189,20 @@ std::vector<DoctorCheck> RunDoctorChecks(SystemView& view, const std::string& po
     std::string found = "it exists";
     if (!facts.driver.empty()) found += " (driver " + facts.driver + ")";
     checks.push_back(Pass(CheckKind::Exists, facts.path, found));
+    if (facts.console) {
+      // Kernel messages, and perhaps a login, go out on it: no line for a
+      // device. Named on purpose it fails; in a survey of all ports it is
+      // only pointed out.
+      const std::string detail =
+          "it is the system's console: kernel messages (and perhaps a login) use it, and the "
+          "automatic scan skips it";
+      const std::string fix =
+          "connect the transponder to another port (aisfw ports lists them), or move the "
+          "console off this one (console= on the kernel command line)";
+      checks.push_back(named ? Fail(CheckKind::Console, facts.path, detail, fix)
+                             : Warn(CheckKind::Console, facts.path, detail, fix));
+      if (!named) continue;
+    }
     checks.push_back(CheckAccess(view, facts, node));
     checks.push_back(CheckFree(view, facts));
     checks.push_back(CheckModemManager(view, &facts));
@@ -145,32 +210,51 @@ std::vector<DoctorCheck> RunDoctorChecks(SystemView& view, const std::string& po
   return checks;
 }
 
-int PrintDoctorReport(const std::vector<DoctorCheck>& checks, bool json, std::ostream& out) {
+int PrintDoctorReport(const std::vector<DoctorCheck>& checks, bool json, bool verbose,
+                      std::ostream& out) {
   int failed = 0;
+  int warned = 0;
   std::string port = "-";
   for (const DoctorCheck& check : checks) {
-    if (!check.passed) ++failed;
+    if (check.status == CheckStatus::Fail) ++failed;
+    if (check.status == CheckStatus::Warn) ++warned;
     if (json) {
-      nlohmann::ordered_json object = {
-          {"check", CheckName(check.kind)},
-          {"port",
-           check.port.empty() ? nlohmann::ordered_json() : nlohmann::ordered_json(check.port)},
-          {"passed", check.passed},
-          {"detail", check.detail}};
-      if (!check.passed) object["fix"] = check.fix;
-      out << object.dump() << '\n';
+      Json object = {{"check", CheckName(check.kind)},
+                     {"port", check.port.empty() ? Json() : Json(check.port)},
+                     {"status", StatusName(check.status)},
+                     {"passed", check.status == CheckStatus::Pass},
+                     {"detail", check.detail}};
+      if (check.status != CheckStatus::Pass) object["fix"] = check.fix;
+      if (verbose && !check.facts.empty()) object["facts"] = check.facts;
+      WriteJsonLine(out, object);
       continue;
     }
     if (check.port != port) {
       port = check.port;
-      out << (port.empty() ? "this machine" : port) << '\n';
+      out << (port.empty() ? std::string("this machine") : text::DisplayText(port)) << '\n';
     }
-    out << fmt::format("  {:<5} {}\n", check.passed ? "ok" : "FAIL", check.detail);
-    if (!check.passed) out << fmt::format("        fix: {}\n", check.fix);
+    const char* label = check.status == CheckStatus::Pass   ? "ok"
+                        : check.status == CheckStatus::Warn ? "WARN"
+                                                            : "FAIL";
+    out << fmt::format("  {:<5} {}\n", label, text::DisplayText(check.detail));
+    if (check.status != CheckStatus::Pass) {
+      out << fmt::format("        fix: {}\n", text::DisplayText(check.fix));
+    }
+    if (verbose && !check.facts.empty()) {
+      out << fmt::format("        looked at: {}\n", text::DisplayText(check.facts));
+    }
   }
   if (!json) {
-    out << (failed == 0 ? std::string("All checks passed.\n")
-                        : fmt::format("{} check{} failed.\n", failed, failed == 1 ? "" : "s"));
+    const std::string warnings =
+        warned == 0 ? std::string() : fmt::format("{} warning{}", warned, warned == 1 ? "" : "s");
+    if (failed == 0 && warned == 0) {
+      out << "All checks passed.\n";
+    } else if (failed == 0) {
+      out << "No check failed, but " << warnings << ": see WARN above.\n";
+    } else {
+      out << fmt::format("{} check{} failed{}.\n", failed, failed == 1 ? "" : "s",
+                         warned == 0 ? std::string() : ", " + warnings);
+    }
   }
   out.flush();
   return failed == 0 ? 0 : static_cast<int>(ExitCode::NoDevice);

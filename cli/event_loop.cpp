@@ -10,6 +10,8 @@
 #include <cstdint>
 #include <stdexcept>
 
+#include "cli/exit_codes.h"
+
 namespace cli {
 
 using Clock = std::chrono::steady_clock;
@@ -17,8 +19,11 @@ using Clock = std::chrono::steady_clock;
 EventLoop::EventLoop() {
   sigset_t signals;
   sigemptyset(&signals);
-  sigaddset(&signals, SIGINT);
-  sigaddset(&signals, SIGTERM);
+  for (const int number : {SIGINT, SIGTERM, SIGHUP}) {
+    struct sigaction current {};
+    if (sigaction(number, nullptr, &current) == 0 && current.sa_handler == SIG_IGN) continue;
+    sigaddset(&signals, number);
+  }
   pthread_sigmask(SIG_BLOCK, &signals, &previousMask_);
   signalFd_ = signalfd(-1, &signals, SFD_CLOEXEC | SFD_NONBLOCK);
   wakeFd_ = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
@@ -33,6 +38,10 @@ EventLoop::~EventLoop() {
   close(signalFd_);
   close(wakeFd_);
   pthread_sigmask(SIG_SETMASK, &previousMask_, nullptr);
+}
+
+int EventLoop::InterruptExitCode() const {
+  return static_cast<int>(ExitCodeOfSignal(signal_.load()));
 }
 
 void EventLoop::Wake() {
@@ -101,7 +110,8 @@ void EventLoop::Watch() {
     if (fds[0].revents & POLLIN) {
       signalfd_siginfo info{};
       while (read(signalFd_, &info, sizeof info) == static_cast<ssize_t>(sizeof info)) {
-        interrupted_ = true;
+        int none = 0;
+        signal_.compare_exchange_strong(none, static_cast<int>(info.ssi_signo));
       }
       // The task only wakes the main thread; the flag is already set.
       dispatcher_.Post([] {});

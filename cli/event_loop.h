@@ -5,10 +5,13 @@
 // they fall due against the steady clock, and in between sleeps on the
 // dispatcher until the next task or the next timer, never polling.
 //
-// SIGINT and SIGTERM are blocked for the whole process while the loop
-// exists (so every thread created afterwards inherits that) and are read
+// SIGINT, SIGTERM and SIGHUP are blocked for the whole process while the
+// loop exists (so every thread created afterwards inherits that) and are read
 // from a signalfd by a watcher thread, which also reads standard input when
-// asked to.
+// asked to. Each stops a run the same way, as Ctrl-C does: a terminal that
+// hangs up, or a service manager's SIGTERM, leaves the port closed and says
+// where the device was left. A signal the process was started with ignored
+// (nohup ignores SIGHUP) stays ignored.
 
 #include <signal.h>
 
@@ -42,8 +45,12 @@ class EventLoop {
   // The same without timers, for at most `limit`.
   void RunFor(std::chrono::milliseconds limit, const std::function<bool()>& stop);
 
-  // Ctrl-C (SIGINT) or SIGTERM has arrived.
-  bool Interrupted() const { return interrupted_.load(); }
+  // Ctrl-C (SIGINT), SIGTERM or SIGHUP has arrived.
+  bool Interrupted() const { return signal_.load() != 0; }
+  // The first of them to arrive (0 before any).
+  int InterruptSignal() const { return signal_.load(); }
+  // The exit code for it: 128 + its number.
+  int InterruptExitCode() const;
 
   // Reads standard input line by line: each line (without its end) goes to
   // `onLine` on the main thread; the end of the input as nullopt, after
@@ -60,7 +67,7 @@ class EventLoop {
   sigset_t previousMask_{};
   int signalFd_ = -1;
   int wakeFd_ = -1;
-  std::atomic<bool> interrupted_{false};
+  std::atomic<int> signal_{0};
   std::atomic<bool> reading_{false};
   std::atomic<bool> stopping_{false};
   // Set and read on the main thread only; the watcher posts through it.

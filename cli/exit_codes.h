@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "cli/command_help.h"
 #include "upgrade/wizard_state.h"
 
 namespace cli {
@@ -21,7 +22,10 @@ enum class ExitCode : int {
   TransferAbandoned = 5,
   DeviceFailure = 6,
   Declined = 7,
+  // Stopped by a signal: 128 + its number, as a shell reports it.
+  HungUpTerminal = 129,
   Interrupted = 130,
+  Terminated = 143,
 };
 
 struct ExitCodeRow {
@@ -29,7 +33,7 @@ struct ExitCodeRow {
   std::string_view meaning;
 };
 
-inline constexpr std::array<ExitCodeRow, 9> kExitCodes = {{
+inline constexpr std::array<ExitCodeRow, 11> kExitCodes = {{
     {ExitCode::Upgraded, "upgraded (info: the device was read)"},
     {ExitCode::Usage, "usage error"},
     {ExitCode::NoDevice, "no device found, or a port error"},
@@ -40,7 +44,9 @@ inline constexpr std::array<ExitCodeRow, 9> kExitCodes = {{
      "the device ready for another part than the one asked for)"},
     {ExitCode::DeviceFailure, "the device reported a failure (-4444 or -4445)"},
     {ExitCode::Declined, "declined by the user"},
+    {ExitCode::HungUpTerminal, "stopped: the terminal hung up (SIGHUP)"},
     {ExitCode::Interrupted, "interrupted (Ctrl-C)"},
+    {ExitCode::Terminated, "stopped by SIGTERM"},
 }};
 
 struct OutcomeRow {
@@ -97,7 +103,13 @@ constexpr int ExitCodeOf(upgrade::WizardOutcome outcome) {
   return static_cast<int>(kOutcomeExitCodes[static_cast<std::size_t>(outcome)].code);
 }
 
+// The code of a run stopped by signal `number` (SIGINT, SIGTERM, SIGHUP).
+ExitCode ExitCodeOfSignal(int number);
+
 std::string_view ExitCodeMeaning(ExitCode code);
+
+// The code with its meaning, for another command's list of exit codes.
+ExitCodeText ExitCodeRowOf(ExitCode code);
 
 // The table for --help: one line per code.
 std::string ExitCodeHelp();

@@ -5,11 +5,14 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "cli/command_help.h"
 #include "cli/commands.h"
+#include "cli/exit_codes.h"
 #include "firmware/code_block.h"
 #include "firmware/image_file.h"
 #include "firmware/image_validation.h"
@@ -26,7 +29,7 @@ struct FileCloser {
 // image that cannot be opened or read says so, in words that tell it from
 // an image in the wrong format.
 bool ValidateOne(const std::string& path) {
-  std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
+  std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rbe"));
   if (!file) {
     fmt::print(stderr, "{}: cannot open: {}\n", path, std::strerror(errno));
     return false;
@@ -43,6 +46,15 @@ bool ValidateOne(const std::string& path) {
   return true;
 }
 
+// An output that is a file already is kept unless --force says otherwise;
+// a device (/dev/null, /dev/full) is no file to lose.
+bool RefusesToOverwrite(const std::filesystem::path& output, bool force) {
+  std::error_code ec;
+  if (force || !std::filesystem::is_regular_file(output, ec)) return false;
+  fmt::print(stderr, "aisfw pack: {} exists; --force overwrites it\n", output.string());
+  return true;
+}
+
 }  // namespace
 
 void AddValidateCommand(CLI::App& app, int& exitCode) {
@@ -51,6 +63,8 @@ void AddValidateCommand(CLI::App& app, int& exitCode) {
   // Each image is reported on its own: one that is missing does not keep
   // the others from being checked.
   cmd->add_option("IMAGE", *files, "Image files to check")->required();
+  SetExitCodes(cmd, {{0, "every image is valid"},
+                     {1, "usage error, or an image is missing, unreadable or invalid"}});
   cmd->callback([files, &exitCode] {
     for (const std::string& path : *files) {
       if (!ValidateOne(path)) exitCode = 1;
@@ -63,15 +77,31 @@ void AddPackCommand(CLI::App& app, int& exitCode) {
       "pack", "Build a firmware image from a binary, or a sample firmware folder with --sample");
   struct Options {
     std::string input, output, sampleFolder;
+    bool force = false;
   };
   auto opt = std::make_shared<Options>();
   cmd->add_option("INPUT", opt->input, "Binary file holding the code");
   cmd->add_option("OUTPUT", opt->output, "Image file to write (.SBIN)");
   cmd->add_option("--sample", opt->sampleFolder,
                   "Write Bin/App_700..704.SBIN and Bin/Firmware.csv of made-up firmware under "
-                  "this folder");
+                  "this folder")
+      ->type_name("DIR");
+  cmd->add_flag("--force", opt->force, "Overwrite files that exist already");
+  SetExitCodes(cmd, {{0, "written"},
+                     {1,
+                      "usage error, an output exists already (without --force), or a file "
+                      "could not be read or written"}});
   cmd->callback([opt, &exitCode] {
     if (!opt->sampleFolder.empty()) {
+      const std::filesystem::path folder(opt->sampleFolder);
+      bool exists = RefusesToOverwrite(folder / "Bin/Firmware.csv", opt->force);
+      for (int n = firmware::kKernelImage; n <= firmware::kLastApplicationImage && !exists; ++n) {
+        exists = RefusesToOverwrite(folder / firmware::ImagePath(n), opt->force);
+      }
+      if (exists) {
+        exitCode = static_cast<int>(ExitCode::Usage);
+        return;
+      }
       std::string error;
       if (!firmware::WriteSampleFirmware(opt->sampleFolder, error)) {
         fmt::print(stderr, "aisfw pack: {}\n", error);
@@ -82,8 +112,12 @@ void AddPackCommand(CLI::App& app, int& exitCode) {
       return;
     }
     if (opt->input.empty() || opt->output.empty()) {
-      fmt::print(stderr, "aisfw pack: give INPUT and OUTPUT, or --sample FOLDER\n");
-      exitCode = 2;
+      fmt::print(stderr, "aisfw pack: give INPUT and OUTPUT, or --sample DIR\n");
+      exitCode = static_cast<int>(ExitCode::Usage);
+      return;
+    }
+    if (RefusesToOverwrite(opt->output, opt->force)) {
+      exitCode = static_cast<int>(ExitCode::Usage);
       return;
     }
     std::vector<std::uint8_t> code;

@@ -6,13 +6,28 @@
 #include <exception>
 #include <iostream>
 
+#include "cli/command_help.h"
 #include "cli/commands.h"
 #include "cli/exit_codes.h"
+#include "cli/history.h"
+#include "text/display_text.h"
+
+namespace {
+
+// The first word, when it is no option: the command the user meant.
+std::string FirstWord(int argc, char** argv) {
+  return argc > 1 && argv[1][0] != '-' ? argv[1] : std::string();
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
   CLI::App app{"aisfw: firmware upgrade and NMEA/AIS tool for AIS Class A transponders", "aisfw"};
+  // Before the commands: each takes the layout of its parent.
+  app.formatter(cli::MakeHelpFormatter());
   app.require_subcommand(1);
-  app.set_version_flag("--version", "aisfw " AISFW_VERSION);
+  app.set_version_flag("-V,--version", "aisfw " AISFW_VERSION);
+  app.footer("Run aisfw COMMAND --help for a command's options and exit codes.");
 
   // Standard input is read line by line in bulk; the C++ streams need not
   // stay in step with C stdio, which costs a call per character.
@@ -28,15 +43,27 @@ int main(int argc, char** argv) {
   cli::AddPackCommand(app, exitCode);
   cli::AddDecodeCommand(app, exitCode);
   cli::AddTargetsCommand(app, exitCode);
+  cli::AddHistoryCommand(app, exitCode);
 
   try {
     app.parse(argc, argv);
+  } catch (const CLI::Success& done) {
+    // --help and --version.
+    return app.exit(done);
   } catch (const CLI::ParseError& error) {
-    // --help and --version end here too, with 0; every other parse error is
-    // a usage error.
-    return app.exit(error) == 0 ? 0 : static_cast<int>(cli::ExitCode::Usage);
+    // A word where a command belongs that names none.
+    const std::string word = FirstWord(argc, argv);
+    if (app.get_subcommands().empty() && !word.empty() &&
+        (dynamic_cast<const CLI::ExtrasError*>(&error) != nullptr ||
+         dynamic_cast<const CLI::RequiredError*>(&error) != nullptr)) {
+      fmt::print(stderr, "aisfw: unknown command '{}' (aisfw --help lists the commands)\n",
+                 text::DisplayText(word));
+      return static_cast<int>(cli::ExitCode::Usage);
+    }
+    app.exit(error);
+    return static_cast<int>(cli::ExitCode::Usage);
   } catch (const std::exception& error) {
-    fmt::print(stderr, "aisfw: {}\n", error.what());
+    fmt::print(stderr, "aisfw: {}\n", text::DisplayText(error.what()));
     return static_cast<int>(cli::ExitCode::Usage);
   }
   return exitCode;

@@ -3,7 +3,6 @@
 #include <fmt/core.h>
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 #include <cstring>
 #include <string>
@@ -16,23 +15,10 @@ namespace {
 
 using nmea::SentenceBody;
 
-// A 32-bit real as the shortest decimal that reads back to it, so 49.27417f
-// prints as 49.27417 and not as 49.274169921875.
-double Shortest(float value) {
-  const std::string text = fmt::format("{}", value);
-  double result = 0.0;
-  std::from_chars(text.data(), text.data() + text.size(), result);
-  return result;
-}
-
 // An angle beyond its range stands for "no position" (91 and 181 when empty).
-Json Latitude(float value) {
-  return std::fabs(value) <= 90.0f ? Json(Shortest(value)) : Json(nullptr);
-}
+Json Latitude(float value) { return std::fabs(value) <= 90.0f ? ShortestJson(value) : Json(); }
 
-Json Longitude(float value) {
-  return std::fabs(value) <= 180.0f ? Json(Shortest(value)) : Json(nullptr);
-}
+Json Longitude(float value) { return std::fabs(value) <= 180.0f ? ShortestJson(value) : Json(); }
 
 Json Time(const nmea::UtcTime& time) {
   if (time.hour >= nmea::kNoHour) return nullptr;
@@ -114,7 +100,7 @@ Json Value(const nmea::BodyField& f, const SentenceBody& b, std::size_t index = 
     case FieldKind::Real: {
       const double value = Number(f, b, at);
       if (IsEmpty(f, value)) return nullptr;
-      if (f.kind == FieldKind::Real) return Shortest(static_cast<float>(value));
+      if (f.kind == FieldKind::Real) return ShortestJson(static_cast<float>(value));
       return static_cast<std::int64_t>(value);
     }
     case FieldKind::Char:
@@ -208,15 +194,31 @@ Json FieldsJson(const nmea::SentenceRecord& record) {
   return fields;
 }
 
-Json LineJson(std::size_t lineNumber, bool accepted, nmea::SentenceFault fault,
-              const nmea::SentenceRecord& record) {
+const char* RefusalReason(std::string_view text, nmea::SentenceFault fault) {
+  if (fault == nmea::SentenceFault::Checksum) {
+    if (text.find_first_not_of(" \t\r\n") == std::string_view::npos) return "blank line";
+    if (text.find('*') == std::string_view::npos) return "no checksum";
+  }
+  return nmea::FaultName(fault);
+}
+
+Json TooLongLineJson(std::size_t lineNumber) {
+  Json j;
+  j["line"] = lineNumber;
+  j["ok"] = false;
+  j["reason"] = nmea::FaultName(nmea::SentenceFault::TooLong);
+  return j;
+}
+
+Json LineJson(std::size_t lineNumber, std::string_view text, bool accepted,
+              nmea::SentenceFault fault, const nmea::SentenceRecord& record) {
   Json j;
   j["line"] = lineNumber;
   const char* message = record.start == '!' ? MessageState(accepted, fault) : nullptr;
   const bool ok = accepted || message != nullptr;
   j["ok"] = ok;
   if (!ok) {
-    j["reason"] = nmea::FaultName(fault);
+    j["reason"] = RefusalReason(text, fault);
     if (HeaderKnown(fault)) AddHeader(j, record);
     return j;
   }

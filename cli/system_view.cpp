@@ -22,10 +22,13 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// Sysfs and /proc give a value in at most a page; more is no value.
 std::string ReadFirstLine(const fs::path& path) {
-  std::ifstream in(path);
-  std::string line;
-  std::getline(in, line);
+  std::ifstream in(path, std::ios::binary);
+  std::string line(4096, '\0');
+  in.read(line.data(), static_cast<std::streamsize>(line.size()));
+  line.resize(static_cast<std::size_t>(in.gcount()));
+  if (const std::size_t end = line.find('\n'); end != std::string::npos) line.erase(end);
   while (!line.empty() && (line.back() == '\r' || line.back() == ' ')) line.pop_back();
   return line;
 }
@@ -70,6 +73,8 @@ bool IsPid(const std::string& name) {
 LinuxSystemView::LinuxSystemView(fs::path root) : root_(std::move(root)) {}
 
 std::vector<SerialPortFacts> LinuxSystemView::Ports() {
+  std::ifstream consoleList(root_ / "proc/consoles");
+  const std::vector<std::string> consoles = comm::ConsoleNames(consoleList);
   std::vector<SerialPortFacts> ports;
   std::error_code ec;
   const fs::path ttys = root_ / "sys/class/tty";
@@ -83,6 +88,7 @@ std::vector<SerialPortFacts> LinuxSystemView::Ports() {
     const fs::path driver = fs::read_symlink(entry.path() / "device/driver", link);
     if (!link) facts.driver = driver.filename().string();
     ReadUsbFacts(entry.path() / "device", root_ / "sys", facts);
+    facts.console = std::find(consoles.begin(), consoles.end(), facts.name) != consoles.end();
     ports.push_back(std::move(facts));
   }
   // Stable names: each link in by-id leads to one port.
@@ -152,11 +158,14 @@ UserFacts LinuxSystemView::User() {
   return user;
 }
 
-std::vector<PortHolder> LinuxSystemView::Holders(const std::string& path) {
-  std::vector<PortHolder> holders;
-  for (const pid_t pid : comm::OpenHolders(path)) {
+PortHolders LinuxSystemView::Holders(const std::string& path) {
+  const comm::HolderSearch search = comm::SearchHolders(path);
+  PortHolders holders;
+  holders.complete = search.complete;
+  for (const pid_t pid : search.holders) {
     if (pid == getpid()) continue;
-    holders.push_back({pid, ReadFirstLine(fs::path("/proc") / std::to_string(pid) / "comm")});
+    holders.programs.push_back(
+        {pid, ReadFirstLine(fs::path("/proc") / std::to_string(pid) / "comm")});
   }
   return holders;
 }

@@ -20,6 +20,9 @@ struct SerialPortFacts {
   std::string manufacturer;
   std::string product;
   std::string serial;
+  // A console of the system (/proc/consoles): kernel messages and perhaps a
+  // login use it, and the automatic scan leaves it alone.
+  bool console = false;
 };
 
 struct DeviceNode {
@@ -39,7 +42,14 @@ struct UserFacts {
 
 struct PortHolder {
   int pid = 0;
-  std::string program;
+  std::string program;  // as the system names it: any bytes
+};
+
+struct PortHolders {
+  std::vector<PortHolder> programs;
+  // False when other users' processes could not be looked at: one of them
+  // may hold the port unseen.
+  bool complete = true;
 };
 
 class SystemView {
@@ -51,16 +61,16 @@ class SystemView {
   virtual std::string WhyNotAvailable(const std::string& path) = 0;
   virtual DeviceNode Node(const std::string& path) = 0;
   virtual UserFacts User() = 0;
-  // Other programs that have `path` open.
-  virtual std::vector<PortHolder> Holders(const std::string& path) = 0;
+  // Other programs that hold `path` (comm::SearchHolders).
+  virtual PortHolders Holders(const std::string& path) = 0;
   virtual bool ModemManagerRunning() = 0;
   // ModemManager is told to leave this port alone (ID_MM_DEVICE_IGNORE).
   virtual bool ModemManagerIgnores(const SerialPortFacts& port) = 0;
 };
 
 // This machine. Ports are read under `root` (sys/class/tty,
-// dev/serial/by-id), so a test can point it at a tree of its own; the rest
-// asks the running system.
+// dev/serial/by-id, proc/consoles), so a test can point it at a tree of its
+// own; the rest asks the running system.
 class LinuxSystemView final : public SystemView {
  public:
   explicit LinuxSystemView(std::filesystem::path root = "/");
@@ -68,7 +78,7 @@ class LinuxSystemView final : public SystemView {
   std::string WhyNotAvailable(const std::string& path) override;
   DeviceNode Node(const std::string& path) override;
   UserFacts User() override;
-  std::vector<PortHolder> Holders(const std::string& path) override;
+  PortHolders Holders(const std::string& path) override;
   bool ModemManagerRunning() override;
   bool ModemManagerIgnores(const SerialPortFacts& port) override;
 

@@ -5,81 +5,18 @@
 #include <fmt/core.h>
 
 #include <iostream>
+#include <map>
 #include <memory>
 #include <string>
 
-#include "cli/ais_json.h"
+#include "cli/command_help.h"
 #include "cli/commands.h"
 #include "cli/line_reader.h"
+#include "cli/sentence_json.h"
 #include "cli/target_table.h"
 #include "store/nmea_stack.h"
 
 namespace cli {
-namespace {
-
-const char* TypeName(std::uint8_t type) {
-  switch (static_cast<store::AisTargetType>(type)) {
-    case store::AisTargetType::BaseStation:
-      return "base";
-    case store::AisTargetType::SarAircraft:
-      return "SAR";
-    case store::AisTargetType::AidToNavigation:
-      return "AtoN";
-    case store::AisTargetType::ClassA:
-      return "A";
-    case store::AisTargetType::ClassB:
-      return "B";
-    case store::AisTargetType::Sart:
-      return "SART";
-    case store::AisTargetType::Unknown:
-      return "?";
-  }
-  return "?";
-}
-
-// A value the table holds as "not available" prints as a dash.
-std::string Degrees(float value, float missing) {
-  return value == missing ? "-" : fmt::format("{:.5f}", value);
-}
-
-std::string Optional(float value, float limit, const char* format) {
-  return value >= 0.0f && value < limit ? fmt::format(fmt::runtime(format), value) : "-";
-}
-
-}  // namespace
-
-void PrintTargetTable(const store::AisTargetTable& table, std::ostream& out) {
-  out << fmt::format("{:>5} {:<4} {:>9} {:<20} {:<7} {:>10} {:>11} {:>6} {:>6} {:>4} {:>6} {:>6}\n",
-                     "index", "type", "mmsi", "name", "call", "lat", "lon", "speed", "course",
-                     "hdg", "vdm", "vdo");
-  int shown = 0;
-  for (int i = 0; i < table.Count(); ++i) {
-    const store::AisTarget& t = table.Entry(i);
-    if (i == 0 && t.mmsi == 0) continue;
-    out << fmt::format(
-        "{:>5} {:<4} {:>9} {:<20} {:<7} {:>10} {:>11} {:>6} {:>6} {:>4} {:>6} {:>6}\n", i,
-        TypeName(t.type), t.mmsi, t.name, t.callsign, Degrees(t.lat, 91.0f), Degrees(t.lon, 181.0f),
-        store::AisSpeedAvailable(t) ? fmt::format("{:.1f}", t.speed) : "-",
-        Optional(t.course, 360.0f, "{:.1f}"), Optional(t.heading, 360.0f, "{:.0f}"), t.vdmCount,
-        t.vdoCount);
-    ++shown;
-  }
-  out << fmt::format("{} station{}\n", shown, shown == 1 ? "" : "s");
-}
-
-namespace {
-
-void PrintJson(const store::AisTargetTable& table, std::ostream& out) {
-  for (int i = 0; i < table.Count(); ++i) {
-    const store::AisTarget& t = table.Entry(i);
-    if (i == 0 && t.mmsi == 0) continue;  // no own station heard
-    out << AisValuesJson(store::AisDescribeTarget(t, i))
-               .dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace)
-        << '\n';
-  }
-}
-
-}  // namespace
 
 void AddTargetsCommand(CLI::App& app, int& exitCode) {
   auto* cmd = app.add_subcommand(
@@ -87,24 +24,51 @@ void AddTargetsCommand(CLI::App& app, int& exitCode) {
   struct Options {
     std::string file;
     bool json = false;
+    bool verbose = false;
   };
   auto opt = std::make_shared<Options>();
   cmd->add_option("FILE", opt->file, "NMEA log to read; standard input when absent or -");
   cmd->add_flag("--json", opt->json, "One JSON object per station, in table order");
+  cmd->add_flag("-v,--verbose", opt->verbose,
+                "Also count the lines read and why lines were not decoded, on standard error");
+  SetExitCodes(cmd, {{0, "every line was read (refused lines included)"},
+                     {1, "usage error, or FILE could not be read"}});
   cmd->callback([opt, &exitCode] {
     // The stack is large (rings, records, 2250 entries); keep it off the stack.
     const auto stack = std::make_unique<store::NmeaStack>();
-    exitCode = ReadInput(opt->file, "targets", [&](std::istream& in) {
+    StationMessages messages;
+    std::size_t lines = 0;
+    std::map<std::string, std::size_t> refused;
+    exitCode = ReadInput(opt->file, "targets", [&](LineReader& in) {
       nmea::SentenceRecord record{};
-      std::string line;
-      while (ReadNmeaLine(in, line)) stack->library.ParseSentence(line, record);
+      while (in.Next()) {
+        ++lines;
+        if (in.TooLong()) {
+          ++refused[nmea::FaultName(nmea::SentenceFault::TooLong)];
+          continue;
+        }
+        if (!stack->library.ParseSentence(in.Line(), record) && opt->verbose) {
+          ++refused[RefusalReason(in.Line(), stack->library.LastFault())];
+        }
+        messages.Note(stack->ais.Targets());
+      }
     });
+    const store::AisTargetTable& table = stack->ais.Targets();
     if (opt->json) {
-      PrintJson(stack->ais.Targets(), std::cout);
+      for (const int index : StationsInUse(table)) {
+        WriteJsonLine(std::cout, TargetJson(table, messages, index));
+      }
     } else {
-      PrintTargetTable(stack->ais.Targets(), std::cout);
+      PrintTargetTable(table, messages, std::cout);
     }
     std::cout.flush();
+    if (opt->verbose) {
+      std::string counts;
+      for (const auto& [reason, count] : refused) {
+        counts += fmt::format("{}{} {}", counts.empty() ? "; not decoded: " : ", ", count, reason);
+      }
+      fmt::print(stderr, "aisfw targets: {} lines read{}\n", lines, counts);
+    }
   });
 }
 

@@ -9,6 +9,8 @@
 #include <filesystem>
 
 #include "cli/exit_codes.h"
+#include "cli/history.h"
+#include "cli/json_line.h"
 #include "cli/port_argument.h"
 #include "comm/comm_types.h"
 #include "connect/connection.h"
@@ -295,9 +297,7 @@ void UpgradeSession::DeviceQuiet(const upgrade::QuietNotice& notice) {
 
 // ---- what the user reads ----------------------------------------------------------
 
-void UpgradeSession::Emit(Json event) {
-  console_.Out(event.dump(-1, ' ', false, Json::error_handler_t::replace));
-}
+void UpgradeSession::Emit(Json event) { console_.Out(JsonLine(event)); }
 
 void UpgradeSession::Trace(const char* direction, std::string_view line) {
   console_.Err(fmt::format("{} {} {}", LocalTimeStamp(), direction, line));
@@ -662,11 +662,12 @@ void UpgradeSession::PrintWhereLeft(bool interrupted, WizardOutcome outcome) {
 int UpgradeSession::Finish(bool interrupted) {
   const upgrade::WizardState& state = wizard_->State();
   const WizardOutcome outcome = interrupted ? WizardOutcome::Cancelled : state.Outcome;
-  int code = ExitCodeOf(outcome);
+  int code = interrupted ? loop_.InterruptExitCode() : ExitCodeOf(outcome);
   if (options_.mode == UpgradeOptions::Mode::Info && outcome == WizardOutcome::Declined &&
       infoShown_) {
     code = static_cast<int>(ExitCode::Upgraded);
   }
+  RecordUpgradeRun(options_, *wizard_, outcome, code, console_);
   if (outcome == WizardOutcome::Finished) {
     const std::string from = wizard_->Transfer().CurrentVersion;
     const std::string to = wizard_->Transfer().NewVersion;

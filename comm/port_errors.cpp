@@ -140,8 +140,7 @@ std::string PermissionAdvice(const DeviceAccess& a) {
 }
 
 std::string FindPortHolder(const std::string& path) {
-  if (const auto locker = LockHolder(path)) return DescribeProcess(*locker);
-  const std::vector<pid_t> holders = OpenHolders(path);
+  const std::vector<pid_t> holders = SearchHolders(path).holders;
   return holders.empty() ? std::string() : DescribeProcess(holders.front());
 }
 

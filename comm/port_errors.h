@@ -38,9 +38,10 @@ PortError DescribeOpenError(const std::string& path, int errorNumber);
 // The error for a port that opened but is held by someone else.
 PortError BusyError(const std::string& path);
 
-// The program holding `path`, as "name (pid N)": the holder of its lock,
-// else a program that has it open (not the far end of a pseudo-terminal);
-// empty when /proc does not tell (another user's processes are hidden).
+// The program holding `path`, as "name (pid N)": the first that
+// SearchHolders finds (the holder of its lock, else a program that has it
+// open); empty when /proc does not tell (another user's processes are
+// hidden).
 std::string FindPortHolder(const std::string& path);
 
 // What decides the advice for a device the user may not open.

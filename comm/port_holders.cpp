@@ -102,7 +102,13 @@ std::optional<pid_t> LockHolder(const std::string& path) {
   return LockHolderIn(text.str(), info.st_dev, info.st_ino);
 }
 
-std::vector<pid_t> OpenHolders(const std::string& path, const fs::path& proc) {
+namespace {
+
+// The processes with `path` open, read from the process tree `proc`; those
+// whose descriptors could not be read go to `hidden`, and those that have it
+// open only as the far end of a pseudo-terminal (its master too) to `farEnds`.
+std::vector<pid_t> ScanOpenHolders(const std::string& path, const fs::path& proc,
+                                   std::vector<pid_t>& hidden, std::vector<pid_t>& farEnds) {
   std::vector<pid_t> holders;
   struct stat target {};
   if (stat(path.c_str(), &target) != 0 || !S_ISCHR(target.st_mode)) return holders;
@@ -112,17 +118,55 @@ std::vector<pid_t> OpenHolders(const std::string& path, const fs::path& proc) {
     const std::optional<pid_t> pid = PidOf(process.path().filename().string());
     if (!pid) continue;
     std::error_code fdError;
-    for (const auto& fd : fs::directory_iterator(process.path() / "fd", fdError)) {
+    fs::directory_iterator fds(process.path() / "fd", fdError);
+    if (fdError == std::errc::permission_denied) {
+      hidden.push_back(*pid);
+      continue;
+    }
+    for (const auto& fd : fds) {
       struct stat info {};
       if (stat(fd.path().c_str(), &info) != 0 || !S_ISCHR(info.st_mode) ||
           info.st_rdev != target.st_rdev)
         continue;
-      if (!pty || !HoldsPtyMaster(process.path(), *pty)) holders.push_back(*pid);
+      (pty && HoldsPtyMaster(process.path(), *pty) ? farEnds : holders).push_back(*pid);
       break;
     }
   }
   std::sort(holders.begin(), holders.end());
   return holders;
+}
+
+bool Contains(const std::vector<pid_t>& pids, pid_t pid) {
+  return std::find(pids.begin(), pids.end(), pid) != pids.end();
+}
+
+}  // namespace
+
+std::vector<pid_t> OpenHolders(const std::string& path, const fs::path& proc) {
+  std::vector<pid_t> hidden;
+  std::vector<pid_t> farEnds;
+  return ScanOpenHolders(path, proc, hidden, farEnds);
+}
+
+HolderSearch SearchHolders(const std::string& path) {
+  HolderSearch search;
+  std::vector<pid_t> hidden;
+  std::vector<pid_t> farEnds;
+  search.holders = ScanOpenHolders(path, "/proc", hidden, farEnds);
+  search.complete = hidden.empty();
+  // The lock's process counts when it has the port open (a far end that
+  // locks the port uses it as a port too), or when its descriptors are
+  // hidden from us: the lock then says it holds the port. A process that has
+  // gone, or whose number another has taken, has it open nowhere.
+  if (const std::optional<pid_t> locker = LockHolder(path)) {
+    const bool open = Contains(search.holders, *locker);
+    if (open || Contains(hidden, *locker) || Contains(farEnds, *locker)) {
+      if (open)
+        search.holders.erase(std::find(search.holders.begin(), search.holders.end(), *locker));
+      search.holders.insert(search.holders.begin(), *locker);
+    }
+  }
+  return search;
 }
 
 std::string DescribeProcess(pid_t pid) {

@@ -30,6 +30,20 @@ std::optional<pid_t> LockHolder(const std::string& path);
 std::vector<pid_t> OpenHolders(const std::string& path,
                                const std::filesystem::path& proc = "/proc");
 
+// Who holds `path`: the one search behind every answer to that question
+// (the busy port's message, the port list, the checks before an upgrade).
+// The processes that have it open, the holder of its lock first. A lock
+// whose process has gone while a child keeps the descriptor names nobody
+// (the child is found among the open holders), so a stale process id is
+// never shown. `complete` is false when the descriptors of some process
+// could not be looked at (another user's, to a caller without root): a
+// holder may then be missing.
+struct HolderSearch {
+  std::vector<pid_t> holders;
+  bool complete = true;
+};
+HolderSearch SearchHolders(const std::string& path);
+
 // "name (pid N)", with ", this program" for this process.
 std::string DescribeProcess(pid_t pid);
 

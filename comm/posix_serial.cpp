@@ -43,7 +43,10 @@ int RemainingMs(Clock::time_point deadline) {
 
 class PosixSerialHandle final : public SerialHandle {
  public:
-  PosixSerialHandle(int fd, int wakeFd) : fd_(fd), wakeFd_(wakeFd) {
+  // `found` and `foundSpeed`: the line settings the port had when opened,
+  // given back when it is closed.
+  PosixSerialHandle(int fd, int wakeFd, const termios& found, std::uint32_t foundSpeed)
+      : fd_(fd), wakeFd_(wakeFd), found_(found), foundSpeed_(foundSpeed) {
     int lines = 0;
     modemSupported_ = ioctl(fd_, TIOCMGET, &lines) == 0;
     lastModem_ = lines;
@@ -53,6 +56,12 @@ class PosixSerialHandle final : public SerialHandle {
   }
 
   ~PosixSerialHandle() override {
+    // The port as it was found: another program (or a console) may rely on
+    // its settings. The exact speed too, where termios has no code for it.
+    if (tcsetattr(fd_, TCSANOW, &found_) == 0 && foundSpeed_ != 0 &&
+        GetLineSpeed(fd_) != foundSpeed_) {
+      SetLineSpeed(fd_, foundSpeed_);
+    }
     // On a pseudo-terminal the exclusive flag outlives the descriptor.
     ioctl(fd_, TIOCNXCL);
     close(fd_);
@@ -275,6 +284,8 @@ class PosixSerialHandle final : public SerialHandle {
 
   const int fd_;
   const int wakeFd_;
+  const termios found_;
+  const std::uint32_t foundSpeed_;
   std::atomic<bool> cancelled_{false};
   std::atomic<bool> txPending_{false};
   std::atomic<std::int32_t> errors_{0};
@@ -330,6 +341,8 @@ class PosixSerialPlatform final : public SerialPlatform {
       error = DescribeOpenError(path, e);
       return nullptr;
     }
+    const termios found = tio;
+    const std::uint32_t foundSpeed = GetLineSpeed(fd);
     // Raw bytes, no flow control: firmware blocks must pass untouched, and a
     // new tty starts in cooked mode with echo.
     cfmakeraw(&tio);
@@ -344,12 +357,13 @@ class PosixSerialPlatform final : public SerialPlatform {
     const int wakeFd = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
     if (wakeFd < 0) {
       const int e = errno;
+      tcsetattr(fd, TCSANOW, &found);
       ioctl(fd, TIOCNXCL);
       close(fd);
       error = DescribeOpenError(path, e);
       return nullptr;
     }
-    return std::make_unique<PosixSerialHandle>(fd, wakeFd);
+    return std::make_unique<PosixSerialHandle>(fd, wakeFd, found, foundSpeed);
   }
 
   bool IsFree(const std::string& name) override {

@@ -88,7 +88,8 @@ inline constexpr FormatterRow kFormatters[] = {
                  rows::kEncoded),
     rows::Parsed("GSV", CategoryGnss, {7, 19, 4}, ParseGSV, body_fields::kGsvFields, nullptr,
                  rows::kEncoded),
-    rows::Parsed("RMC", CategoryGnss, Exactly(12), ParseRMC, body_fields::kRmcFields, ComposeRMC,
+    // 11 fields: NMEA 2.x, before the mode indicator was added.
+    rows::Parsed("RMC", CategoryGnss, {11, 12, 1}, ParseRMC, body_fields::kRmcFields, ComposeRMC,
                  rows::kEncoded),
     rows::Parsed("VTG", CategoryGnss, Exactly(9), ParseVTG, body_fields::kVtgFields, nullptr,
                  rows::kEncoded),

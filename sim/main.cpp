@@ -17,6 +17,7 @@
 #include <map>
 #include <sstream>
 
+#include "cli/command_help.h"
 #include "comm/comm_types.h"
 #include "sim/pty_endpoint.h"
 #include "sim/transponder.h"
@@ -97,6 +98,9 @@ int main(int argc, char** argv) {
       "aisfw-sim: a virtual AIS transponder on a pseudo-terminal. It prints the path of its\n"
       "serial end as 'port: /dev/pts/N', then answers the firmware upgrade tool there until\n"
       "interrupted (Ctrl-C or SIGTERM)."};
+  app.name("aisfw-sim");
+  app.formatter(cli::MakeHelpFormatter());  // within 80 columns, as aisfw's
+  app.set_version_flag("-V,--version", "aisfw-sim " AISFW_VERSION);
   sim::TransponderConfig config;
   std::string classText = "0", languageText = "1,2,3,5", countdownText = "both", outDir, linkPath;
   std::vector<std::string> faultTexts;
@@ -153,7 +157,18 @@ int main(int argc, char** argv) {
       ->default_val(3000)
       ->check(CLI::Range(1, kMaxOptionMs));
   app.add_flag("--quiet", quiet, "Log nothing on standard error");
-  CLI11_PARSE(app, argc, argv);
+  cli::SetExitCodes(&app,
+                    {{0, "stopped by Ctrl-C or SIGTERM, or its line hung up (--fault hangup)"},
+                     {1,
+                      "the pseudo-terminal, the --out folder or the --link could not be "
+                      "made"},
+                     {2, "usage error"}});
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::ParseError& failure) {
+    // --help and --version end here too, with 0.
+    return app.exit(failure) == 0 ? 0 : 2;
+  }
 
   config.countdownLines = kCountdownLines.at(countdownText);
   if (classText == "none") {

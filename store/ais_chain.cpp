@@ -24,9 +24,9 @@ int AisChain::AisTargetsUpdate(int channelIndex, int extra, bool ownStation) {
 
 void AisChain::AisCountMessage(int entry, bool vdo) { targets_.CountMessage(entry, vdo); }
 
-std::vector<AisNamedValue> AisChain::DescribeLastDecoded() const {
+std::vector<AisNamedValue> AisChain::DescribeLastDecoded(AisPackedFields packed) const {
   if (!decoded_) return {};
-  return AisDescribeRecord(record_, bits_.bitCount);
+  return AisDescribeRecord(record_, bits_.bitCount, packed);
 }
 
 }  // namespace store

@@ -34,7 +34,8 @@ class AisChain final : public nmea::AisHandoff {
   const AisBitBuffer& Bits() const { return bits_; }
 
   // The last decoded message field by field (empty when there is none).
-  std::vector<AisNamedValue> DescribeLastDecoded() const;
+  std::vector<AisNamedValue> DescribeLastDecoded(
+      AisPackedFields packed = AisPackedFields::Whole) const;
 
   AisTargetTable& Targets() { return targets_; }
   const AisTargetTable& Targets() const { return targets_; }

@@ -5,9 +5,34 @@ namespace {
 
 std::int64_t Whole(std::uint32_t v) { return static_cast<std::int64_t>(v); }
 
+// The keys of the packed fields' parts, shared by both descriptions.
+constexpr std::string_view kToBow = "to_bow";
+constexpr std::string_view kToStern = "to_stern";
+constexpr std::string_view kToPort = "to_port";
+constexpr std::string_view kToStarboard = "to_starboard";
+constexpr std::string_view kEtaMonth = "eta_month";
+constexpr std::string_view kEtaDay = "eta_day";
+constexpr std::string_view kEtaHour = "eta_hour";
+constexpr std::string_view kEtaMinute = "eta_minute";
+
+void AddDimensions(const AisDimensions& d, std::vector<AisNamedValue>& out) {
+  out.push_back({kToBow, Whole(d.toBow)});
+  out.push_back({kToStern, Whole(d.toStern)});
+  out.push_back({kToPort, Whole(d.toPort)});
+  out.push_back({kToStarboard, Whole(d.toStarboard)});
+}
+
+void AddEta(const AisEta& eta, std::vector<AisNamedValue>& out) {
+  out.push_back({kEtaMonth, Whole(eta.month)});
+  out.push_back({kEtaDay, Whole(eta.day)});
+  out.push_back({kEtaHour, Whole(eta.hour)});
+  out.push_back({kEtaMinute, Whole(eta.minute)});
+}
+
 // Each field the message held, with its value: the decoder's own walk.
 void DescribeFields(const AisDecodedRecord& record, std::uint16_t bitCount,
-                    const AisLayoutChoice& choice, std::vector<AisNamedValue>& out) {
+                    const AisLayoutChoice& choice, AisPackedFields packed,
+                    std::vector<AisNamedValue>& out) {
   const std::span<const AisFieldDescriptor> fields = choice.layout->Fields();
   // The fields before the walk (the id and the selectors) take a byte each.
   for (std::size_t i = 0; i < choice.firstField; ++i) {
@@ -27,11 +52,23 @@ void DescribeFields(const AisDecodedRecord& record, std::uint16_t bitCount,
       case AisFieldKind::Heading:
         value = Whole(record.U16(at));
         break;
+      case AisFieldKind::Eta:
+        if (packed == AisPackedFields::Parts) {
+          AddEta(AisSplitEta(record.U32(at)), out);
+          continue;
+        }
+        value = Whole(record.U32(at));
+        break;
+      case AisFieldKind::Dimensions:
+        if (packed == AisPackedFields::Parts) {
+          AddDimensions(AisSplitDimensions(record.U32(at)), out);
+          continue;
+        }
+        value = Whole(record.U32(at));
+        break;
       case AisFieldKind::UInt32:
       case AisFieldKind::Identifier:
-      case AisFieldKind::Eta:
       case AisFieldKind::RadioStatus:
-      case AisFieldKind::Dimensions:
         value = Whole(record.U32(at));
         break;
       case AisFieldKind::Text:
@@ -51,12 +88,12 @@ void DescribeFields(const AisDecodedRecord& record, std::uint16_t bitCount,
 
 }  // namespace
 
-std::vector<AisNamedValue> AisDescribeRecord(const AisDecodedRecord& record,
-                                             std::uint16_t bitCount) {
+std::vector<AisNamedValue> AisDescribeRecord(const AisDecodedRecord& record, std::uint16_t bitCount,
+                                             AisPackedFields packed) {
   std::vector<AisNamedValue> out;
   const AisLayoutChoice choice = AisChooseLayout(record);
   if (choice.layout == nullptr || choice.layout->fieldCount == 0) return out;
-  DescribeFields(record, bitCount, choice, out);
+  DescribeFields(record, bitCount, choice, packed, out);
 
   const std::uint8_t id = record.U8(0);
   if (id == 22 && record.U8(selector::kAddressed.at) == 1) {
@@ -70,9 +107,9 @@ std::vector<AisNamedValue> AisDescribeRecord(const AisDecodedRecord& record,
 
 std::vector<AisNamedValue> AisDescribeTarget(const AisTarget& t, int index) {
   auto flag = [&t](unsigned bit) { return Whole(t.flags >> bit & 1u); };
-  return {
+  std::vector<AisNamedValue> out = {
       {"index", Whole(static_cast<std::uint32_t>(index))},
-      {"type", Whole(t.type)},
+      {"station", Whole(t.type)},
       {"mmsi", Whole(t.mmsi)},
       {"status", Whole(AisNavStatus(t))},
       {"epfd", Whole(AisEpfd(t))},
@@ -88,23 +125,20 @@ std::vector<AisNamedValue> AisDescribeTarget(const AisTarget& t, int index) {
       {"shipname", AisTargetText(t.name)},
       {"callsign", AisTargetText(t.callsign)},
       {"shiptype", Whole(t.shipType)},
-      {"to_bow", Whole(t.toBow)},
-      {"to_stern", Whole(t.toStern)},
-      {"to_port", Whole(t.toPort)},
-      {"to_starboard", Whole(t.toStarboard)},
-      {"imo", Whole(t.imo)},
-      {"eta_month", Whole(t.etaMonth)},
-      {"eta_day", Whole(t.etaDay)},
-      {"eta_hour", Whole(t.etaHour)},
-      {"eta_minute", Whole(t.etaMinute)},
-      {"ais_version", Whole(t.aisVersion)},
-      {"draught", t.draught},
-      {"destination", AisTargetText(t.destination)},
-      {"vendorid", AisTargetText(t.vendorId)},
-      {"alt", t.altitude},
-      {"vdm_count", Whole(t.vdmCount)},
-      {"vdo_count", Whole(t.vdoCount)},
   };
+  AddDimensions({t.toBow, t.toStern, t.toPort, t.toStarboard}, out);
+  out.push_back({"imo", Whole(t.imo)});
+  AddEta({t.etaMonth, t.etaDay, t.etaHour, t.etaMinute}, out);
+  out.insert(out.end(), {
+                            {"ais_version", Whole(t.aisVersion)},
+                            {"draught", t.draught},
+                            {"destination", AisTargetText(t.destination)},
+                            {"vendorid", AisTargetText(t.vendorId)},
+                            {"alt", t.altitude},
+                            {"vdm_count", Whole(t.vdmCount)},
+                            {"vdo_count", Whole(t.vdoCount)},
+                        });
+  return out;
 }
 
 }  // namespace store

@@ -23,15 +23,21 @@ struct AisNamedValue {
   AisValue value;
 };
 
+// How the packed `dimensions` and `eta` fields are described: as the number
+// the message carries, or as their parts under the keys of the target
+// description (`to_bow` ... `to_starboard`, `eta_month` ... `eta_minute`).
+enum class AisPackedFields { Whole, Parts };
+
 // The fields of a decoded message by their snake_case names in layout order,
 // `type`, `repeat` and `mmsi` first: only the fields that the message was
 // long enough to hold (`bitCount` is its length in bits), then the values the
 // decoder adds (`dest_mmsi1` and `dest_mmsi2` of an addressed message 22,
 // `data_bytes` of messages 6 and 8). Empty for a record holding no message.
-std::vector<AisNamedValue> AisDescribeRecord(const AisDecodedRecord& record,
-                                             std::uint16_t bitCount);
+std::vector<AisNamedValue> AisDescribeRecord(const AisDecodedRecord& record, std::uint16_t bitCount,
+                                             AisPackedFields packed = AisPackedFields::Whole);
 
-// A target entry under the keys of `aisfw targets --json`, in that order.
+// A target entry under the keys of `aisfw targets --json`, in that order;
+// `station` is the entry's AisTargetType.
 std::vector<AisNamedValue> AisDescribeTarget(const AisTarget& target, int index);
 
 }  // namespace store

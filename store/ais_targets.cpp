@@ -59,20 +59,20 @@ void CopyText(char (&to)[N], const AisDecodedRecord& record, std::size_t offset,
   if (trim) AisTrimTrailingAt(to);
 }
 
-// The 30-bit dimensions: A bits 21-29, B bits 12-20, C bits 6-11, D bits 0-5.
 void SplitDimensions(AisTarget& t, std::uint32_t d) {
-  t.toBow = static_cast<std::uint16_t>(d >> 21 & 0x1FF);
-  t.toStern = static_cast<std::uint16_t>(d >> 12 & 0x1FF);
-  t.toPort = static_cast<std::uint8_t>(d >> 6 & 0x3F);
-  t.toStarboard = static_cast<std::uint8_t>(d & 0x3F);
+  const AisDimensions parts = AisSplitDimensions(d);
+  t.toBow = parts.toBow;
+  t.toStern = parts.toStern;
+  t.toPort = parts.toPort;
+  t.toStarboard = parts.toStarboard;
 }
 
-// The 20-bit ETA: month bits 16-19, day 11-15, hour 6-10, minute 0-5.
 void SplitEta(AisTarget& t, std::uint32_t eta) {
-  t.etaMonth = static_cast<std::uint8_t>(eta >> 16 & 0x0F);
-  t.etaDay = static_cast<std::uint8_t>(eta >> 11 & 0x1F);
-  t.etaHour = static_cast<std::uint8_t>(eta >> 6 & 0x1F);
-  t.etaMinute = static_cast<std::uint8_t>(eta & 0x3F);
+  const AisEta parts = AisSplitEta(eta);
+  t.etaMonth = parts.month;
+  t.etaDay = parts.day;
+  t.etaHour = parts.hour;
+  t.etaMinute = parts.minute;
 }
 
 void SetNavStatus(AisTarget& t, std::uint32_t status) {

@@ -39,6 +39,34 @@ struct AisStamp {  // date, then time of the PC's local clock
   std::uint8_t hundredths;
 };
 
+// The packed fields of the static reports, split into their parts.
+// Dimensions, 30 bits: A (to bow) bits 21-29, B (to stern) bits 12-20,
+// C (to port) bits 6-11, D (to starboard) bits 0-5.
+struct AisDimensions {
+  std::uint16_t toBow;
+  std::uint16_t toStern;
+  std::uint8_t toPort;
+  std::uint8_t toStarboard;
+};
+
+constexpr AisDimensions AisSplitDimensions(std::uint32_t d) {
+  return {static_cast<std::uint16_t>(d >> 21 & 0x1FF), static_cast<std::uint16_t>(d >> 12 & 0x1FF),
+          static_cast<std::uint8_t>(d >> 6 & 0x3F), static_cast<std::uint8_t>(d & 0x3F)};
+}
+
+// ETA, 20 bits: month bits 16-19, day 11-15, hour 6-10, minute 0-5.
+struct AisEta {
+  std::uint8_t month;
+  std::uint8_t day;
+  std::uint8_t hour;
+  std::uint8_t minute;
+};
+
+constexpr AisEta AisSplitEta(std::uint32_t eta) {
+  return {static_cast<std::uint8_t>(eta >> 16 & 0x0F), static_cast<std::uint8_t>(eta >> 11 & 0x1F),
+          static_cast<std::uint8_t>(eta >> 6 & 0x1F), static_cast<std::uint8_t>(eta & 0x3F)};
+}
+
 struct AisTarget {
   std::uint8_t type;    // AisTargetType
   std::uint32_t mmsi;   // 0 in a free entry

@@ -79,7 +79,8 @@ ParseStatus ParseRMA(FieldReader& in, SentenceRecord& record) {
 // $GPRMC,225446,A,4916.45,N,12311.12,W,000.5,054.7,191194,020.3,E,A*68
 //        1      2 3       4 5        6 7     8     9      10    11 12
 // 1 UTC time, 2 status, 3-6 position, 7 speed over ground (knots), 8 course
-// over ground, 9 date, 10 magnetic variation, 11 its direction, 12 mode
+// over ground, 9 date, 10 magnetic variation, 11 its direction, 12 mode.
+// Receivers of NMEA 2.x send no mode (11 fields); it then reads as empty.
 ParseStatus ParseRMC(FieldReader& in, SentenceRecord& record) {
   RmcBody& body = record.body.rmc;
   body.time = in.Time(body.time);
@@ -90,7 +91,7 @@ ParseStatus ParseRMC(FieldReader& in, SentenceRecord& record) {
   body.date = in.Date();
   body.variation = in.Real(kEmptyReal);
   body.variationDirection = in.Char(static_cast<char>(kEmptyByte));
-  body.mode = in.Char();
+  body.mode = in.Count() >= 12 ? in.Char() : ' ';
   return in.Status();
 }
 

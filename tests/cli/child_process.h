@@ -7,6 +7,7 @@
 // at the end is killed.
 
 #include <fcntl.h>
+#include <grp.h>
 #include <poll.h>
 #include <pty.h>
 #include <signal.h>
@@ -29,9 +30,11 @@ class ChildProcess {
  public:
   enum class Mode { Pipes, Terminal };
 
-  // `folder`: the child's current folder (empty: the test's).
+  // `folder`: the child's current folder (empty: the test's); `user`: a
+  // user id to run as (with its group the same number and no other groups),
+  // for a test run as root.
   ChildProcess(const std::vector<std::string>& argv, Mode mode = Mode::Pipes,
-               const std::string& folder = {}) {
+               const std::string& folder = {}, std::optional<uid_t> user = std::nullopt) {
     std::vector<char*> args;
     for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
     args.push_back(nullptr);
@@ -59,6 +62,9 @@ class ChildProcess {
       dup2(out[1], STDOUT_FILENO);
       dup2(err[1], STDERR_FILENO);
       if (!folder.empty() && chdir(folder.c_str()) != 0) _exit(126);
+      if (user && (setgroups(0, nullptr) != 0 || setgid(*user) != 0 || setuid(*user) != 0)) {
+        _exit(125);
+      }
       execv(args[0], args.data());
       _exit(127);
     }

@@ -8,6 +8,7 @@
 #include <stdlib.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 
@@ -23,7 +24,9 @@ TEST(ExitCodes, EachWayARunEndsGivesTheDocumentedCode) {
   // 0 upgraded, 2 no device or port error, 3 identification failed, 4 image
   // or catalogue error, 5 transfer abandoned (transmission errors, incorrect
   // block count, send failure, hang-up, the device ready for another part),
-  // 6 the device reported -4444 or -4445, 7 declined, 130 interrupted.
+  // 6 the device reported -4444 or -4445, 7 declined, 130 interrupted; a run
+  // stopped by a signal, 128 and its number: 129 the terminal hung up, 130
+  // Ctrl-C, 143 SIGTERM.
   const std::vector<std::pair<WizardOutcome, int>> documented = {
       {WizardOutcome::Finished, 0},
       {WizardOutcome::NoPorts, 2},
@@ -50,9 +53,13 @@ TEST(ExitCodes, EachWayARunEndsGivesTheDocumentedCode) {
     EXPECT_EQ(cli::ExitCodeOf(outcome), code) << upgrade::OutcomeName(outcome);
   }
   EXPECT_NE(cli::ExitCodeOf(WizardOutcome::None), 0) << "a run that names no end never succeeds";
+  EXPECT_EQ(static_cast<int>(cli::ExitCodeOfSignal(SIGHUP)), 129);
+  EXPECT_EQ(static_cast<int>(cli::ExitCodeOfSignal(SIGINT)), 130);
+  EXPECT_EQ(static_cast<int>(cli::ExitCodeOfSignal(SIGTERM)), 143);
   const std::string help = cli::ExitCodeHelp();
-  for (const char* line :
-       {"\n    0  upgraded", "\n    5  transfer abandoned", "\n  130  interrupted"}) {
+  for (const char* line : {"\n    0  upgraded", "\n    5  transfer abandoned",
+                           "\n  129  stopped: the terminal hung up", "\n  130  interrupted",
+                           "\n  143  stopped by SIGTERM"}) {
     EXPECT_NE(help.find(line), std::string::npos) << help;
   }
 }

@@ -28,9 +28,23 @@ version=$("$root/usr/bin/aisfw" --version)
 "$root/usr/bin/aisfw" validate "$root"/usr/share/aisfw/Bin/App_70[0-4].SBIN >/dev/null ||
   fail "the installed sample images do not validate"
 grep -q '^Bin/App_702.SBIN,' "$root/usr/share/aisfw/Bin/Firmware.csv" || fail "no catalogue"
-# The manual page documents the exit codes, from the program's own help.
-zcat "$root/usr/share/man/man1/aisfw.1.gz" | grep -q '130  interrupted' ||
+# Each manual page has the sections a reader looks for; aisfw's gives each
+# command's exit codes from its own help.
+pages=(aisfw aisfw-sim)
+[ -e "$build/bin/aisfw-gui" ] && pages+=(aisfw-gui)
+for page in "${pages[@]}"; do
+  text=$(zcat "$root/usr/share/man/man1/$page.1.gz") || fail "no manual page of $page"
+  for section in NAME SYNOPSIS OPTIONS "EXIT STATUS" EXAMPLES FILES; do
+    grep -qx "\.SH $section" <<<"$text" || fail "the manual page of $page lacks $section"
+  done
+  grep -qx "$page \[OPTIONS\].*" <<<"$text" || fail "the manual page of $page lacks its usage"
+done
+zcat "$root/usr/share/man/man1/aisfw.1.gz" | grep -q '^  130  interrupted' ||
   fail "the manual page of aisfw lacks the exit codes"
-zcat "$root/usr/share/man/man1/aisfw-sim.1.gz" | grep -q '^Usage: aisfw-sim' ||
-  fail "the manual page of aisfw-sim lacks its usage"
+# Completion for both programs, where bash-completion looks for it.
+for program in aisfw aisfw-sim; do
+  grep -q '^complete -F _aisfw aisfw aisfw-sim$' \
+    "$root/usr/share/bash-completion/completions/$program" ||
+    fail "no bash completion for $program"
+done
 echo "package test: $(basename "$deb") installs and runs ($version; Depends: $depends)"

@@ -5,6 +5,8 @@
 
 #include <filesystem>
 #include <fstream>
+#include <regex>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -38,39 +40,85 @@ TEST_F(TargetsCommand, JsonHasOneObjectPerStationWithExactlyTheKeys) {
   ASSERT_EQ(run.objects.size(), 3u);
 
   const std::vector<std::string> keys = {
-      "index",    "type",       "mmsi",         "status",   "epfd",        "accuracy",
-      "raim",     "dte",        "lon",          "lat",      "speed",       "course",
-      "heading",  "turn",       "shipname",     "callsign", "shiptype",    "to_bow",
-      "to_stern", "to_port",    "to_starboard", "imo",      "eta_month",   "eta_day",
-      "eta_hour", "eta_minute", "ais_version",  "draught",  "destination", "vendorid",
-      "alt",      "vdm_count",  "vdo_count"};
+      "index",    "station",    "mmsi",         "status",    "epfd",        "accuracy",
+      "raim",     "dte",        "lon",          "lat",       "speed",       "course",
+      "heading",  "turn",       "shipname",     "callsign",  "shiptype",    "to_bow",
+      "to_stern", "to_port",    "to_starboard", "imo",       "eta_month",   "eta_day",
+      "eta_hour", "eta_minute", "ais_version",  "draught",   "destination", "vendorid",
+      "alt",      "vdm_count",  "vdo_count",    "last_heard"};
   for (const json& entry : run.objects) {
     std::vector<std::string> got;
     for (const auto& item : entry.items()) got.push_back(item.key());
     EXPECT_EQ(got, keys);
+    EXPECT_FALSE(entry.contains("type")) << "`type` is the message type, as decode has it";
   }
 
   const json& own = run.objects[0];
   EXPECT_EQ(own["index"], 0);
   EXPECT_EQ(own["mmsi"], 244630386);
-  EXPECT_EQ(own["type"], 4) << "a message 18 makes a Class B station";
+  EXPECT_EQ(own["station"], "B") << "a message 18 makes a Class B station";
   EXPECT_EQ(own["vdo_count"], 0) << "an empty channel is not counted";
+  EXPECT_TRUE(own["heading"].is_null()) << "511: not available";
 
   const json& vessel = run.objects[1];
   EXPECT_EQ(vessel["index"], 1);
   EXPECT_EQ(vessel["mmsi"], 371798000);
-  EXPECT_EQ(vessel["type"], 3);
+  EXPECT_EQ(vessel["station"], "A");
   EXPECT_EQ(vessel["vdm_count"], 2) << "heard on A and on B";
-  // Floats are the stored 32-bit values with nine significant digits.
-  EXPECT_EQ(vessel["lat"].dump(), "48.3816338");
+  // Floats are the shortest decimals that read back to the stored values.
+  EXPECT_EQ(vessel["lat"].dump(), "48.381634");
   EXPECT_EQ(vessel["lon"].dump(), "-123.395386");
-  EXPECT_EQ(vessel["speed"].dump(), "12.3000002");
+  EXPECT_EQ(vessel["speed"].dump(), "12.3");
+  EXPECT_EQ(vessel["heading"], 215);
+  EXPECT_TRUE(vessel["shipname"].is_null()) << "no static data heard";
 
   const json& ship = run.objects[2];
   EXPECT_EQ(ship["mmsi"], 351759000);
   EXPECT_EQ(ship["callsign"], "3FOF8  ") << "blanks are kept: only '@' padding goes";
   EXPECT_EQ(ship["destination"].get<std::string>().substr(0, 8), "NEW YORK");
   EXPECT_EQ(ship["imo"], 9134270);
+  EXPECT_EQ(ship["draught"].dump(), "12.2");
+  for (const char* key : {"to_bow", "to_stern", "to_port", "to_starboard", "eta_month"}) {
+    EXPECT_TRUE(ship[key].is_number()) << key;
+  }
+}
+
+// A station heard only through its static data sent no position, speed,
+// course, heading, turn or navigational status: the table leaves them
+// blank and JSON says null, where zeros would read as stopped, heading
+// north, under way.
+TEST_F(TargetsCommand, WhatAStationNeverSentIsBlankAndNull) {
+  const Output run = Aisfw("targets --json " + path_.string());
+  ASSERT_EQ(run.objects.size(), 3u);
+  const json& ship = run.objects[2];
+  for (const char* key : {"lat", "lon", "speed", "course", "heading", "turn", "status", "accuracy",
+                          "raim", "alt", "vendorid"}) {
+    EXPECT_TRUE(ship[key].is_null()) << key << ": " << ship[key];
+  }
+  const json& vessel = run.objects[1];
+  for (const char* key : {"shiptype", "to_bow", "imo", "eta_month", "draught", "ais_version"}) {
+    EXPECT_TRUE(vessel[key].is_null()) << key << ": " << vessel[key];
+  }
+  EXPECT_EQ(vessel["status"], 0) << "under way, as the position report said";
+
+  const Output table = Aisfw("targets " + path_.string());
+  std::istringstream lines(table.out);
+  std::string header, row;
+  std::getline(lines, header);
+  for (std::string line; std::getline(lines, line);) {
+    if (line.find("351759000") != std::string::npos) row = line;
+  }
+  ASSERT_FALSE(row.empty()) << table.out;
+  // From the latitude column to the heading column: nothing but blanks.
+  const std::size_t from = header.find("name");
+  const std::size_t lat = header.find("     lat");
+  const std::size_t heard = header.find("heard");
+  ASSERT_NE(heard, std::string::npos) << header;
+  EXPECT_NE(row.substr(from).find("EVER DIADEM"), std::string::npos) << row;
+  EXPECT_EQ(row.substr(lat, heard - lat).find_first_not_of(' '), std::string::npos)
+      << "[" << row.substr(lat, heard - lat) << "]";
+  EXPECT_TRUE(std::regex_search(row.substr(heard), std::regex("^\\d\\d:\\d\\d:\\d\\d ")))
+      << "the last heard time: " << row;
 }
 
 TEST_F(TargetsCommand, OwnStationIsLeftOutUntilHeard) {
@@ -83,7 +131,7 @@ TEST_F(TargetsCommand, OwnStationIsLeftOutUntilHeard) {
 TEST_F(TargetsCommand, ReadableTableAndErrors) {
   const Output table = Aisfw("targets " + path_.string());
   EXPECT_EQ(table.exitCode, 0);
-  EXPECT_NE(table.out.find("index type"), std::string::npos) << table.out;
+  EXPECT_NE(table.out.find("index station"), std::string::npos) << table.out;
   EXPECT_NE(table.out.find("EVER DIADEM"), std::string::npos) << table.out;
   EXPECT_NE(table.out.find("3 stations"), std::string::npos) << table.out;
 

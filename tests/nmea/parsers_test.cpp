@@ -56,15 +56,18 @@ TEST_P(ParserAccepts, StoresTheFieldValues) {
 }
 
 // A wrong field count is refused before any field is read: one field more
-// or one fewer than each accepted sentence above. RMA alone checks no count.
+// or one fewer than each accepted sentence above. RMA alone checks no count;
+// RMC takes one fewer too (NMEA 2.x sends no mode field).
 TEST_P(ParserAccepts, RefusesOneFieldMoreOrFewer) {
   const std::string& text = GetParam().text;
   const bool anyCount = text.rfind("$GPRMA", 0) == 0;
+  const bool fewerTaken = text.rfind("$GPRMC", 0) == 0;
   for (const std::string& wrong : {text + ",1", text.substr(0, text.rfind(','))}) {
+    const bool taken = anyCount || (fewerTaken && wrong.size() < text.size());
     SentenceLibrary library;
     SentenceRecord record{};
-    EXPECT_EQ(library.ParseSentence(Sentence(wrong), record), anyCount) << wrong;
-    EXPECT_EQ(library.LastFault(), anyCount ? SentenceFault::None : SentenceFault::FieldCount)
+    EXPECT_EQ(library.ParseSentence(Sentence(wrong), record), taken) << wrong;
+    EXPECT_EQ(library.LastFault(), taken ? SentenceFault::None : SentenceFault::FieldCount)
         << wrong;
   }
 }
