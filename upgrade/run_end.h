@@ -17,9 +17,9 @@ namespace upgrade {
 
 // How the message of a run's end is shown.
 enum class EndBox : std::uint8_t {
-  Error,    // an error box with the given caption
-  Plain,    // a plain box (the application's title)
-  Shown,    // already shown where the failure was found: kept for the event only
+  Error,  // an error box with the given caption
+  Plain,  // a plain box (the application's title)
+  Shown,  // already shown where the failure was found: kept for the event only
 };
 
 class RunEnding {

@@ -50,7 +50,8 @@ void UpgradePageAnimation::Tick(Stage stage, int part) {
     screen_.SetText(Control::lbl2ndAISUpgradeStatus,
                     part == 1 ? "Programing AIS Kernel" : "Programing AIS Application");
     screen_.SetColour(Control::StaticTextFrmUpgMessage1, kRed);
-    screen_.SetText(Control::StaticTextFrmUpgMessage1, "Do not turn off or disconnect the device !");
+    screen_.SetText(Control::StaticTextFrmUpgMessage1,
+                    "Do not turn off or disconnect the device !");
     screen_.SetText(Control::StaticTextFrmUpgMessage2, "");
     screen_.SetText(Control::lblUpgradeStatus, "System Programming, Please Wait...");
   }
