@@ -21,7 +21,6 @@
 #include "cli/line_reader.h"
 #include "cli/option_checks.h"
 #include "cli/upgrade_session.h"
-#include "connect/wizard.h"
 #include "text/display_text.h"
 
 namespace cli {
@@ -43,14 +42,6 @@ std::string LocalTime() {
   // +0200 -> +02:00
   if (stamp.size() >= 5) stamp.insert(stamp.size() - 2, ":");
   return stamp;
-}
-
-// A device text as the information block left it: up to its line end.
-std::string DeviceText(const char* text, std::size_t capacity) {
-  std::string value(text, strnlen(text, capacity));
-  const std::size_t end = value.find_first_of("\r\n");
-  if (end != std::string::npos) value.erase(end);
-  return value;
 }
 
 Json OrNull(const std::string& text) { return text.empty() ? Json() : Json(text); }
@@ -195,19 +186,10 @@ bool AppendHistory(const fs::path& file, const HistoryEntry& entry, std::string&
   return AppendLine(file, JsonLine(line) + "\n", error);
 }
 
-void RecordUpgradeRun(const UpgradeOptions& options, connect::Wizard& wizard,
-                      upgrade::WizardOutcome outcome, int exitCode, Console& console) {
+void RecordUpgradeRun(const UpgradeOptions& options, HistoryEntry entry, Console& console) {
   if (options.mode != UpgradeOptions::Mode::Upgrade) return;
-  const upgrade::DeviceInfoRecord& device = wizard.DeviceInfo().Records[0];
-  const upgrade::TransferState& transfer = wizard.Transfer();
-  HistoryEntry entry;
   entry.time = LocalTime();
-  entry.port = wizard.Port().DeviceName().empty() ? options.port : wizard.Port().DeviceName();
-  entry.serial = DeviceText(device.serialNumber, sizeof device.serialNumber);
-  entry.running = DeviceText(transfer.CurrentVersion, sizeof transfer.CurrentVersion);
-  entry.offered = DeviceText(transfer.NewVersion, sizeof transfer.NewVersion);
-  entry.outcome = upgrade::OutcomeName(outcome);
-  entry.exitCode = exitCode;
+  if (entry.port.empty()) entry.port = options.port;
   const fs::path file = HistoryFile();
   std::string error = "no home folder to keep it in";
   if (file.empty() || !AppendHistory(file, entry, error)) {

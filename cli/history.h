@@ -18,11 +18,6 @@
 #include <string>
 
 #include "cli/console.h"
-#include "upgrade/wizard_state.h"
-
-namespace connect {
-class Wizard;
-}
 
 namespace cli {
 
@@ -50,11 +45,10 @@ bool AppendHistory(const std::filesystem::path& file, const HistoryEntry& entry,
                    std::string& error);
 
 // The end of an `aisfw upgrade` run (an `aisfw info` run is no upgrade and
-// is not kept): what the wizard knows of the device and how the run ended,
-// into the history. A failure to write is said on the console and changes
-// nothing else.
-void RecordUpgradeRun(const UpgradeOptions& options, connect::Wizard& wizard,
-                      upgrade::WizardOutcome outcome, int exitCode, Console& console);
+// is not kept): what the run learnt of the device and how it ended (`entry`
+// without its time), into the history. A failure to write is said on the
+// console and changes nothing else.
+void RecordUpgradeRun(const UpgradeOptions& options, HistoryEntry entry, Console& console);
 
 void AddHistoryCommand(CLI::App& app, int& exitCode);
 

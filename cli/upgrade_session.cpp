@@ -14,8 +14,7 @@
 #include "cli/port_argument.h"
 #include "comm/comm_types.h"
 #include "connect/connection.h"
-#include "firmware/catalogue.h"
-#include "firmware/code_block.h"
+#include "text/display_text.h"
 
 namespace cli {
 
@@ -64,6 +63,17 @@ std::string Field(const char* text) {
   while (!value.empty() && (value.back() == '\n' || value.back() == '\r')) value.pop_back();
   return value;
 }
+
+// Text from the device or a file, as a terminal may show it.
+std::string Shown(std::string_view raw) { return text::DisplayText(raw); }
+
+// An upgrade nobody could confirm: what the outcome line calls it.
+constexpr const char* kNotConfirmed = "not-confirmed";
+constexpr const char* kNotConfirmedMeaning =
+    "not confirmed: no terminal to ask and no --yes, so nothing was sent";
+// `info` that read the device.
+constexpr const char* kRead = "read";
+constexpr const char* kReadMeaning = "the device was read";
 
 std::string LocalTimeStamp() {
   const auto now = std::chrono::system_clock::now();
@@ -123,7 +133,7 @@ bool UpgradeSession::Prepare(std::string& error) {
     }
   }
   wizard_ = std::make_unique<connect::Wizard>(
-      connect::WizardSetup{loop_.Dispatcher(), *ports_, *this, clock_, folders_});
+      connect::WizardSetup{loop_.Dispatcher(), *ports_, *this, clock_, folders_, nullptr, this});
   return true;
 }
 
@@ -140,10 +150,11 @@ void UpgradeSession::StartRun() {
   const std::string where =
       portName_.empty() ? std::string("every serial port that opens") : portName_;
   if (options_.json) {
+    // The rate is a number; none while the scan tries every rate.
     Emit({{"event", "start"},
           {"mode", options_.mode == UpgradeOptions::Mode::Info ? "info" : "upgrade"},
           {"port", portName_.empty() ? "auto" : portName_},
-          {"baud", automatic_ ? "auto" : options_.baud}});
+          {"baud", automatic_ ? Json() : Json(std::stoul(options_.baud))}});
   } else if (!options_.quiet) {
     console_.Out(automatic_ ? fmt::format("Looking for the device on {}, at every baud rate", where)
                             : fmt::format("Connecting to {} at {} baud", where, options_.baud));
@@ -166,11 +177,7 @@ int UpgradeSession::Run() {
   return Finish(interrupted);
 }
 
-bool UpgradeSession::Ended() const {
-  const upgrade::WizardState& state = wizard_->State();
-  if (state.Outcome == WizardOutcome::None) return false;
-  return state.WizardStage == Stage::Idle || state.UpgradeFinished;
-}
+bool UpgradeSession::Ended() const { return end_.has_value(); }
 
 void UpgradeSession::Fire(TimerId timer) {
   connect::Wizard& wizard = *wizard_;
@@ -181,14 +188,9 @@ void UpgradeSession::Fire(TimerId timer) {
     case TimerId::TimerConnection:
       wizard.TimerConnectionTimer();
       break;
-    case TimerId::TimerUpgrade: {
-      const std::int32_t reply = wizard.Channel().BlockReply;
-      const std::uint32_t block = wizard.Transfer().BlockIndex;
-      const bool ready = wizard.State().DeviceReady;
+    case TimerId::TimerUpgrade:
       wizard.TimerUpgradeTimer();
-      TrackTransfer(reply, block, ready);
       break;
-    }
   }
   ApplyAnswer();
 }
@@ -201,32 +203,8 @@ void UpgradeSession::ControlChanged(Control control, const upgrade::ControlState
     std::string& last = echoed_[static_cast<std::size_t>(control)];
     if (state.text != last) {
       last = state.text;
-      if (!state.text.empty()) Status(control, state.text);
+      if (!state.text.empty()) Status(state.text);
     }
-    return;
-  }
-  switch (control) {
-    case Control::LabelConnectionStatus:
-      if (state.text == connect::kConnected && !connected_) {
-        connected_ = true;
-        AnnounceConnection();
-      }
-      break;
-    case Control::EditAutoDetectComPort:
-    case Control::EditAutoDetectBaudRate:
-      // Both boxes change in one step; the line is printed after it.
-      if (automatic_ && !connected_) loop_.Dispatcher().Post([this] { AnnounceTrial(); });
-      break;
-    case Control::SpeedButtonFrmVerWantToContinueYes:
-      // The question is asked once the page offers Yes: with the versions
-      // of the device and of the image it would get.
-      if (state.visible && state.enabled && !questionShown_) {
-        questionShown_ = true;
-        loop_.Dispatcher().Post([this] { OnQuestion(); });
-      }
-      break;
-    default:
-      break;
   }
 }
 
@@ -244,12 +222,14 @@ upgrade::MessageAnswer UpgradeSession::ShowMessage(const upgrade::MessageBox& bo
   }
   const std::string caption =
       box.caption.empty() ? std::string(upgrade::kApplicationTitle) : OneLine(box.caption);
-  std::string line = caption + ": " + OneLine(box.text);
-  if (box.buttons == upgrade::MessageButtons::OkCancel) {
-    line += answer == upgrade::MessageAnswer::Ok ? " [OK: --force]" : " [Cancel: no --force]";
-  }
-  console_.Err(line);
-  if (options_.json) {
+  // Each message once: a line on standard error, or a JSON object.
+  if (!options_.json) {
+    std::string line = caption + ": " + OneLine(box.text);
+    if (box.buttons == upgrade::MessageButtons::OkCancel) {
+      line += answer == upgrade::MessageAnswer::Ok ? " [OK: --force]" : " [Cancel: no --force]";
+    }
+    console_.Err(Shown(line));
+  } else {
     const char* icon = box.icon == upgrade::MessageIcon::Error     ? "error"
                        : box.icon == upgrade::MessageIcon::Warning ? "warning"
                                                                    : "none";
@@ -288,67 +268,109 @@ void UpgradeSession::DeviceQuiet(const upgrade::QuietNotice& notice) {
           notice.seconds, notice.block));
     }
   }
-  const bool asking = wizard_->Screen().State(Control::SpeedButtonFrmVerWantToContinueNo).visible;
-  if (partWait && asking && !questionShown_ && AnswersWithoutVersions()) {
+  // The page asks, with versions not known: reading (info) or refusing
+  // does not wait for ever for the device to say which part it is ready for.
+  if (partWait && question_ && !questionShown_ && AnswersWithoutVersions()) {
     questionShown_ = true;
     loop_.Dispatcher().Post([this] { OnQuestion(); });
   }
 }
+
+// ---- the core's events -------------------------------------------------------------
+
+void UpgradeSession::Trying(const upgrade::ConnectionPoint& point) {
+  if (options_.json) {
+    Emit({{"event", "trying"}, {"port", point.port}, {"baud", point.baud}});
+  } else if (!options_.quiet) {
+    console_.Out(fmt::format("Trying {} at {} baud", Shown(point.port), point.baud));
+  }
+}
+
+void UpgradeSession::Connected(const upgrade::ConnectionPoint& point) {
+  if (connected_) return;
+  connected_ = point;
+  if (options_.json) {
+    Emit({{"event", "connected"}, {"port", point.port}, {"baud", point.baud}});
+  } else if (!options_.quiet) {
+    console_.Out(fmt::format("Found the device on {} at {} baud", Shown(point.port), point.baud));
+  }
+}
+
+void UpgradeSession::DeviceRead(const upgrade::DeviceIdentity& device) { device_ = device; }
+
+// The question is asked once the page offers Yes: with the versions of the
+// device and of the image it would get.
+void UpgradeSession::QuestionReady(const upgrade::VersionQuestion& question) {
+  question_ = question;
+  if (question.known && !questionShown_) {
+    questionShown_ = true;
+    loop_.Dispatcher().Post([this] { OnQuestion(); });
+  }
+}
+
+// A block went out: the trace notes it (the log panes see only sentences;
+// blocks are raw writes), and the progress display follows.
+void UpgradeSession::BlockSent(const upgrade::SentBlock& sent) {
+  const auto now = Clock::now();
+  if (options_.trace) {
+    const char* note = sent.kind == upgrade::BlockKind::Restarted ? ", the part restarted"
+                       : sent.kind == upgrade::BlockKind::Again   ? ", again"
+                                                                  : "";
+    Trace("TX", fmt::format("[block {}/{}{}, {} bytes]", sent.block, sent.total, note, sent.bytes));
+  }
+  if (sent.part != part_) {
+    part_ = sent.part;
+    shownBlock_ = 0;
+    shownRetransmissions_ = 0;
+    plainStep_ = -1;
+  }
+  // The part's clock starts with block 1, and again when the device makes
+  // the transfer start over (block 1 goes out before its countdown ends).
+  if (sent.block == 1 && sent.kind != upgrade::BlockKind::Again) partStart_ = now;
+  const std::uint32_t block = std::min(sent.block, sent.total);
+  if (block == 0) return;
+  if (block == shownBlock_ && sent.retransmissions == shownRetransmissions_) return;
+  shownBlock_ = block;
+  shownRetransmissions_ = sent.retransmissions;
+  const ProgressSample sample{
+      part_,
+      sent.percent,
+      block,
+      sent.total,
+      sent.retransmissions,
+      std::chrono::duration_cast<std::chrono::milliseconds>(now - partStart_)};
+  ShowProgress(sample, block == sent.total);
+}
+
+void UpgradeSession::RunEnded(const upgrade::RunEnd& end) { end_ = end; }
 
 // ---- what the user reads ----------------------------------------------------------
 
 void UpgradeSession::Emit(Json event) { console_.Out(JsonLine(event)); }
 
 void UpgradeSession::Trace(const char* direction, std::string_view line) {
-  console_.Err(fmt::format("{} {} {}", LocalTimeStamp(), direction, line));
+  console_.Err(fmt::format("{} {} {}", LocalTimeStamp(), direction, Shown(line)));
 }
 
-void UpgradeSession::Status(Control control, const std::string& text) {
+void UpgradeSession::Status(const std::string& text) {
   if (options_.json) {
-    Emit({{"event", "status"}, {"control", upgrade::ControlName(control)}, {"text", text}});
+    Emit({{"event", "status"}, {"text", text}});
   } else if (!options_.quiet) {
-    console_.Out(OneLine(text));
-  }
-}
-
-void UpgradeSession::AnnounceConnection() {
-  comm::TComm& port = wizard_->Port();
-  const std::uint32_t baud = comm::BaudRateValue(port.BaudRate());
-  if (options_.json) {
-    Emit({{"event", "connected"}, {"port", port.DeviceName()}, {"baud", baud}});
-  } else if (!options_.quiet) {
-    console_.Out(fmt::format("Found the device on {} at {} baud", port.DeviceName(), baud));
-  }
-}
-
-void UpgradeSession::AnnounceTrial() {
-  const upgrade::WizardScreen& screen = wizard_->Screen();
-  const std::string& port = screen.Text(Control::EditAutoDetectComPort);
-  const std::string& baud = screen.Text(Control::EditAutoDetectBaudRate);
-  if (port.empty() || baud.empty() || connected_) return;
-  std::string trial = port + " " + baud;
-  if (trial == lastTrial_) return;
-  lastTrial_ = std::move(trial);
-  if (options_.json) {
-    Emit({{"event", "trying"}, {"port", port}, {"baud", baud}});
-  } else if (!options_.quiet) {
-    console_.Out(fmt::format("Trying {} at {} baud", port, baud));
+    console_.Out(Shown(OneLine(text)));
   }
 }
 
 std::string UpgradeSession::Reading(int index) const {
-  const upgrade::DeviceInfoRecord& r =
-      wizard_->DeviceInfo().Records[static_cast<std::size_t>(index)];
+  if (!device_) return "-";
+  const upgrade::DeviceInfoRecord& r = device_->readings[static_cast<std::size_t>(index)];
   const std::string classText = r.classDigit < 0 ? "none" : std::to_string(r.classDigit);
   return fmt::format("firmware {}, serial number {}, class {}, languages {},{},{},{}",
-                     Field(r.firmware).empty() ? "-" : Field(r.firmware),
-                     Field(r.serialNumber).empty() ? "-" : Field(r.serialNumber), classText,
+                     Field(r.firmware).empty() ? "-" : Shown(Field(r.firmware)),
+                     Field(r.serialNumber).empty() ? "-" : Shown(Field(r.serialNumber)), classText,
                      r.language[0], r.language[1], r.language[2], r.language[3]);
 }
 
-bool UpgradeSession::VersionsKnown() const {
-  return wizard_->State().FileCheckState == upgrade::kFileCheckPrepared;
-}
+bool UpgradeSession::VersionsKnown() const { return question_ && question_->known; }
 
 bool UpgradeSession::AnswersWithoutVersions() const {
   return options_.mode == UpgradeOptions::Mode::Info ||
@@ -356,18 +378,19 @@ bool UpgradeSession::AnswersWithoutVersions() const {
 }
 
 void UpgradeSession::PrintInfo() {
-  const upgrade::DeviceInformation& info = wizard_->DeviceInfo();
-  const upgrade::DeviceInfoRecord& device = info.Records[0];
-  const upgrade::TransferState& transfer = wizard_->Transfer();
-  comm::TComm& port = wizard_->Port();
+  const upgrade::DeviceIdentity identity = device_.value_or(upgrade::DeviceIdentity{});
+  const upgrade::DeviceInfoRecord& device = identity.readings[0];
+  const upgrade::ConnectionPoint point = connected_.value_or(upgrade::ConnectionPoint{});
+  const upgrade::VersionQuestion question = question_.value_or(upgrade::VersionQuestion{});
   const fs::path kernel = folders_.Resolve(device.kernelPath);
   const fs::path application = folders_.Resolve(device.applicationPath);
   // The part prepared: the kernel, or the application alone when the device
   // said it is ready for that.
-  const int prepared = VersionsKnown() ? wizard_->State().UpgradePart : 0;
+  const int prepared = VersionsKnown() ? question.part : 0;
+  const std::string running = identity.runningVersion;
   if (options_.json) {
     Json readings = Json::array();
-    for (const upgrade::DeviceInfoRecord& r : info.Records) {
+    for (const upgrade::DeviceInfoRecord& r : identity.readings) {
       readings.push_back(
           {{"firmware", Field(r.firmware)},
            {"serial_number", Field(r.serialNumber)},
@@ -375,51 +398,50 @@ void UpgradeSession::PrintInfo() {
            {"language", {r.language[0], r.language[1], r.language[2], r.language[3]}}});
     }
     Emit({{"event", "info"},
-          {"port", port.DeviceName()},
-          {"baud", comm::BaudRateValue(port.BaudRate())},
+          {"port", point.port},
+          {"baud", point.baud},
           {"readings", readings},
           {"kernel_image", kernel.string()},
-          {"kernel_blocks", prepared == 1 ? Json(transfer.BlockIndex) : Json()},
+          {"kernel_blocks", prepared == 1 ? Json(question.blocks) : Json()},
           {"application_image", application.string()},
-          {"current_version", transfer.CurrentVersion},
-          {"new_version", transfer.NewVersion}});
+          {"current_version", running},
+          {"new_version", prepared != 0 ? Json(question.newVersion) : Json()}});
     return;
   }
-  console_.Out(fmt::format("Port:               {} at {} baud", port.DeviceName(),
-                           comm::BaudRateValue(port.BaudRate())));
+  console_.Out(fmt::format("Port:               {} at {} baud", Shown(point.port), point.baud));
   console_.Out("First reading:      " + Reading(0));
   console_.Out("Second reading:     " + Reading(1));
   // The images are read and the versions looked up only once the device
   // says which part it is ready for; a device that never does leaves them
   // unknown.
   if (prepared == 0) {
-    console_.Out("Kernel image:       " + kernel.string());
-    console_.Out("Application image:  " + application.string());
+    console_.Out("Kernel image:       " + Shown(kernel.string()));
+    console_.Out("Application image:  " + Shown(application.string()));
     console_.Out(
         fmt::format("Would install:      unknown: the device did not ask for the kernel "
                     "(running {})",
-                    transfer.CurrentVersion));
+                    Shown(running)));
     return;
   }
   if (prepared == 1) {
     console_.Out(
-        fmt::format("Kernel image:       {} ({} blocks)", kernel.string(), transfer.BlockIndex));
-    console_.Out("Application image:  " + application.string());
+        fmt::format("Kernel image:       {} ({} blocks)", Shown(kernel.string()), question.blocks));
+    console_.Out("Application image:  " + Shown(application.string()));
   } else {
-    console_.Out("Kernel image:       " + kernel.string() +
+    console_.Out("Kernel image:       " + Shown(kernel.string()) +
                  " (not sent: the device is ready for the application)");
-    console_.Out(fmt::format("Application image:  {} ({} blocks)", application.string(),
-                             transfer.BlockIndex));
+    console_.Out(fmt::format("Application image:  {} ({} blocks)", Shown(application.string()),
+                             question.blocks));
   }
-  console_.Out(fmt::format("Would install:      {} (running {})", transfer.NewVersion,
-                           transfer.CurrentVersion));
+  console_.Out(fmt::format("Would install:      {} (running {})", Shown(question.newVersion),
+                           Shown(running)));
 }
 
 // ---- the version question ------------------------------------------------------------
 
 void UpgradeSession::OnQuestion() {
-  const upgrade::TransferState& transfer = wizard_->Transfer();
-  const std::string question = wizard_->Screen().Text(Control::LabelFrmVerWantToContinue);
+  const upgrade::VersionQuestion asked = question_.value_or(upgrade::VersionQuestion{});
+  const std::string& question = asked.question;
   if (options_.mode == UpgradeOptions::Mode::Info) {
     PrintInfo();
     infoShown_ = true;
@@ -429,20 +451,20 @@ void UpgradeSession::OnQuestion() {
   }
   // The device's own serial number and version (known since it was
   // identified); the new version once the image has been prepared.
-  const std::string serial = Field(wizard_->DeviceInfo().Records[0].serialNumber);
+  const std::string serial = device_ ? device_->serialNumber : std::string();
   const std::string newVersion =
-      VersionsKnown() ? fmt::format("{} ({})", transfer.NewVersion, transfer.ImageName)
+      VersionsKnown() ? fmt::format("{} ({})", Shown(asked.newVersion), Shown(asked.imageName))
                       : std::string("unknown: the device did not say which part it is ready for");
   if (options_.json) {
     Emit({{"event", "versions"},
           {"serial_number", serial},
-          {"current_version", transfer.CurrentVersion},
-          {"new_version", VersionsKnown() ? Json(transfer.NewVersion) : Json()},
-          {"application_image", VersionsKnown() ? Json(transfer.ImageName) : Json()}});
+          {"current_version", asked.runningVersion},
+          {"new_version", VersionsKnown() ? Json(asked.newVersion) : Json()},
+          {"application_image", VersionsKnown() ? Json(asked.imageName) : Json()}});
   } else if (!options_.quiet || (!options_.yes && isatty(STDIN_FILENO) == 1)) {
     // A question is never asked without what it is about.
-    console_.Out("Serial number:      " + serial);
-    console_.Out(fmt::format("Running firmware:   {}", transfer.CurrentVersion));
+    console_.Out("Serial number:      " + Shown(serial));
+    console_.Out(fmt::format("Running firmware:   {}", Shown(asked.runningVersion)));
     console_.Out("New firmware:       " + newVersion);
   }
   if (options_.yes) {
@@ -456,21 +478,31 @@ void UpgradeSession::OnQuestion() {
     AskAtTerminal();
     return;
   } else {
+    // Nobody could answer: not confirmed, which is not the user's No.
+    notConfirmed_ = true;
     const char* why = options_.json ? "--json asks nothing" : "standard input is not a terminal";
+    const std::string text = fmt::format(
+        "not upgrading: \"{}\" needs an answer and {}; give --yes to answer yes", question, why);
     if (options_.json) {
-      Emit({{"event", "question"}, {"text", question}, {"answer", "no"}, {"by", "refused"}});
+      Emit({{"event", "question"},
+            {"text", question},
+            {"answer", "no"},
+            {"by", kNotConfirmed},
+            {"message", text}});
+    } else {
+      console_.Err("aisfw: " + text);
     }
-    console_.Err(
-        fmt::format("aisfw: not upgrading: \"{}\" needs an answer and {}; give --yes to "
-                    "answer yes",
-                    question, why));
     answer_ = false;
   }
   ApplyAnswer();
 }
 
 void UpgradeSession::AskAtTerminal() {
-  console_.Prompt(wizard_->Screen().Text(Control::LabelFrmVerWantToContinue) + " [y/N] ");
+  const std::string question = question_ ? question_->question : std::string();
+  // Standard output is a log or a pipe (`| tee log`): the question goes
+  // there too, as a line after the versions, and so will the answer.
+  if (!console_.Terminal()) console_.Out(question + " [y/N]");
+  console_.Prompt(question + " [y/N] ");
   promptOpen_ = true;
   loop_.ReadLines([this](const std::optional<std::string>& line) { OnTypedAnswer(line); });
 }
@@ -491,6 +523,9 @@ void UpgradeSession::OnTypedAnswer(const std::optional<std::string>& line) {
     return;
   }
   if (!line) console_.Err("");  // the end of the input left the prompt's line open
+  if (!console_.Terminal() && question_) {
+    console_.Out(question_->question + (*answer_ ? " yes" : " no") + " (typed)");
+  }
   promptOpen_ = false;
   loop_.StopReading();
   ApplyAnswer();
@@ -511,68 +546,6 @@ void UpgradeSession::ApplyAnswer() {
 }
 
 // ---- the transfer -------------------------------------------------------------------
-
-// Called after each TimerUpgrade tick: notes a block sent (the log panes see
-// only sentences; blocks are raw writes), keeps the progress display and
-// where the transfer stands.
-void UpgradeSession::TrackTransfer(std::int32_t replyBefore, std::uint32_t blockBefore,
-                                   bool readyBefore) {
-  const connect::Wizard& wizard = *wizard_;
-  const upgrade::WizardState& state = wizard.State();
-  const upgrade::TransferState& transfer = wizard.Transfer();
-  const auto now = Clock::now();
-
-  // A block went out when the tick left the sequencer awaiting a reply that
-  // it was not awaiting before, or when the device's countdown restarted
-  // the part (then block 1 goes again, whatever was awaited).
-  const bool restarted = readyBefore && !state.DeviceReady;
-  const bool sent = state.WizardStage == Stage::Transfer &&
-                    wizard.Channel().BlockReply == upgrade::kReplyAwaiting &&
-                    (replyBefore != upgrade::kReplyAwaiting || restarted);
-  if (sent && options_.trace) {
-    const bool sum16 = wizard.DeviceInfo().Records[0].classDigit == 1;
-    const char* note = restarted                            ? ", the part restarted"
-                       : transfer.BlockIndex == blockBefore ? ", again"
-                                                            : "";
-    Trace("TX", fmt::format("[block {}/{}{}, {} bytes]", transfer.BlockIndex, transfer.BlockTotal,
-                            note, sum16 ? firmware::kWireBlockWithSum16 : firmware::kBlockSize));
-  }
-
-  if (state.WizardStage >= Stage::Transfer) {
-    point_.stage = state.WizardStage;
-    point_.part = state.UpgradePart;
-    point_.betweenParts = state.PartRequestPending && !state.UpgradeRunning;
-    if (state.UpgradeRunning) {
-      point_.block = std::min(transfer.BlockIndex, transfer.BlockTotal);
-      point_.total = transfer.BlockTotal;
-    }
-  }
-  if (!state.UpgradeRunning || state.WizardStage < Stage::Transfer) return;
-
-  const std::uint32_t block = std::min(transfer.BlockIndex, transfer.BlockTotal);
-  if (state.UpgradePart != part_) {
-    part_ = state.UpgradePart;
-    shownBlock_ = 0;
-    shownRetransmissions_ = 0;
-    plainStep_ = -1;
-  }
-  // The part's clock starts with block 1, and again when the device makes
-  // the transfer start over (block 1 goes out before its countdown ends).
-  if (sent && transfer.BlockIndex == 1) partStart_ = now;
-  if (block == 0) return;
-  const bool changed = block != shownBlock_ || transfer.Retransmissions != shownRetransmissions_;
-  if (changed) {
-    shownBlock_ = block;
-    shownRetransmissions_ = transfer.Retransmissions;
-    ProgressSample sample{part_,
-                          std::min(wizard.Screen().Progress(), 100),
-                          block,
-                          transfer.BlockTotal,
-                          transfer.Retransmissions,
-                          std::chrono::duration_cast<std::chrono::milliseconds>(now - partStart_)};
-    ShowProgress(sample, block == transfer.BlockTotal);
-  }
-}
 
 void UpgradeSession::ShowProgress(const ProgressSample& sample, bool partDone) {
   if (options_.json) {
@@ -603,19 +576,19 @@ void UpgradeSession::ShowProgress(const ProgressSample& sample, bool partDone) {
 // ---- the end --------------------------------------------------------------------------
 
 void UpgradeSession::Interrupt() {
-  // Where the device stands before Cancel resets it all.
-  const upgrade::WizardState& state = wizard_->State();
-  if (state.WizardStage < Stage::Transfer) point_ = {state.WizardStage, 0, 0, 0, false};
+  // Cancel ends the run (RunEnded says where the device stands) and resets
+  // the pages.
   wizard_->SpeedButtonCancelClick();
   loop_.StopReading();
   if (promptOpen_) console_.Err("");  // Ctrl-C came while the question waited
-  // The cancel closes the port and the image; make sure of both.
-  if (wizard_->Port().Connected()) wizard_->Port().Close();
+  // The cancel closes the port and the image; make sure of the port.
+  wizard_->ClosePort();
   loop_.Dispatcher().RunPending();
 }
 
 void UpgradeSession::PrintWhereLeft(bool interrupted, WizardOutcome outcome) {
-  const TransferPoint& p = point_;
+  // Before any end was told, the run was still connecting.
+  const upgrade::DeviceLeft p = end_ ? end_->left : upgrade::DeviceLeft{};
   std::string where;
   std::string next;
   const std::string part = PartName(p.part);
@@ -655,25 +628,40 @@ void UpgradeSession::PrintWhereLeft(bool interrupted, WizardOutcome outcome) {
   const std::string closed = interrupted ? "Stopped; the port and the image are closed. " : "";
   const std::string text =
       fmt::format("aisfw: {}The device was left {}. Next: {}.", closed, where, next);
-  console_.Err(text);
-  if (options_.json) Emit({{"event", "left"}, {"where", where}, {"next", next}});
+  if (options_.json) {
+    Emit({{"event", "left"},
+          {"where", where},
+          {"next", next},
+          {"part", p.part == 0 ? Json() : Json(PartName(p.part))},
+          {"block", p.part == 0 ? Json() : Json(p.block)},
+          {"blocks", p.part == 0 ? Json() : Json(p.total)}});
+  } else {
+    console_.Err(text);
+  }
 }
 
 int UpgradeSession::Finish(bool interrupted) {
-  const upgrade::WizardState& state = wizard_->State();
-  const WizardOutcome outcome = interrupted ? WizardOutcome::Cancelled : state.Outcome;
+  const WizardOutcome outcome =
+      interrupted ? WizardOutcome::Cancelled : (end_ ? end_->outcome : WizardOutcome::None);
   int code = interrupted ? loop_.InterruptExitCode() : ExitCodeOf(outcome);
   if (options_.mode == UpgradeOptions::Mode::Info && outcome == WizardOutcome::Declined &&
       infoShown_) {
     code = static_cast<int>(ExitCode::Upgraded);
   }
-  RecordUpgradeRun(options_, *wizard_, outcome, code, console_);
+  const std::string running = device_ ? device_->runningVersion : std::string();
+  const std::string offered = VersionsKnown() ? question_->newVersion : std::string();
+  HistoryEntry entry;
+  entry.port = connected_ ? connected_->port : portName_;
+  entry.serial = device_ ? device_->serialNumber : std::string();
+  entry.running = running;
+  entry.offered = offered;
+  entry.outcome = OutcomeText(outcome, code);
+  entry.exitCode = code;
+  RecordUpgradeRun(options_, std::move(entry), console_);
   if (outcome == WizardOutcome::Finished) {
-    const std::string from = wizard_->Transfer().CurrentVersion;
-    const std::string to = wizard_->Transfer().NewVersion;
     wizard_->SpeedButtonFrmUpgFinishClick();  // back to the first page; closes the port
     if (!options_.json && !options_.quiet) {
-      console_.Out(fmt::format("Upgraded from {} to {} in {}.", from, to,
+      console_.Out(fmt::format("Upgraded from {} to {} in {}.", Shown(running), Shown(offered),
                                FormatDuration(std::chrono::duration_cast<std::chrono::milliseconds>(
                                    Clock::now() - runStart_))));
     }
@@ -702,16 +690,31 @@ int UpgradeSession::Finish(bool interrupted) {
     } else if (outcome == WizardOutcome::Identification && !options_.quiet) {
       hint = " First reading: " + Reading(0) + "; second reading: " + Reading(1);
     }
-    console_.Err(fmt::format("aisfw: {} ({}, exit {}).{}", ExitCodeMeaning(exit),
-                             upgrade::OutcomeName(outcome), code, hint));
+    if (!options_.json) {
+      const std::string meaning =
+          notConfirmed_ ? std::string(kNotConfirmedMeaning) : std::string(ExitCodeMeaning(exit));
+      console_.Err(fmt::format("aisfw: {} ({}, exit {}).{}", meaning, OutcomeText(outcome, code),
+                               code, hint));
+    }
   }
   if (options_.json) {
-    Emit({{"event", "outcome"},
-          {"outcome", upgrade::OutcomeName(outcome)},
-          {"exit_code", code},
-          {"meaning", ExitCodeMeaning(exit)}});
+    std::string meaning(ExitCodeMeaning(exit));
+    if (notConfirmed_ && code != 0) meaning = kNotConfirmedMeaning;
+    if (OutcomeText(outcome, code) == kRead) meaning = kReadMeaning;
+    Json event = {{"event", "outcome"},
+                  {"outcome", OutcomeText(outcome, code)},
+                  {"exit_code", code},
+                  {"meaning", meaning}};
+    if (end_ && !end_->message.empty() && !interrupted) event["message"] = OneLine(end_->message);
+    Emit(std::move(event));
   }
   return code;
+}
+
+std::string UpgradeSession::OutcomeText(WizardOutcome outcome, int code) const {
+  if (options_.mode == UpgradeOptions::Mode::Info && code == 0 && infoShown_) return kRead;
+  if (outcome == WizardOutcome::Declined && notConfirmed_) return kNotConfirmed;
+  return upgrade::OutcomeName(outcome);
 }
 
 }  // namespace cli

@@ -1,11 +1,13 @@
 #pragma once
 // `aisfw upgrade` and `aisfw info`: the wizard core driven from a terminal.
-// The session is the wizard's view: it turns the controls' changes into
-// status lines and a progress display, every message box into a line on
-// standard error, the two log panes into a time-stamped trace, and answers
-// the pages as a user would: Start, the connection mode, port and baud rate,
-// Continue, then the version question (--yes, a typed y or n, or refused),
-// Finish at the end. Its exit code comes from how the run ended.
+// The session is the wizard's view: it turns the status texts into lines,
+// every message box into a line on standard error, the two log panes into a
+// time-stamped trace. It listens to the core's events for what happened
+// (connected, the question, each block, the device quiet, the end and where
+// the device was left) and answers the pages as a user would: Start, the
+// connection mode, port and baud rate, Continue, then the version question
+// (--yes, a typed y or n, or not confirmed), Finish at the end. Its exit
+// code comes from how the run ended.
 
 #include <array>
 #include <chrono>
@@ -20,6 +22,7 @@
 #include "cli/progress.h"
 #include "comm/port_enumeration.h"
 #include "connect/wizard.h"
+#include "upgrade/wizard_events.h"
 #include "upgrade/wizard_view.h"
 
 namespace cli {
@@ -37,7 +40,7 @@ struct UpgradeOptions {
   bool quiet = false;
 };
 
-class UpgradeSession final : public upgrade::WizardView {
+class UpgradeSession final : public upgrade::WizardView, public upgrade::WizardEvents {
  public:
   UpgradeSession(UpgradeOptions options, Console& console);
   ~UpgradeSession() override;
@@ -50,30 +53,26 @@ class UpgradeSession final : public upgrade::WizardView {
   void AppendLog(upgrade::LogPane pane, std::string_view line) override;
   upgrade::MessageAnswer ShowMessage(const upgrade::MessageBox& box) override;
   void TimerChanged(upgrade::TimerId timer, bool enabled) override;
+
+  // upgrade::WizardEvents
+  void Trying(const upgrade::ConnectionPoint& point) override;
+  void Connected(const upgrade::ConnectionPoint& point) override;
+  void DeviceRead(const upgrade::DeviceIdentity& device) override;
+  void QuestionReady(const upgrade::VersionQuestion& question) override;
+  void BlockSent(const upgrade::SentBlock& block) override;
   void DeviceQuiet(const upgrade::QuietNotice& notice) override;
+  void RunEnded(const upgrade::RunEnd& end) override;
 
  private:
   using Clock = std::chrono::steady_clock;
   using Json = nlohmann::ordered_json;
-
-  // Where the last transfer stood, kept while it runs, so a failure or an
-  // interruption can say where the device was left.
-  struct TransferPoint {
-    upgrade::Stage stage = upgrade::Stage::Idle;
-    int part = 0;
-    std::uint32_t block = 0;
-    std::uint32_t total = 0;
-    bool betweenParts = false;
-  };
 
   bool Prepare(std::string& error);
   void StartRun();
   void Fire(upgrade::TimerId timer);
   bool Ended() const;
 
-  void Status(upgrade::Control control, const std::string& text);
-  void AnnounceConnection();
-  void AnnounceTrial();
+  void Status(const std::string& text);
   void OnQuestion();
   // The question is asked, answered by --yes or refused once the versions
   // are known; reading them (info) or refusing does not wait for a device
@@ -83,12 +82,14 @@ class UpgradeSession final : public upgrade::WizardView {
   void AskAtTerminal();
   void OnTypedAnswer(const std::optional<std::string>& line);
   void ApplyAnswer();
-  void TrackTransfer(std::int32_t replyBefore, std::uint32_t blockBefore, bool readyBefore);
   void ShowProgress(const ProgressSample& sample, bool partDone);
   void Interrupt();
   int Finish(bool interrupted);
   void PrintInfo();
   void PrintWhereLeft(bool interrupted, upgrade::WizardOutcome outcome);
+  // The outcome as this command names it: `info` that read the device, an
+  // upgrade nobody could confirm, or the wizard's own outcome.
+  std::string OutcomeText(upgrade::WizardOutcome outcome, int code) const;
   void Emit(Json event);
   void Trace(const char* direction, std::string_view line);
   std::string Reading(int index) const;
@@ -105,10 +106,14 @@ class UpgradeSession final : public upgrade::WizardView {
   std::unique_ptr<connect::Wizard> wizard_;
 
   std::array<std::string, upgrade::kControlCount> echoed_{};
-  bool connected_ = false;
-  std::string lastTrial_;
+  // What the core told of this run.
+  std::optional<upgrade::ConnectionPoint> connected_;
+  std::optional<upgrade::DeviceIdentity> device_;
+  std::optional<upgrade::VersionQuestion> question_;
+  std::optional<upgrade::RunEnd> end_;
   bool questionShown_ = false;
   bool infoShown_ = false;
+  bool notConfirmed_ = false;   // no terminal to ask and no --yes
   std::optional<bool> answer_;  // the version question's answer, until pressed
   bool promptOpen_ = false;     // the question waits at the terminal
   bool forceRefused_ = false;
@@ -120,7 +125,6 @@ class UpgradeSession final : public upgrade::WizardView {
   int plainStep_ = -1;
   Clock::time_point partStart_{};
   Clock::time_point runStart_{};
-  TransferPoint point_;
 };
 
 }  // namespace cli

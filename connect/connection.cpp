@@ -24,7 +24,8 @@ ConnectionProcedure::ConnectionProcedure(upgrade::WizardState& state, upgrade::W
                                          comm::TThreadComm& port, comm::PortEnumerator& enumerator,
                                          comm::PortLists& lists, upgrade::CommandChannel& channel,
                                          upgrade::TransferState& transfer,
-                                         upgrade::WatcherActions& watcherActions)
+                                         upgrade::WatcherActions& watcherActions,
+                                         upgrade::RunEnding& ending)
     : state_(state),
       screen_(screen),
       port_(port),
@@ -32,7 +33,37 @@ ConnectionProcedure::ConnectionProcedure(upgrade::WizardState& state, upgrade::W
       lists_(lists),
       channel_(channel),
       transfer_(transfer),
-      watcherActions_(watcherActions) {}
+      watcherActions_(watcherActions),
+      ending_(ending) {}
+
+void ConnectionProcedure::SetAutomaticMode(bool automatic) {
+  state_.AutomaticMode = automatic;
+  screen_.SetDown(Control::RadioButtonConnectionModeAuto, automatic);
+  screen_.SetDown(Control::RadioButtonConnectionModeManual, !automatic);
+}
+
+void ConnectionProcedure::ChoosePort(const std::string& text) {
+  state_.ChosenPort = text;
+  screen_.SetText(Control::cbxComPort, text);
+}
+
+void ConnectionProcedure::ChooseBaudEntry(int entry) {
+  state_.BaudEntry = entry;
+  screen_.SelectItem(Control::cbxBaudRate, entry);
+}
+
+void ConnectionProcedure::SetContinueDown(bool down) {
+  state_.ContinueDown = down;
+  screen_.SetDown(Control::OpenPort, down);
+}
+
+void ConnectionProcedure::ShowTrial(const std::string& port, int baudEntry) {
+  const std::uint32_t baud =
+      comm::BaudRateValue(BaudIndexTable[static_cast<std::size_t>(baudEntry)]);
+  screen_.SetText(Control::EditAutoDetectComPort, port);
+  screen_.SetText(Control::EditAutoDetectBaudRate, std::to_string(baud));
+  ending_.Events().Trying({port, baud});
+}
 
 void ConnectionProcedure::SetStatus(std::string_view text) {
   screen_.SetText(Control::lblUpgradeStatus, text);
@@ -81,25 +112,25 @@ std::string ConnectionProcedure::OpenFailureReason() const {
 // ---- the toggle ---------------------------------------------------------
 
 void ConnectionProcedure::ClickOpenPort() {
-  screen_.SetDown(Control::OpenPort, !screen_.State(Control::OpenPort).down);
+  SetContinueDown(!state_.ContinueDown);
   OpenPortClick();
 }
 
 void ConnectionProcedure::OpenPortClick() {
   SetStatus("");
-  if (runTag_) {
-    runTag_ = false;
-    screen_.SetDown(Control::OpenPort, false);
+  if (state_.RunActive) {
+    state_.RunActive = false;
+    SetContinueDown(false);
     if (port_.Connected()) port_.Close();
   } else if (port_.Connected()) {
-    runTag_ = false;
-    screen_.SetDown(Control::OpenPort, false);
+    state_.RunActive = false;
+    SetContinueDown(false);
   } else {
-    runTag_ = true;
+    state_.RunActive = true;
   }
   ResetWizardState();
 
-  if (!runTag_) {
+  if (!state_.RunActive) {
     screen_.SetText(Control::OpenPort, "Continue");
     ShowConnectionStatus(0, kDisconnect);
     SetRunControlsEnabled(true);
@@ -112,31 +143,28 @@ void ConnectionProcedure::OpenPortClick() {
   upgrade::WatchTextLine(state_, watcherActions_, nullptr);
 
   if (!AutoMode()) {
-    if (ConfirmManualPort() == 2 && screen_.State(Control::OpenPort).down) {
-      state_.WizardStage = Stage::Idle;
+    if (ConfirmManualPort() == 2 && state_.ContinueDown) {
       state_.ConnectFailed = true;
-      state_.Outcome = WizardOutcome::ForceDeclined;
-      runTag_ = false;
-      screen_.SetDown(Control::OpenPort, false);
+      state_.RunActive = false;
+      SetContinueDown(false);
+      ending_.EndRun(WizardOutcome::ForceDeclined, "");
       return;
     }
   } else {
     RebuildPortLists();
-    screen_.SelectItem(Control::cbxComPort, 0);
+    SelectPortItem(0);
     if (lists_.AvailablePorts.empty()) {
       screen_.SetText(Control::EditAutoDetectComPort, "N/A");
       screen_.SetText(Control::EditAutoDetectBaudRate, "N/A");
     } else {
-      const auto& items = screen_.State(Control::cbxComPort).items;
-      for (std::size_t i = 0; i < items.size(); ++i) {
-        if (items[i] == lists_.AvailablePorts.front()) {
-          screen_.SelectItem(Control::cbxComPort, static_cast<int>(i));
+      for (std::size_t i = 0; i < portItems_.size(); ++i) {
+        if (portItems_[i] == lists_.AvailablePorts.front()) {
+          SelectPortItem(static_cast<int>(i));
           break;
         }
       }
-      screen_.SetText(Control::EditAutoDetectComPort, screen_.Text(Control::cbxComPort));
-      screen_.SelectItem(Control::cbxBaudRate, kDefaultBaudEntry);
-      screen_.SetText(Control::EditAutoDetectBaudRate, screen_.Text(Control::cbxBaudRate));
+      ChooseBaudEntry(kDefaultBaudEntry);
+      ShowTrial(state_.ChosenPort, kDefaultBaudEntry);
     }
   }
 
@@ -155,7 +183,7 @@ void ConnectionProcedure::OpenPortClick() {
 }
 
 int ConnectionProcedure::ConfirmManualPort() {
-  const std::string& text = screen_.Text(Control::cbxComPort);
+  const std::string& text = state_.ChosenPort;
   for (const std::string& name : lists_.AvailablePorts) {
     if (name == text) return 1;
   }
@@ -198,19 +226,18 @@ void ConnectionProcedure::StepConnecting() {
       SetStatus("Serial Port Detecting...");
       if (count == 0) {
         screen_.SetTimer(TimerId::Timer1, false);
-        state_.WizardStage = Stage::Idle;
         state_.ConnectFailed = true;
-        state_.Outcome = WizardOutcome::NoPorts;
-        screen_.Error("All serial ports are occupied or no existing!     ");
-        if (screen_.State(Control::OpenPort).down) ClickOpenPort();
+        ending_.EndRun(WizardOutcome::NoPorts,
+                       "All serial ports are occupied or no existing!     ");
+        if (state_.ContinueDown) ClickOpenPort();
         return;
       }
     }
     if (tick > DetectTimeoutTicks) {
       screen_.SetTimer(TimerId::Timer1, false);
-      state_.Outcome = WizardOutcome::DetectFailed;
-      screen_.Error("Serial port detecting failed.", "Warning");
-      if (screen_.State(Control::OpenPort).down) ClickOpenPort();
+      ending_.EndRun(WizardOutcome::DetectFailed, "Serial port detecting failed.",
+                     upgrade::EndBox::Error, "Warning");
+      if (state_.ContinueDown) ClickOpenPort();
       return;
     }
     AutoDetectStep();
@@ -222,20 +249,18 @@ void ConnectionProcedure::StepConnecting() {
     DetectTimeoutTicks = 20;
     SetStatus("Serial Port Connection...");
     if (!port_.Connected()) {
-      const int entry = screen_.State(Control::cbxBaudRate).value;
+      const int entry = state_.BaudEntry;
       port_.SetBaudRate(BaudIndexTable[static_cast<std::size_t>(
           entry >= 0 && entry < static_cast<int>(BaudIndexTable.size()) ? entry
                                                                         : kDefaultBaudEntry)]);
-      port_.SetDeviceName(screen_.Text(Control::cbxComPort));
+      port_.SetDeviceName(state_.ChosenPort);
       OpenPort();
     }
     if (!port_.Connected()) {
       screen_.SetTimer(TimerId::Timer1, false);
-      state_.Outcome = WizardOutcome::OpenFailed;
       std::string text = "Serial port open error! Please check!     ";
       if (const std::string reason = OpenFailureReason(); !reason.empty()) text += "\n" + reason;
-      screen_.Error(text, "Warning");
-      state_.WizardStage = Stage::Idle;
+      ending_.EndRun(WizardOutcome::OpenFailed, text, upgrade::EndBox::Error, "Warning");
       state_.ConnectFailed = true;
       SetStatus("");
       ResetConnectionControls();
@@ -243,10 +268,8 @@ void ConnectionProcedure::StepConnecting() {
     }
   }
   if (tick > DetectTimeoutTicks) {
-    state_.WizardStage = Stage::Idle;
     state_.ConnectFailed = true;
-    state_.Outcome = WizardOutcome::ConnectTimeout;
-    screen_.Error("Serial port connection time out!");
+    ending_.EndRun(WizardOutcome::ConnectTimeout, "Serial port connection time out!");
     ResetConnectionControls();
     return;
   }
@@ -271,9 +294,7 @@ void ConnectionProcedure::StepVersionCheck() {
   if (state_.VersionShowDelay >= 5) return;
   if (tick > 20) {
     screen_.SetTimer(TimerId::Timer1, false);
-    state_.Outcome = WizardOutcome::InfoTimeout;
-    screen_.Error("Device information getting time out!     ");
-    state_.WizardStage = Stage::Idle;
+    ending_.EndRun(WizardOutcome::InfoTimeout, "Device information getting time out!     ");
     CancelWizard();
     return;
   }
@@ -312,6 +333,17 @@ void ConnectionProcedure::ShowVersionQuestion() {
   } else {
     SetStatus("Check Bin File ... ");
   }
+  upgrade::VersionQuestion question;
+  question.question = std::string(upgrade::kContinueQuestion);
+  question.runningVersion = transfer_.CurrentVersion;
+  question.known = prepared;
+  if (prepared) {
+    question.newVersion = transfer_.NewVersion;
+    question.imageName = transfer_.ImageName;
+    question.part = state_.UpgradePart;
+    question.blocks = transfer_.BlockIndex;  // the block count, until the transfer starts
+  }
+  ending_.Events().QuestionReady(question);
 }
 
 void ConnectionProcedure::ImagePrepared() {
@@ -334,14 +366,13 @@ void ConnectionProcedure::AutoDetectStep() {
     AutoBaudIndex = AutoBaudIndex == 0 ? kDefaultBaudEntry : AutoBaudIndex - 1;
   } else if (tick % 4 == 0) {
     SelectBaudIndex(AutoBaudIndex);
-    screen_.SetText(Control::EditAutoDetectBaudRate, screen_.Text(Control::cbxBaudRate));
     if (AutoBaudIndex == kDefaultBaudEntry) {
       if (++AutoPortIndex >= static_cast<std::int32_t>(lists_.AvailablePorts.size()))
         AutoPortIndex = 0;
       ReopenPortAt(lists_.AvailablePorts[static_cast<std::size_t>(AutoPortIndex)]);
-      screen_.SetText(Control::EditAutoDetectComPort, screen_.Text(Control::cbxComPort));
       ClearMarkers();
     }
+    ShowTrial(state_.ChosenPort, AutoBaudIndex);
     channel_.SendProbe(upgrade::kProbeSearch);
   }
 }
@@ -363,13 +394,13 @@ void ConnectionProcedure::OpenPortAt(comm::TBaudRate rate, const std::string& po
 void ConnectionProcedure::ReopenPortAt(const std::string& port) {
   port_.Close();
   if (port_.Connected()) return;
-  screen_.SetText(Control::cbxComPort, port);
+  ChoosePort(port);
   port_.SetDeviceName(port);
   OpenPort();
 }
 
 void ConnectionProcedure::SelectBaudIndex(int entry) {
-  screen_.SelectItem(Control::cbxBaudRate, entry);
+  ChooseBaudEntry(entry);
   try {
     port_.SetBaudRate(BaudIndexTable[static_cast<std::size_t>(entry)]);
   } catch (const comm::CommError& error) {
@@ -408,9 +439,9 @@ void ConnectionProcedure::AdvanceStage() {
 }
 
 void ConnectionProcedure::ResetConnectionControls() {
-  if (screen_.State(Control::OpenPort).down) ClickOpenPort();
+  if (state_.ContinueDown) ClickOpenPort();
   SetStatus("");
-  runTag_ = false;
+  state_.RunActive = false;
   screen_.SetText(Control::OpenPort, "Continue");
   state_.DeviceDetected = false;
   state_.ConnectFailed = false;
@@ -487,8 +518,7 @@ void ConnectionProcedure::ResetPages() {
 
 void ConnectionProcedure::SelectConnectionMode(bool automatic) {
   const bool changed = AutoMode() != automatic;
-  screen_.SetDown(Control::RadioButtonConnectionModeAuto, automatic);
-  screen_.SetDown(Control::RadioButtonConnectionModeManual, !automatic);
+  SetAutomaticMode(automatic);
   if (changed) RadioButtonConnectionModeAutoClick();
 }
 
@@ -507,28 +537,42 @@ void ConnectionProcedure::RadioButtonConnectionModeAutoClick() {
 
 namespace {
 
-// The port drop-down list and the baud-rate list on the screen.
+// The port drop-down list and the baud-rate list: the choices in the
+// state, the lists on the screen.
 class ScreenPortList final : public comm::PortListView {
  public:
-  explicit ScreenPortList(upgrade::WizardScreen& screen) : screen_(screen) {}
-  void SelectBaudEntry(int index) override { screen_.SelectItem(Control::cbxBaudRate, index); }
-  void ClearPortList() override { screen_.SetItems(Control::cbxComPort, {}); }
-  void AddPortItem(const std::string& text) override {
-    std::vector<std::string> items = screen_.State(Control::cbxComPort).items;
-    items.push_back(text);
-    screen_.SetItems(Control::cbxComPort, std::move(items));
+  ScreenPortList(ConnectionProcedure& procedure, upgrade::WizardScreen& screen,
+                 std::vector<std::string>& items)
+      : procedure_(procedure), screen_(screen), items_(items) {}
+  void SelectBaudEntry(int index) override { procedure_.ChooseBaudEntry(index); }
+  void ClearPortList() override {
+    items_.clear();
+    screen_.SetItems(Control::cbxComPort, {});
   }
-  void SelectPortItem(int index) override { screen_.SelectItem(Control::cbxComPort, index); }
-  void SetPortText(const std::string& text) override { screen_.SetText(Control::cbxComPort, text); }
+  void AddPortItem(const std::string& text) override {
+    items_.push_back(text);
+    screen_.SetItems(Control::cbxComPort, items_);
+  }
+  void SelectPortItem(int index) override { procedure_.SelectPortItem(index); }
+  void SetPortText(const std::string& text) override { procedure_.ChoosePort(text); }
 
  private:
+  ConnectionProcedure& procedure_;
   upgrade::WizardScreen& screen_;
+  std::vector<std::string>& items_;
 };
 
 }  // namespace
 
+void ConnectionProcedure::SelectPortItem(int index) {
+  screen_.SelectItem(Control::cbxComPort, index);
+  if (index >= 0 && index < static_cast<int>(portItems_.size())) {
+    state_.ChosenPort = portItems_[static_cast<std::size_t>(index)];
+  }
+}
+
 void ConnectionProcedure::RebuildPortLists() {
-  ScreenPortList view(screen_);
+  ScreenPortList view(*this, screen_, portItems_);
   comm::RebuildPortLists(enumerator_, lists_, view);
 }
 
@@ -553,6 +597,7 @@ void ConnectionProcedure::ShowConnectionStatus(int index, std::string_view text)
 void ConnectionProcedure::TimerConnectionTimer() {
   if (state_.DeviceDetected) {
     ShowConnectionStatus(1, kConnected);
+    ending_.Events().Connected({port_.DeviceName(), comm::BaudRateValue(port_.BaudRate())});
     indicatorFrame_ = 2;
     screen_.SetTimer(TimerId::TimerConnection, false);
     return;

@@ -23,6 +23,7 @@
 #include "comm/thread_comm.h"
 #include "upgrade/command_channel.h"
 #include "upgrade/line_watcher.h"
+#include "upgrade/run_end.h"
 #include "upgrade/transfer_state.h"
 #include "upgrade/wizard_operations.h"
 #include "upgrade/wizard_screen.h"
@@ -51,7 +52,8 @@ class ConnectionProcedure final : public upgrade::WizardOperations {
   ConnectionProcedure(upgrade::WizardState& state, upgrade::WizardScreen& screen,
                       comm::TThreadComm& port, comm::PortEnumerator& enumerator,
                       comm::PortLists& lists, upgrade::CommandChannel& channel,
-                      upgrade::TransferState& transfer, upgrade::WatcherActions& watcherActions);
+                      upgrade::TransferState& transfer, upgrade::WatcherActions& watcherActions,
+                      upgrade::RunEnding& ending);
 
   // A click of the Continue/Discontinue toggle: flips it, then runs
   // OpenPortClick.
@@ -80,11 +82,17 @@ class ConnectionProcedure final : public upgrade::WizardOperations {
   void ShowConnectionStatus(int index, std::string_view text);
   void TimerConnectionTimer();
 
-  bool AutoMode() const {
-    return screen_.State(upgrade::Control::RadioButtonConnectionModeAuto).down;
-  }
+  bool AutoMode() const { return state_.AutomaticMode; }
   // The run flag (the toggle's tag).
-  bool RunActive() const { return runTag_; }
+  bool RunActive() const { return state_.RunActive; }
+
+  // The user's choices, kept in the state and mirrored into the controls.
+  void SetAutomaticMode(bool automatic);
+  void ChoosePort(const std::string& text);
+  void ChooseBaudEntry(int entry);
+  void SetContinueDown(bool down);
+  // Selects entry `index` of the port list as the chosen port.
+  void SelectPortItem(int index);
 
   std::int32_t AutoPortIndex = 0;
   std::int32_t AutoBaudIndex = 5;
@@ -101,6 +109,8 @@ class ConnectionProcedure final : public upgrade::WizardOperations {
   // opened, its reason kept for the message.
   void OpenPort();
   void SetRunControlsEnabled(bool enabled);
+  // The automatic scan shows the port and the rate it tries, and says so.
+  void ShowTrial(const std::string& port, int baudEntry);
   void SetVersionControlsVisible(bool visible);
   void ClearMarkers();
   std::string OpenFailureReason() const;
@@ -113,11 +123,12 @@ class ConnectionProcedure final : public upgrade::WizardOperations {
   upgrade::CommandChannel& channel_;
   upgrade::TransferState& transfer_;
   upgrade::WatcherActions& watcherActions_;
+  upgrade::RunEnding& ending_;
 
-  bool runTag_ = false;
-  std::string openFailure_;  // why the last open failed, beyond LastOpenError
-  int indicatorFrame_ = 0;   // TimerConnection's tag
-  int blinkCounter_ = 0;     // LabelConnectionStatus's tag
+  std::vector<std::string> portItems_;  // the port list's entries as last filled
+  std::string openFailure_;             // why the last open failed, beyond LastOpenError
+  int indicatorFrame_ = 0;              // TimerConnection's tag
+  int blinkCounter_ = 0;                // LabelConnectionStatus's tag
   bool frameDownward_ = true;
 };
 

@@ -17,16 +17,20 @@ constexpr const char* kFirstPort = "ttyS0";
 
 Wizard::Wizard(WizardSetup setup)
     : view_(setup.view),
+      events_(setup.events != nullptr ? *setup.events : noEvents_),
       clock_(setup.clock),
       enumerator_(setup.ports),
       folders_(std::move(setup.folders)),
       screen_(view_),
       nmea_(&clock_),
       port_(setup.dispatcher, std::move(setup.platform)),
-      channel_(port_, nmea_, screen_),
-      connection_(state_, screen_, port_, enumerator_, lists_, channel_, transfer_, *this),
-      preparation_(state_, transfer_, info_, channel_, screen_, connection_, clock_, folders_),
-      sequencer_(state_, transfer_, info_, channel_, screen_),
+      writer_(port_),
+      channel_(writer_, nmea_, screen_, state_),
+      ending_(state_, transfer_, screen_, events_),
+      connection_(state_, screen_, port_, enumerator_, lists_, channel_, transfer_, *this, ending_),
+      preparation_(state_, transfer_, info_, channel_, screen_, connection_, clock_, folders_,
+                   ending_),
+      sequencer_(state_, transfer_, info_, channel_, screen_, ending_),
       assembler_(*this) {
   port_.SetDeviceName(kFirstPort);
   port_.SetBaudRate(comm::br115200);
@@ -70,13 +74,10 @@ void Wizard::OnPortError(std::int32_t errors) {
   const Stage stage = state_.WizardStage;
   const bool scanning = stage == Stage::Connecting && connection_.AutoMode();
   if (stage < Stage::Connecting || scanning) return;
-  state_.WizardStage = Stage::Idle;
-  state_.DeviceIdentified = false;
-  state_.UpgradeRunning = false;
-  transfer_.CloseImage();
-  state_.Outcome = WizardOutcome::HungUp;
   screen_.SetText(Control::lblUpgradeStatus, "Serial port disconnected!");
-  screen_.Error("Serial port disconnected! Please check the cable and the device, then try again.");
+  ending_.EndRun(
+      WizardOutcome::HungUp,
+      "Serial port disconnected! Please check the cable and the device, then try again.");
   // The version page has nothing to press: back to the checklist, as on its
   // time-out. Elsewhere the page stays, with the port closed.
   if (stage == Stage::FirstReading || stage == Stage::SecondReading) {
@@ -94,11 +95,14 @@ void Wizard::SpeedButtonStartClick() {
   connection_.RebuildPortLists();
   connection_.AdvanceStage();
   screen_.SetItems(Control::cbxBaudRate, BaudRateEntries());
-  screen_.SelectItem(Control::cbxBaudRate, kDefaultBaudEntry);
+  connection_.ChooseBaudEntry(kDefaultBaudEntry);
 }
 
 void Wizard::SpeedButtonCancelClick() {
-  if (state_.WizardStage != Stage::Idle) state_.Outcome = WizardOutcome::Cancelled;
+  // A run that has ended already (finished, or failed) is not stopped again.
+  if (state_.WizardStage != Stage::Idle && state_.Outcome == WizardOutcome::None) {
+    ending_.EndRun(WizardOutcome::Cancelled, "");
+  }
   connection_.CancelWizard();
 }
 
@@ -116,19 +120,18 @@ void Wizard::SpeedButtonFrmVerWantToContinueNoClick() {
 }
 
 void Wizard::RadioButtonConnectionModeAutoClick(bool automatic) {
-  screen_.SetDown(Control::RadioButtonConnectionModeAuto, automatic);
-  screen_.SetDown(Control::RadioButtonConnectionModeManual, !automatic);
+  connection_.SetAutomaticMode(automatic);
   connection_.RadioButtonConnectionModeAutoClick();
 }
 
 void Wizard::cbxComPortChange(const std::string& text) {
-  screen_.SetText(Control::cbxComPort, text);
+  connection_.ChoosePort(text);
   if (!port_.Connected()) port_.SetDeviceName(text);
 }
 
 void Wizard::cbxBaudRateChange(int entry) {
   if (entry < 0 || entry >= static_cast<int>(BaudIndexTable.size())) return;
-  screen_.SelectItem(Control::cbxBaudRate, entry);
+  connection_.ChooseBaudEntry(entry);
   try {
     port_.SetBaudRate(BaudIndexTable[static_cast<std::size_t>(entry)]);
   } catch (const comm::CommError& error) {
@@ -138,7 +141,7 @@ void Wizard::cbxBaudRateChange(int entry) {
 
 void Wizard::OpenPortClick() {
   if (connection_.RunActive()) {
-    state_.Outcome = WizardOutcome::Cancelled;
+    if (state_.Outcome == WizardOutcome::None) ending_.EndRun(WizardOutcome::Cancelled, "");
   } else {
     lineHungUp_ = false;
   }
@@ -164,6 +167,10 @@ void Wizard::OnDeviceChange() {
   connection_.RebuildPortLists();
 }
 
+void Wizard::ClosePort() {
+  if (port_.Connected()) port_.Close();
+}
+
 // ---- timers ---------------------------------------------------------------------
 
 void Wizard::Timer1Timer() {
@@ -181,7 +188,7 @@ void Wizard::Timer1Timer() {
   if (port_.Connected() && state_.WizardStage == Stage::Idle && !state_.DeviceIdentified &&
       !state_.UpgradeRunning && between) {
     if (channel_.BlockReply == upgrade::kReplyProgrammed || !transfer_.ImageFile.IsOpen()) {
-      screen_.SetDown(Control::OpenPort, false);
+      connection_.SetContinueDown(false);
     }
   }
 }
@@ -196,7 +203,7 @@ void Wizard::TimerUpgradeTimer() {
       screen_.SetText(Control::LabelDeviceQuiet, upgrade::QuietNoticeText(quiet_.Last()));
       screen_.SetColour(Control::LabelDeviceQuiet, upgrade::kRed);
       screen_.SetVisible(Control::LabelDeviceQuiet, true);
-      view_.DeviceQuiet(quiet_.Last());
+      events_.DeviceQuiet(quiet_.Last());
       break;
     case upgrade::DeviceQuietWatch::Change::Ended:
       screen_.SetVisible(Control::LabelDeviceQuiet, false);

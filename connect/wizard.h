@@ -20,9 +20,12 @@
 #include "upgrade/device_info.h"
 #include "upgrade/device_quiet.h"
 #include "upgrade/line_watcher.h"
+#include "upgrade/port_writer.h"
 #include "upgrade/preparation.h"
+#include "upgrade/run_end.h"
 #include "upgrade/sequencer.h"
 #include "upgrade/transfer_state.h"
+#include "upgrade/wizard_events.h"
 #include "upgrade/wizard_operations.h"
 #include "upgrade/wizard_screen.h"
 #include "upgrade/wizard_state.h"
@@ -37,6 +40,7 @@ struct WizardSetup {
   upgrade::WizardClock& clock;
   upgrade::FirmwareFolders folders;
   std::unique_ptr<comm::SerialPlatform> platform = nullptr;  // none: the system's ports
+  upgrade::WizardEvents* events = nullptr;                   // none: nobody listens
 };
 
 class Wizard final : private comm::ReceiveConsumers, private upgrade::WatcherActions {
@@ -64,6 +68,8 @@ class Wizard final : private comm::ReceiveConsumers, private upgrade::WatcherAct
   bool FormClose();
   // The system's ports changed.
   void OnDeviceChange();
+  // Closes the port if it is open: a front end that stops makes sure.
+  void ClosePort();
 
   // The three timers.
   void Timer1Timer();
@@ -94,6 +100,8 @@ class Wizard final : private comm::ReceiveConsumers, private upgrade::WatcherAct
   void OnPortError(std::int32_t errors);
 
   upgrade::WizardView& view_;
+  upgrade::WizardEvents noEvents_;
+  upgrade::WizardEvents& events_;
   upgrade::WizardClock& clock_;
   comm::PortEnumerator& enumerator_;
   const upgrade::FirmwareFolders folders_;
@@ -103,9 +111,11 @@ class Wizard final : private comm::ReceiveConsumers, private upgrade::WatcherAct
   store::NmeaStack nmea_;
   comm::PortLists lists_;
   comm::TComm port_;
+  upgrade::ThreadCommWriter writer_;
   upgrade::CommandChannel channel_;
   upgrade::DeviceInformation info_;
   upgrade::TransferState transfer_;
+  upgrade::RunEnding ending_;
   ConnectionProcedure connection_;
   upgrade::UpgradePreparation preparation_;
   upgrade::UpgradeSequencer sequencer_;

@@ -53,10 +53,6 @@ upgrade::MessageAnswer RecordingView::ShowMessage(const upgrade::MessageBox& box
   return answer;
 }
 
-void RecordingView::DeviceQuiet(const upgrade::QuietNotice& notice) {
-  quietNotices_.push_back(notice);
-}
-
 void RecordingView::TimerChanged(TimerId timer, bool enabled) {
   if (onTimer) onTimer(timer, enabled);
 }
@@ -65,7 +61,6 @@ void RecordingView::Reset() {
   states_ = InitialStates();
   for (auto& log : logs_) log.clear();
   messages_.clear();
-  quietNotices_.clear();
 }
 
 const upgrade::ControlState& RecordingView::State(Control control) const {
@@ -124,6 +119,7 @@ bool VirtualRig::ExitProgram() {
   wizard_.reset();
   for (auto& next : nextFire_) next.reset();
   view_.Reset();
+  events_.Clear();
   return true;
 }
 
@@ -138,8 +134,8 @@ connect::Wizard& VirtualRig::Wizard() {
     folders.ProgramFolder = options_.firmwareFolder;
     folders.CurrentFolder =
         options_.catalogueFolder.empty() ? options_.firmwareFolder : options_.catalogueFolder;
-    wizard_ = std::make_unique<connect::Wizard>(
-        connect::WizardSetup{dispatcher_, ports_, view_, *this, folders, ports_.MakePlatform()});
+    wizard_ = std::make_unique<connect::Wizard>(connect::WizardSetup{
+        dispatcher_, ports_, view_, *this, folders, ports_.MakePlatform(), &events_});
   }
   return *wizard_;
 }
@@ -296,12 +292,8 @@ bool VirtualRig::ConnectManually(const std::string& port, const std::string& bau
   PressStart();
   ChooseManual(port, baud);
   PressContinue();
-  return RunUntil(
-      [this] {
-        const upgrade::ControlState& yes = view_.State(Control::SpeedButtonFrmVerWantToContinueYes);
-        return yes.visible && yes.enabled;
-      },
-      60'000);
+  const std::size_t asked = events_.questions.size();
+  return RunUntil([this, asked] { return events_.Asked(asked); }, 60'000);
 }
 
 }  // namespace harness

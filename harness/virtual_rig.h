@@ -21,6 +21,7 @@
 #include "comm/memory_serial.h"
 #include "connect/wizard.h"
 #include "harness/virtual_device.h"
+#include "upgrade/wizard_events.h"
 #include "upgrade/wizard_view.h"
 
 namespace harness {
@@ -47,7 +48,6 @@ class RecordingView final : public upgrade::WizardView {
   void AppendLog(upgrade::LogPane pane, std::string_view line) override;
   upgrade::MessageAnswer ShowMessage(const upgrade::MessageBox& box) override;
   void TimerChanged(upgrade::TimerId timer, bool enabled) override;
-  void DeviceQuiet(const upgrade::QuietNotice& notice) override;
 
   const upgrade::ControlState& State(upgrade::Control control) const;
   const std::string& Text(upgrade::Control control) const { return State(control).text; }
@@ -56,8 +56,6 @@ class RecordingView final : public upgrade::WizardView {
     return logs_[static_cast<std::size_t>(pane)];
   }
   const std::vector<ShownMessage>& Messages() const { return messages_; }
-  // The wizard's notices that the device has been quiet, in order.
-  const std::vector<upgrade::QuietNotice>& QuietNotices() const { return quietNotices_; }
   // A new window: every control as stored, empty log panes, no message.
   void Reset();
 
@@ -70,7 +68,6 @@ class RecordingView final : public upgrade::WizardView {
   std::array<upgrade::ControlState, upgrade::kControlCount> states_ = InitialStates();
   std::array<std::vector<std::string>, 2> logs_;
   std::vector<ShownMessage> messages_;
-  std::vector<upgrade::QuietNotice> quietNotices_;
   static std::array<upgrade::ControlState, upgrade::kControlCount> InitialStates();
 };
 
@@ -112,6 +109,8 @@ class VirtualRig final : public upgrade::WizardClock {
   // call of Wizard() starts it again. False when the window stayed.
   bool ExitProgram();
   RecordingView& View() { return view_; }
+  // What the core told of its runs, in order (cleared with the window).
+  upgrade::EventRecorder& Events() { return events_; }
 
   // Virtual time.
   std::int64_t Now() const { return now_; }
@@ -155,6 +154,7 @@ class VirtualRig final : public upgrade::WizardClock {
                         std::function<void(std::int64_t, comm::MemoryLine&)>>>
       farEnds_;
   RecordingView view_;
+  upgrade::EventRecorder events_;
   std::deque<ScriptedAnswer> answers_;
   std::array<std::optional<std::int64_t>, upgrade::kTimerCount> nextFire_{};
   std::unique_ptr<connect::Wizard> wizard_;

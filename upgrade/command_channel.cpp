@@ -31,13 +31,9 @@ std::string WithoutLineEnd(const char* sentence) {
 
 }  // namespace
 
-CommandChannel::CommandChannel(comm::TThreadComm& port, store::NmeaStack& nmea,
-                               WizardScreen& screen)
-    : port_(port), nmea_(nmea), screen_(screen) {}
-
-bool CommandChannel::AutoMode() const {
-  return screen_.State(Control::RadioButtonConnectionModeAuto).down;
-}
+CommandChannel::CommandChannel(PortWriter& port, store::NmeaStack& nmea, WizardScreen& screen,
+                               const WizardState& state)
+    : port_(port), nmea_(nmea), screen_(screen), state_(state) {}
 
 bool CommandChannel::WriteToPort(const void* bytes, int count) {
   if (!port_.Connected()) {
@@ -57,7 +53,7 @@ bool CommandChannel::SendProprietaryCommand(const char* talker, const char* form
     screen_.Log(LogPane::MemoTX, WithoutLineEnd(sentence));
     return true;
   }
-  if (AutoMode()) return true;
+  if (state_.AutomaticMode) return true;
   screen_.Plain("Command sending fail!");
   screen_.Log(LogPane::MemoTX, WithoutLineEnd(sentence));
   return false;

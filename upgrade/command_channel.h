@@ -15,11 +15,12 @@
 #include <array>
 #include <cstdint>
 
-#include "comm/thread_comm.h"
 #include "nmea/framing.h"
 #include "nmea/sentence_record.h"
 #include "store/nmea_stack.h"
+#include "upgrade/port_writer.h"
 #include "upgrade/wizard_screen.h"
+#include "upgrade/wizard_state.h"
 
 namespace upgrade {
 
@@ -44,7 +45,9 @@ class CommandChannel {
     std::uint8_t fresh = 0;
   };
 
-  CommandChannel(comm::TThreadComm& port, store::NmeaStack& nmea, WizardScreen& screen);
+  // `state`: a failed write is silent while the automatic scan probes.
+  CommandChannel(PortWriter& port, store::NmeaStack& nmea, WizardScreen& screen,
+                 const WizardState& state);
 
   // Writes raw bytes. Without an open port: the plain message "Please connect
   // serial port first!" and false. True only when every byte was written.
@@ -73,11 +76,10 @@ class CommandChannel {
   std::array<DeviceReply, 4> DeviceReplyTable{};
 
  private:
-  bool AutoMode() const;
-
-  comm::TThreadComm& port_;
+  PortWriter& port_;
   store::NmeaStack& nmea_;
   WizardScreen& screen_;
+  const WizardState& state_;
   char parseBuffer_[nmea::kLineBufferSize] = {};
   nmea::SentenceRecord parseRecord_{};
   nmea::SentenceRecord composeRecord_{};

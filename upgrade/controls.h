@@ -127,6 +127,8 @@ inline constexpr std::string_view kManualNote2 =
     "Notice: When the desired serial port is not listed in the drop down menu, input the port "
     "number "
     "directly in the blank field to establish connnection.";
+// The version page's question.
+inline constexpr std::string_view kContinueQuestion = "Do you want to continue?";
 inline constexpr std::string_view kAutoNote1 = "Auto detect serial port and baud rate!";
 inline constexpr std::string_view kAutoNote2 =
     "Notice: It can happen that certain virtual com ports are not detected in the auto mode. When "
@@ -183,7 +185,7 @@ inline constexpr std::array<ControlRow, kControlCount> kControlRows = {{
     {Control::LabelFrmVerOriginal3, "LabelFrmVerOriginal3", ""},
     {Control::LabelFrmVerNew1, "LabelFrmVerNew1", ""},
     {Control::LabelFrmVerNew3, "LabelFrmVerNew3", ""},
-    {Control::LabelFrmVerWantToContinue, "LabelFrmVerWantToContinue", "Do you want to continue?"},
+    {Control::LabelFrmVerWantToContinue, "LabelFrmVerWantToContinue", kContinueQuestion},
     {Control::SpeedButtonFrmVerWantToContinueYes, "SpeedButtonFrmVerWantToContinueYes", "Yes"},
     {Control::SpeedButtonFrmVerWantToContinueNo, "SpeedButtonFrmVerWantToContinueNo", "No"},
     {Control::LabelFrmUpgTitle, "LabelFrmUpgTitle", "Firmware Upgrade"},

@@ -140,7 +140,7 @@ int DeviceInformation::EvaluateDeviceInfo(Stage stage, CommandChannel& channel,
     return FirstRead;
   }
   if (!SameDevice() || SelectImageFiles(Records[0]) < 0) {
-    screen.Error("Invalid hardware identification!");
+    screen.Error(kInvalidIdentification);
     return Failed;
   }
   channel.SendProbe(kProbeDone);

@@ -24,6 +24,9 @@ namespace upgrade {
 class CommandChannel;
 class WizardScreen;
 
+// The message when the two readings differ or the images cannot be chosen.
+inline constexpr const char* kInvalidIdentification = "Invalid hardware identification!";
+
 struct DeviceInfoRecord {
   char firmware[80] = {};  // the rest of the Firmware line, line end included
   char serialNumber[80] = {};

@@ -4,6 +4,8 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <string>
+#include <utility>
 
 #include "firmware/catalogue.h"
 #include "firmware/image_validation.h"
@@ -22,6 +24,13 @@ void CopyText(char (&field)[N], const char* text) {
   field[length] = '\0';
 }
 
+// The device's serial number as it sent it, without a line end.
+std::string SerialNumber(const DeviceInfoRecord& device) {
+  std::string serial = device.serialNumber;
+  while (!serial.empty() && (serial.back() == '\n' || serial.back() == '\r')) serial.pop_back();
+  return serial;
+}
+
 // The device's firmware text as the version page shows it: without its line end.
 void CopyRunningVersion(char (&field)[80], const DeviceInfoRecord& device) {
   CopyText(field, device.firmware);
@@ -35,7 +44,8 @@ const char* PartName(int part) { return part == 1 ? "kernel" : "application"; }
 UpgradePreparation::UpgradePreparation(WizardState& state, TransferState& transfer,
                                        DeviceInformation& info, CommandChannel& channel,
                                        WizardScreen& screen, WizardOperations& wizard,
-                                       WizardClock& clock, const FirmwareFolders& folders)
+                                       WizardClock& clock, const FirmwareFolders& folders,
+                                       RunEnding& ending)
     : state_(state),
       transfer_(transfer),
       info_(info),
@@ -43,10 +53,18 @@ UpgradePreparation::UpgradePreparation(WizardState& state, TransferState& transf
       screen_(screen),
       wizard_(wizard),
       clock_(clock),
-      folders_(folders) {}
+      folders_(folders),
+      ending_(ending) {}
 
-void UpgradePreparation::AbandonWizard(WizardOutcome outcome) {
-  if (outcome != WizardOutcome::None) state_.Outcome = outcome;
+void UpgradePreparation::Fail(WizardOutcome outcome, std::string text, EndBox box) {
+  failure_ = {outcome, std::move(text), box};
+}
+
+void UpgradePreparation::AbandonWizard() {
+  const Failure failure = std::exchange(failure_, Failure{});
+  if (failure.outcome != WizardOutcome::None) {
+    ending_.EndRun(failure.outcome, failure.text, failure.box);
+  }
   // An image opened for a part that will not be sent is closed at once.
   transfer_.CloseImage();
   wizard_.CancelWizard();
@@ -63,7 +81,7 @@ bool UpgradePreparation::Preparing() const {
 bool UpgradePreparation::StepPreparation() {
   switch (PrepareImage()) {
     case Abandon:
-      AbandonWizard(WizardOutcome::None);
+      AbandonWizard();
       return false;
     case KeepWaiting:
       return false;  // the line may carry the device's answer
@@ -88,7 +106,9 @@ bool UpgradePreparation::HandleUpgradeLine(const char* line) {
   switch (info_.EvaluateDeviceInfo(state_.WizardStage, channel_, screen_)) {
     case DeviceInformation::Failed:
       state_.DeviceIdentified = false;
-      AbandonWizard(WizardOutcome::Identification);
+      ending_.Events().DeviceRead({false, SerialNumber(info_.Records[0]), "", info_.Records});
+      Fail(WizardOutcome::Identification, kInvalidIdentification, EndBox::Shown);
+      AbandonWizard();
       return false;
     case DeviceInformation::FirstRead:
       state_.WizardStage = Stage::SecondReading;
@@ -99,6 +119,8 @@ bool UpgradePreparation::HandleUpgradeLine(const char* line) {
       // The version page shows this device's running version from now on,
       // never one left from an earlier run.
       CopyRunningVersion(transfer_.CurrentVersion, info_.Records[0]);
+      ending_.Events().DeviceRead(
+          {true, SerialNumber(info_.Records[0]), transfer_.CurrentVersion, info_.Records});
       RequestPart(1);
       return true;
     default:
@@ -125,7 +147,7 @@ int UpgradePreparation::PrepareImage() {
       return StartTransfer();
     case kFileCheckDeclined:
       transfer_.CloseImage();
-      state_.Outcome = WizardOutcome::Declined;
+      Fail(WizardOutcome::Declined, "", EndBox::Error);
       return Abandon;
     default:
       break;
@@ -149,9 +171,8 @@ int UpgradePreparation::PrepareImage() {
   CopyText(transfer_.ImageName, device.applicationPath);
   if (!firmware::LookUpVersion(folders_.Catalogue(firmware::kCataloguePath), transfer_.NewVersion,
                                transfer_.ImageName)) {
-    state_.Outcome = WizardOutcome::MissingCatalogue;
     screen_.SetText(Control::lblUpgradeStatus, "No firmware version is detected!");
-    screen_.Error("No firmware version is detected!     ");
+    Fail(WizardOutcome::MissingCatalogue, "No firmware version is detected!     ", EndBox::Error);
     return Abandon;
   }
   CopyRunningVersion(transfer_.CurrentVersion, device);
@@ -172,8 +193,7 @@ bool UpgradePreparation::Validate(const ImageStream& image, std::uint32_t& block
       image.Bytes(), blockCount, imageSum,
       [this](const std::string& text) { screen_.SetText(Control::lblUpgradeStatus, text); });
   if (!valid) {
-    state_.Outcome = WizardOutcome::InvalidImage;
-    screen_.Plain("Invalid firmware upgrade BIN file format!");
+    Fail(WizardOutcome::InvalidImage, "Invalid firmware upgrade BIN file format!", EndBox::Plain);
   }
   return valid;
 }
@@ -201,12 +221,11 @@ bool UpgradePreparation::LoadImage(ImageStream& image, const std::string& relati
   std::string error;
   const ImageStream::LoadResult result = image.Load(folders_.Resolve(relative), error);
   if (result == ImageStream::LoadResult::Loaded) return true;
-  state_.Outcome = WizardOutcome::MissingImage;
   screen_.SetText(Control::lblUpgradeStatus, "No firmware is found or incorrect firmware!");
   std::string text = "No firmware is found or incorrect firmware!     ";
   // A file that is there but cannot be taken says why.
   if (result == ImageStream::LoadResult::Unreadable) text += "\n" + error;
-  screen_.Error(text);
+  Fail(WizardOutcome::MissingImage, text, EndBox::Error);
   return false;
 }
 
@@ -259,14 +278,10 @@ int UpgradePreparation::EndForUnexpectedPart(int reply) {
                   PartName(state_.RequestedPart), reply);
     asked = text;
   }
-  state_.WizardStage = Stage::Idle;
-  state_.DeviceIdentified = false;
-  state_.UpgradeRunning = false;
-  state_.PartRequestPending = false;
-  transfer_.CloseImage();
-  state_.Outcome = WizardOutcome::UnexpectedPart;
   screen_.SetText(Control::lblUpgradeStatus, asked);
-  screen_.Error(asked + "\nPlease restart the AIS device and run the upgrade again.");
+  ending_.EndRun(WizardOutcome::UnexpectedPart,
+                 asked + "\nPlease restart the AIS device and run the upgrade again.");
+  state_.PartRequestPending = false;
   return Stopped;
 }
 

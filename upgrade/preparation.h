@@ -9,6 +9,7 @@
 
 #include "upgrade/command_channel.h"
 #include "upgrade/device_info.h"
+#include "upgrade/run_end.h"
 #include "upgrade/transfer_state.h"
 #include "upgrade/wizard_operations.h"
 #include "upgrade/wizard_screen.h"
@@ -24,7 +25,7 @@ class UpgradePreparation {
 
   UpgradePreparation(WizardState& state, TransferState& transfer, DeviceInformation& info,
                      CommandChannel& channel, WizardScreen& screen, WizardOperations& wizard,
-                     WizardClock& clock, const FirmwareFolders& folders);
+                     WizardClock& clock, const FirmwareFolders& folders, RunEnding& ending);
 
   // A received line (CR LF, NUL-terminated), or nullptr from the buttons.
   // True when the line was consumed and is not to be parsed.
@@ -51,7 +52,16 @@ class UpgradePreparation {
   bool LoadImage(ImageStream& image, const std::string& relative);
   bool Validate(const ImageStream& image, std::uint32_t& blockCount, std::uint32_t& imageSum);
   int EndForUnexpectedPart(int reply);
-  void AbandonWizard(WizardOutcome outcome);
+  // A failure found while preparing: the run ends with it when the step
+  // returns Abandon.
+  void Fail(WizardOutcome outcome, std::string text, EndBox box);
+  void AbandonWizard();
+
+  struct Failure {
+    WizardOutcome outcome = WizardOutcome::None;
+    std::string text;
+    EndBox box = EndBox::Error;
+  };
 
   WizardState& state_;
   TransferState& transfer_;
@@ -61,6 +71,8 @@ class UpgradePreparation {
   WizardOperations& wizard_;
   WizardClock& clock_;
   const FirmwareFolders& folders_;
+  RunEnding& ending_;
+  Failure failure_;
 };
 
 }  // namespace upgrade

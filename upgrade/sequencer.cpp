@@ -1,7 +1,6 @@
 #include "upgrade/sequencer.h"
 
 #include <algorithm>
-#include <array>
 #include <cstdio>
 
 #include "firmware/code_block.h"
@@ -27,19 +26,18 @@ std::string Format(const char* format, int a, int b) {
   return text;
 }
 
-// The colour steps of the animation, by phase: rising, then falling.
-constexpr std::array<std::array<std::int32_t, 2>, 3> kColourSteps = {{
-    {0x001919, -0x190019},
-    {0x190019, -0x191900},
-    {0x191900, -0x001919},
-}};
-
 }  // namespace
 
 UpgradeSequencer::UpgradeSequencer(WizardState& state, TransferState& transfer,
                                    const DeviceInformation& info, CommandChannel& channel,
-                                   WizardScreen& screen)
-    : state_(state), transfer_(transfer), info_(info), channel_(channel), screen_(screen) {}
+                                   WizardScreen& screen, RunEnding& ending)
+    : state_(state),
+      transfer_(transfer),
+      info_(info),
+      channel_(channel),
+      screen_(screen),
+      ending_(ending),
+      page_(screen) {}
 
 void UpgradeSequencer::TimerUpgradeTimer() {
   if (state_.UpgradeFinished) return;
@@ -50,13 +48,15 @@ void UpgradeSequencer::TimerUpgradeTimer() {
     if (transfer_.HoldsImage() && !state_.PartRequestPending) transfer_.CloseImage();
     return;
   }
+  restarted_ = false;
   if (state_.DeviceReady) {
     channel_.SendDbg(kDbgBlockCount, static_cast<int>(transfer_.BlockTotal));
     state_.DeviceReady = false;
     transfer_.RewindForTransfer();
     channel_.BlockReply = kReplyStartTransfer;
+    restarted_ = true;
   }
-  AnimateUpgradeStatus(false);
+  page_.Tick(state_.WizardStage, state_.UpgradePart);
   if (channel_.BlockReply == kReplyAwaiting) return;
   if (transfer_.ImageFile.AtEnd() || transfer_.BlockIndex > transfer_.BlockTotal) {
     FinalCheck();
@@ -85,12 +85,14 @@ void UpgradeSequencer::TransferStep() {
     const float p = static_cast<float>(transfer_.Retransmissions) / blocks * 100.0f;
     const float q = static_cast<float>(transfer_.ErrorBlocks) / blocks * 100.0f;
     if (q > 100.0f || p > 100.0f) {
-      AbandonTransfer(WizardOutcome::TransmissionErrors,
-                      std::string("Too many transmission errors!\n") + kCheckCable);
+      ending_.EndRun(WizardOutcome::TransmissionErrors,
+                     std::string("Too many transmission errors!\n") + kCheckCable);
       return;
     }
+    SendStep(BlockKind::Again);
+    return;
   } else if (reply != i && reply > 0) {
-    AbandonTransfer(
+    ending_.EndRun(
         WizardOutcome::IncorrectBlockCount,
         Format("Incorrect block count! (%d -> %d)", static_cast<int>(i), static_cast<int>(reply)));
     return;
@@ -103,41 +105,30 @@ void UpgradeSequencer::TransferStep() {
     transfer_.BlockIndex = transfer_.BlockTotal + 1;
     return;
   }
-  SendStep();
+  SendStep(BlockKind::Next);
 }
 
-void UpgradeSequencer::SendStep() {
+void UpgradeSequencer::SendStep(BlockKind kind) {
   channel_.BlockReply = kReplyAwaiting;
   firmware::BlockBuffer wire{};
   std::copy(transfer_.BlockBuffer.begin(), transfer_.BlockBuffer.end(), wire.begin());
-  std::size_t length = firmware::kBlockSize;
-  if (info_.Records[0].classDigit == 1) {
-    if (!firmware::BlockSum16(wire.data())) {
-      state_.UpgradeRunning = false;
-      transfer_.CloseImage();
-      state_.Outcome = WizardOutcome::SendFailed;  // so that a front end knows the run has ended
-      screen_.Plain("Codeblock Preprocess error!");
-      return;
-    }
-    length = firmware::kWireBlockWithSum16;
-  }
+  const std::size_t length = firmware::PrepareWireBlock(wire, info_.Records[0].classDigit == 1);
   if (!channel_.WriteToPort(wire.data(), static_cast<int>(length))) {
-    state_.WizardStage = Stage::Idle;
-    state_.DeviceIdentified = false;
-    state_.UpgradeRunning = false;
-    transfer_.CloseImage();
-    state_.Outcome = WizardOutcome::SendFailed;
-    screen_.Error("Command sending fail!");
+    ending_.EndRun(WizardOutcome::SendFailed, "Command sending fail!");
     return;
   }
   const long position = transfer_.ImageFile.Position();
-  screen_.SetProgress(
-      transfer_.ImageSize > 0 ? static_cast<int>(position * 100 / transfer_.ImageSize) : 0);
+  const int percent =
+      transfer_.ImageSize > 0 ? static_cast<int>(position * 100 / transfer_.ImageSize) : 0;
+  screen_.SetProgress(percent);
   screen_.SetText(Control::lblUpgradeStatus, "Upgrading ...");
   screen_.SetText(Control::LabelDebugFrmUpg, std::to_string(transfer_.BlockIndex) + "/" +
                                                  std::to_string(transfer_.BlockTotal));
   screen_.SetText(Control::lbl2ndAISUpgradeStatus,
                   state_.UpgradePart == 1 ? "Upgrade AIS Kernel" : "Upgrade AIS Application");
+  ending_.Events().BlockSent({state_.UpgradePart, transfer_.BlockIndex, transfer_.BlockTotal,
+                              restarted_ ? BlockKind::Restarted : kind, transfer_.Retransmissions,
+                              std::min(percent, 100), length});
 }
 
 void UpgradeSequencer::FinalCheck() {
@@ -145,11 +136,8 @@ void UpgradeSequencer::FinalCheck() {
   if (channel_.BlockReply == kReplyAskSum) {
     channel_.BlockReply = kReplyAwaiting;
     if (!channel_.SendFinalCheck(transfer_.ImageSum)) {
-      state_.WizardStage = Stage::Idle;
-      state_.DeviceIdentified = false;
-      state_.UpgradeRunning = false;
-      transfer_.CloseImage();
-      state_.Outcome = WizardOutcome::SendFailed;
+      // The channel has said why (or, scanning, nothing).
+      ending_.EndRun(WizardOutcome::SendFailed, "");
       return;
     }
   }
@@ -174,79 +162,23 @@ void UpgradeSequencer::FinalCheck() {
     screen_.SetText(Control::lblUpgradeStatus, "");
     screen_.SetText(Control::lbl2ndAISUpgradeStatus, "Kernel Upgrade Finished");
     screen_.SetText(Control::StaticTextFrmUpgMessage1, "");
+    ending_.Events().PartFinished(1);
     return;
   }
-  transfer_.CloseImage();
   if (verdict == kReplyProgrammed) {
     screen_.SetEnabled(Control::SpeedButtonFrmUpgFinish, true);
     state_.UpgradeFinished = true;
-    state_.Outcome = WizardOutcome::Finished;
-    AnimateUpgradeStatus(true);
+    page_.ShowFinished();
+    ending_.Events().PartFinished(state_.UpgradePart);
+    ending_.EndRun(WizardOutcome::Finished, "");
   } else if (verdict == kReplyChecksumError) {
-    state_.WizardStage = Stage::Idle;
-    state_.Outcome = WizardOutcome::ChecksumError;
     screen_.SetText(Control::lblUpgradeStatus,
                     Format("Firmware Check Sum Error (Error Code=%d)", verdict));
-    screen_.Error(kCheckCable);
+    ending_.EndRun(WizardOutcome::ChecksumError, kCheckCable);
   } else {
-    state_.WizardStage = Stage::Idle;
-    state_.Outcome = WizardOutcome::ProgrammingFailed;
     const std::string text = Format("Firmware Upgrade Failure (Error Code=%d)", verdict);
     screen_.SetText(Control::lblUpgradeStatus, text);
-    screen_.Error(text);
-  }
-}
-
-void UpgradeSequencer::AbandonTransfer(WizardOutcome outcome, const std::string& text) {
-  state_.WizardStage = Stage::Idle;
-  state_.DeviceIdentified = false;
-  state_.UpgradeRunning = false;
-  transfer_.CloseImage();
-  state_.Outcome = outcome;
-  screen_.Error(text);
-}
-
-void UpgradeSequencer::AnimateUpgradeStatus(bool final) {
-  if (final) {
-    StatusAnimTick = 0;
-    StatusAnimColour = kBlue;
-    StatusAnimPhase = 0;
-    StatusAnimRising = true;
-    screen_.SetText(Control::lblUpgradeStatus, "");
-    screen_.SetText(Control::lbl2ndAISUpgradeStatus, "Application Upgrade Finished");
-    screen_.SetColour(Control::StaticTextFrmUpgMessage1, kNavy);
-    screen_.SetColour(Control::StaticTextFrmUpgMessage2, kNavy);
-    screen_.SetText(Control::StaticTextFrmUpgMessage1, "Firmware upgrade finished.");
-    screen_.SetText(Control::StaticTextFrmUpgMessage2, "Please restart your AIS device.");
-    return;
-  }
-  ++StatusAnimTick;
-  if (state_.WizardStage == Stage::Transfer) {
-    if (StatusAnimTick >= 20) {
-      StatusAnimTick = 1;
-      StatusAnimRising = !StatusAnimRising;
-      if (StatusAnimRising) StatusAnimPhase = static_cast<std::uint8_t>((StatusAnimPhase + 1) % 3);
-    }
-    if (StatusAnimTick % 2 == 0) {
-      const std::int32_t step = kColourSteps[StatusAnimPhase][StatusAnimRising ? 0 : 1];
-      StatusAnimColour = static_cast<Colour>(static_cast<std::int32_t>(StatusAnimColour) + step);
-    }
-    screen_.SetText(Control::StaticTextFrmUpgMessage1, "Upgrade in process!");
-    screen_.SetText(Control::StaticTextFrmUpgMessage2, "Please wait a moment.");
-    screen_.SetColour(Control::StaticTextFrmUpgMessage1, StatusAnimColour);
-    screen_.SetColour(Control::StaticTextFrmUpgMessage2, StatusAnimColour);
-  } else if (state_.WizardStage == Stage::FinalCheck) {
-    if (StatusAnimTick >= 10) StatusAnimTick = 0;
-    if (StatusAnimTick == 5) screen_.SetColour(Control::lblUpgradeStatus, kRed);
-    if (StatusAnimTick == 0) screen_.SetColour(Control::lblUpgradeStatus, kBlack);
-    screen_.SetText(Control::lbl2ndAISUpgradeStatus, state_.UpgradePart == 1
-                                                         ? "Programing AIS Kernel"
-                                                         : "Programing AIS Application");
-    screen_.SetColour(Control::StaticTextFrmUpgMessage1, kRed);
-    screen_.SetText(Control::StaticTextFrmUpgMessage1,
-                    "Do not turn off or disconnect the device !");
-    screen_.SetText(Control::StaticTextFrmUpgMessage2, "");
-    screen_.SetText(Control::lblUpgradeStatus, "System Programming, Please Wait...");
+    ending_.EndRun(WizardOutcome::ProgrammingFailed, text);
   }
 }
 

@@ -20,7 +20,9 @@
 
 #include "upgrade/command_channel.h"
 #include "upgrade/device_info.h"
+#include "upgrade/run_end.h"
 #include "upgrade/transfer_state.h"
+#include "upgrade/upgrade_page.h"
 #include "upgrade/wizard_screen.h"
 #include "upgrade/wizard_state.h"
 
@@ -29,29 +31,24 @@ namespace upgrade {
 class UpgradeSequencer {
  public:
   UpgradeSequencer(WizardState& state, TransferState& transfer, const DeviceInformation& info,
-                   CommandChannel& channel, WizardScreen& screen);
+                   CommandChannel& channel, WizardScreen& screen, RunEnding& ending);
 
   void TimerUpgradeTimer();
-  void AnimateUpgradeStatus(bool final);
-
-  // The animation of the upgrade page's texts.
-  std::int32_t StatusAnimTick = 0;
-  Colour StatusAnimColour = kBlue;
-  std::uint8_t StatusAnimPhase = 0;
-  bool StatusAnimRising = true;
 
  private:
   void TransferStep();
-  void SendStep();
+  void SendStep(BlockKind kind);
   void FinalCheck();
-  // Stops the transfer for a transmission problem.
-  void AbandonTransfer(WizardOutcome outcome, const std::string& text);
 
   WizardState& state_;
   TransferState& transfer_;
   const DeviceInformation& info_;
   CommandChannel& channel_;
   WizardScreen& screen_;
+  RunEnding& ending_;
+  UpgradePageAnimation page_;
+  // The device restarted its countdown this tick: block 1 goes again.
+  bool restarted_ = false;
 };
 
 }  // namespace upgrade

@@ -17,6 +17,8 @@ WizardScreen::WizardScreen(WizardView& view) : view_(view) {
     s.down = row.down;
     s.value = row.value;
   }
+  page_ = static_cast<Page>(State(Control::PageControlFirmwareUpgradeStage).value);
+  progress_ = State(Control::ProgressBar2).value;
 }
 
 void WizardScreen::SetText(Control control, std::string_view text) {
@@ -71,6 +73,7 @@ void WizardScreen::SelectItem(Control control, int index) {
 }
 
 void WizardScreen::ShowPage(Page page) {
+  page_ = page;
   SetValue(Control::PageControlFirmwareUpgradeStage, static_cast<int>(page));
 }
 
@@ -79,7 +82,8 @@ void WizardScreen::ShowModePage(ModePage page) {
 }
 
 void WizardScreen::SetProgress(int value) {
-  if (Progress() > 100) return;
+  if (progress_ > 100) return;
+  progress_ = value;
   SetValue(Control::ProgressBar2, value);
   SetText(Control::LabelProgressPersent, std::to_string(value) + "%");
 }

@@ -32,14 +32,13 @@ class WizardScreen {
   void SelectItem(Control control, int index);
   void ShowPage(Page page);
   void ShowModePage(ModePage page);
-  Page CurrentPage() const {
-    return static_cast<Page>(State(Control::PageControlFirmwareUpgradeStage).value);
-  }
+  // The page the core last showed (its own record, not the control's).
+  Page CurrentPage() const { return page_; }
 
   // The progress bar and its percentage label; ignored while the bar stands
   // above 100.
   void SetProgress(int value);
-  int Progress() const { return State(Control::ProgressBar2).value; }
+  int Progress() const { return progress_; }
 
   void Log(LogPane pane, std::string_view line);
   MessageAnswer Message(const MessageBox& box);
@@ -58,6 +57,8 @@ class WizardScreen {
   WizardView& view_;
   std::array<ControlState, kControlCount> states_;
   std::array<bool, kTimerCount> timers_{};
+  Page page_;
+  int progress_;
 };
 
 }  // namespace upgrade

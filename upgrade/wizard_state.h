@@ -3,7 +3,10 @@
 // the upgrade preparation and the sequencer share. The window's core owns one
 // instance; every procedure reads and writes it on the main thread.
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
+#include <string>
 
 namespace upgrade {
 
@@ -49,7 +52,48 @@ enum class WizardOutcome : std::uint8_t {
   Finished,             // both parts programmed
 };
 
-const char* OutcomeName(WizardOutcome outcome);
+struct OutcomeNameRow {
+  WizardOutcome outcome;
+  const char* name;  // as front ends print and keep it (JSON, the upgrade history)
+};
+
+// In the order of the enumeration, one row each.
+inline constexpr std::array<OutcomeNameRow, 21> kOutcomeNames = {{
+    {WizardOutcome::None, "none"},
+    {WizardOutcome::NoPorts, "no-ports"},
+    {WizardOutcome::DetectFailed, "detect-failed"},
+    {WizardOutcome::OpenFailed, "open-failed"},
+    {WizardOutcome::ConnectTimeout, "connect-timeout"},
+    {WizardOutcome::ForceDeclined, "force-declined"},
+    {WizardOutcome::InfoTimeout, "info-timeout"},
+    {WizardOutcome::Identification, "identification"},
+    {WizardOutcome::MissingImage, "missing-image"},
+    {WizardOutcome::InvalidImage, "invalid-image"},
+    {WizardOutcome::MissingCatalogue, "missing-catalogue"},
+    {WizardOutcome::Declined, "declined"},
+    {WizardOutcome::TransmissionErrors, "transmission-errors"},
+    {WizardOutcome::IncorrectBlockCount, "incorrect-block-count"},
+    {WizardOutcome::SendFailed, "send-failed"},
+    {WizardOutcome::ProgrammingFailed, "programming-failed"},
+    {WizardOutcome::ChecksumError, "checksum-error"},
+    {WizardOutcome::HungUp, "hung-up"},
+    {WizardOutcome::UnexpectedPart, "unexpected-part"},
+    {WizardOutcome::Cancelled, "cancelled"},
+    {WizardOutcome::Finished, "finished"},
+}};
+
+constexpr bool OutcomeNamesInOrder() {
+  for (std::size_t i = 0; i < kOutcomeNames.size(); ++i) {
+    if (static_cast<std::size_t>(kOutcomeNames[i].outcome) != i) return false;
+  }
+  return kOutcomeNames.back().outcome == WizardOutcome::Finished;
+}
+static_assert(OutcomeNamesInOrder(), "one row per outcome, in the order of the enumeration");
+
+constexpr const char* OutcomeName(WizardOutcome outcome) {
+  const auto index = static_cast<std::size_t>(outcome);
+  return index < kOutcomeNames.size() ? kOutcomeNames[index].name : "unknown";
+}
 
 // FileCheckState: where the preparation of a part's image stands.
 inline constexpr std::int32_t kFileCheckWaiting = -1;   // for the device's answer to a part request
@@ -86,6 +130,14 @@ struct WizardState {
   bool UpgradeConfirmed = false;
 
   WizardOutcome Outcome = WizardOutcome::None;
+
+  // The user's choices and the run, kept here and mirrored into the
+  // controls: the core decides from these, never from a control.
+  bool AutomaticMode = false;   // the automatic scan, not the named port
+  bool ContinueDown = false;    // the Continue/Discontinue toggle is pressed
+  bool RunActive = false;       // a run started by Continue goes on
+  std::string ChosenPort;       // the port the user named (the port list's text)
+  std::int32_t BaudEntry = -1;  // the baud list's entry chosen; -1 none yet
 };
 
 }  // namespace upgrade

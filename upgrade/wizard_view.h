@@ -11,7 +11,6 @@
 
 #include "store/local_clock.h"
 #include "upgrade/controls.h"
-#include "upgrade/quiet_notice.h"
 
 namespace upgrade {
 
@@ -58,9 +57,6 @@ class WizardView {
   virtual MessageAnswer ShowMessage(const MessageBox& box) = 0;
   // Starts (with a fresh interval) or stops a timer.
   virtual void TimerChanged(TimerId timer, bool enabled) = 0;
-  // The wizard has decided that the device has been quiet for a while (the
-  // window shows it in LabelDeviceQuiet too); the wait goes on.
-  virtual void DeviceQuiet(const QuietNotice& notice) { (void)notice; }
 };
 
 // The clock of the wizard: the local time for the status bar and the AIS

@@ -268,7 +268,7 @@ TEST_F(SerialCommands, HistoryKeepsEveryUpgradeRun) {
   EXPECT_EQ(runs[0]["new"], TestVersion(702));
   EXPECT_EQ(runs[0]["outcome"], "finished");
   EXPECT_EQ(runs[0]["exit_code"], 0);
-  EXPECT_EQ(runs[1]["outcome"], "declined");
+  EXPECT_EQ(runs[1]["outcome"], "not-confirmed") << "no terminal and no --yes: nobody declined";
   EXPECT_EQ(runs[1]["exit_code"], 7);
   EXPECT_TRUE(std::regex_match(runs[0]["time"].get<std::string>(),
                                std::regex(R"(\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d[+-]\d\d:\d\d)")))
@@ -285,7 +285,7 @@ TEST_F(SerialCommands, HistoryKeepsEveryUpgradeRun) {
   auto last = Aisfw({"history", "-n", "1", "--json"});
   last->Wait(10s);
   ASSERT_EQ(JsonLines(last->Out()).size(), 1u);
-  EXPECT_EQ(JsonLines(last->Out())[0]["outcome"], "declined");
+  EXPECT_EQ(JsonLines(last->Out())[0]["outcome"], "not-confirmed");
 }
 
 }  // namespace

@@ -88,15 +88,16 @@ TEST_F(UpgradeCommand, AutomaticBaudFindsTheDeviceAt9600AndReportsInJsonLines) {
   EXPECT_EQ(last["outcome"], "finished");
   EXPECT_EQ(last["exit_code"], 0);
 
-  std::vector<std::string> rates;
+  std::vector<int> rates;
   const Json* connected = nullptr;
   std::map<std::string, Json> lastProgress;
   for (const Json& e : events) {
     if (e["event"] == "trying") rates.push_back(e["baud"]);
+    EXPECT_FALSE(e.contains("control")) << "no widget names: " << e;
     if (e["event"] == "connected") connected = &e;
     if (e["event"] == "progress") lastProgress[e["part"]] = e;
   }
-  const std::vector<std::string> expected = {"115200", "57600", "38400", "19200", "9600"};
+  const std::vector<int> expected = {115200, 57600, 38400, 19200, 9600};
   EXPECT_EQ(rates, expected) << "the rates in the order the scan tries them";
   ASSERT_NE(connected, nullptr);
   EXPECT_EQ((*connected)["baud"], 9600);
@@ -299,6 +300,55 @@ TEST_F(UpgradeCommand, AnApplicationReadyDeviceGetsNothingWithoutAYes) {
   EXPECT_FALSE(ReceivedAny());
 }
 
+std::vector<Json> JsonEvents(const std::string& out) {
+  std::vector<Json> events;
+  for (const std::string& line : Lines(out)) events.push_back(Json::parse(line, nullptr, false));
+  return events;
+}
+
+// One JSON schema: rates as numbers, no widget names, each failure told once
+// (on standard output, none of it on standard error), and an end that names
+// what happened to this command: "read" for info, "not-confirmed" for an
+// upgrade that nobody could answer.
+TEST_F(UpgradeCommand, JsonTellsEachThingOnceAndNamesItsOwnEnd) {
+  StartSimulator({"--fault", "wrong-block:3"});
+  auto failed =
+      Aisfw({"upgrade", "--port", simulator_->Port(), "--yes", "--json", "--bin", BinFolder()});
+  ASSERT_EQ(failed->Wait(kRunLimit), 5) << failed->Out() << failed->Err();
+  EXPECT_TRUE(failed->Err().empty()) << "everything is on standard output: " << failed->Err();
+  int told = 0;
+  for (const Json& e : JsonEvents(failed->Out())) {
+    ASSERT_FALSE(e.is_discarded()) << failed->Out();
+    EXPECT_FALSE(e.contains("control")) << e;
+    if (e.contains("baud")) {
+      EXPECT_TRUE(e["baud"].is_number() || e["baud"].is_null()) << e;
+    }
+    if (e.dump().find("Incorrect block count! (3 -> 5)") != std::string::npos) ++told;
+    if (e["event"] == "left") {
+      EXPECT_EQ(e["part"], "kernel") << e;
+      EXPECT_EQ(e["block"], 3) << e;
+    }
+  }
+  EXPECT_EQ(told, 2) << "the message, and the outcome carrying it: " << failed->Out();
+  const Json end = JsonEvents(failed->Out()).back();
+  EXPECT_EQ(end["outcome"], "incorrect-block-count");
+  EXPECT_EQ(end["message"], "Incorrect block count! (3 -> 5)");
+
+  auto unanswered =
+      Aisfw({"upgrade", "--port", simulator_->Port(), "--json", "--bin", BinFolder()});
+  ASSERT_EQ(unanswered->Wait(kRunLimit), 7) << unanswered->Out() << unanswered->Err();
+  const Json refused = JsonEvents(unanswered->Out()).back();
+  EXPECT_EQ(refused["outcome"], "not-confirmed") << unanswered->Out();
+  EXPECT_EQ(refused["meaning"].get<std::string>().rfind("not confirmed", 0), 0u) << refused;
+
+  auto info = Aisfw({"info", "--port", simulator_->Port(), "--json", "--bin", BinFolder()});
+  ASSERT_EQ(info->Wait(kRunLimit), 0) << info->Out() << info->Err();
+  const Json read = JsonEvents(info->Out()).back();
+  EXPECT_EQ(read["outcome"], "read") << info->Out();
+  EXPECT_EQ(read["meaning"], "the device was read");
+  EXPECT_EQ(read["exit_code"], 0);
+}
+
 // The exclusive-use flag of a pseudo-terminal outlives its descriptor unless
 // the port is closed properly, so it tells whether the program closed it.
 bool PortLeftExclusive(const std::string& path) {
@@ -328,6 +378,30 @@ TEST_F(UpgradeCommand, AtATerminalYesStartsTheTransferAndCtrlCStopsItCleanly) {
   EXPECT_NE(run->Out().find("Next: "), std::string::npos);
   EXPECT_EQ(kill(run->Pid(), 0), -1) << "the process is gone";
   EXPECT_FALSE(PortLeftExclusive(simulator_->Port())) << "the port was closed";
+}
+
+// `aisfw upgrade | tee log` at a terminal: the log holds the versions, then
+// the question, then the answer, in that order.
+TEST_F(UpgradeCommand, ThroughTeeTheLogKeepsTheQuestionAndTheAnswerAfterTheVersions) {
+  StartSimulator();
+  const fs::path log = folder_ / "upgrade.log";
+  const std::string command = fmt::format("'{}' upgrade --port '{}' --bin '{}' | tee '{}'", kAisfw,
+                                          simulator_->Port(), BinFolder(), log.string());
+  auto run = std::make_unique<ChildProcess>(std::vector<std::string>{"/bin/sh", "-c", command},
+                                            ChildProcess::Mode::Terminal);
+  ASSERT_TRUE(run->OutContains("Do you want to continue? [y/N] ", 30s)) << run->Out();
+  run->Type("n\n");
+  EXPECT_EQ(run->Wait(20s), 0) << "the pipeline ends with tee's status: " << run->Out();
+  std::ifstream in(log);
+  const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  const std::size_t version = text.find("New firmware:       ");
+  const std::size_t question = text.find("Do you want to continue? [y/N]\n");
+  const std::size_t answer = text.find("Do you want to continue? no (typed)\n");
+  ASSERT_NE(version, std::string::npos) << text;
+  ASSERT_NE(question, std::string::npos) << text;
+  ASSERT_NE(answer, std::string::npos) << text;
+  EXPECT_LT(version, question) << text;
+  EXPECT_LT(question, answer) << text;
 }
 
 TEST_F(UpgradeCommand, AtATerminalNoDeclinesAndInfoReadsWithoutSending) {

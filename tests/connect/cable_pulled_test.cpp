@@ -40,7 +40,8 @@ TEST_P(CablePulled, EndsTheRunWithItsMessageAndTheNextRunWorks) {
       MessageTexts(),
       std::vector<std::string>{
           "Serial port disconnected! Please check the cable and the device, then try again."});
-  EXPECT_EQ(Core().State().Outcome, upgrade::WizardOutcome::HungUp);
+  ASSERT_EQ(Events().ends.size(), 1u);
+  EXPECT_EQ(Events().LastOutcome(), upgrade::WizardOutcome::HungUp);
   EXPECT_EQ(View().Page(), point.page);
   EXPECT_FALSE(rig_->Wizard().Port().Connected());
   EXPECT_FALSE(Core().Transfer().HoldsImage());

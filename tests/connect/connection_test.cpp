@@ -217,7 +217,7 @@ TEST_F(WizardTest, ASilentDeviceIsWaitedForWithThePageAnimating) {
   EXPECT_EQ(Core().Channel().BlockReply, upgrade::kReplyAwaiting);
   // ... and the wait is shown as one: every 10 s, how long the device has
   // been quiet, and what to check.
-  const auto& notices = View().QuietNotices();
+  const auto& notices = Events().quietNotices;
   ASSERT_GE(notices.size(), 59u);
   for (std::size_t i = 0; i < notices.size(); ++i) {
     EXPECT_EQ(notices[i].awaiting, upgrade::AwaitedAnswer::BlockReply);
@@ -254,7 +254,7 @@ TEST_F(WizardTest, TheQuietNoticeEndsWhenTheDeviceAnswers) {
   EXPECT_FALSE(View().State(Control::LabelDeviceQuiet).visible);
   rig_->PressYes();
   ASSERT_TRUE(rig_->RunUntil([&] { return Finished(); }, 600'000));
-  const auto& notices = View().QuietNotices();
+  const auto& notices = Events().quietNotices;
   ASSERT_EQ(notices.size(), 2u);  // each part request answered after 12 s
   EXPECT_EQ(notices[0].awaiting, upgrade::AwaitedAnswer::PartReady);
   EXPECT_EQ(notices[0].part, 1);

@@ -38,7 +38,7 @@ TEST_F(WizardTest, AnApplicationReplyToTheKernelRequestWaitsForTheUsersAnswer) {
     if (!yes) {
       rig_->PressNo();
       rig_->RunFor(10'000);
-      EXPECT_EQ(Core().State().Outcome, upgrade::WizardOutcome::Declined);
+      EXPECT_EQ(Events().LastOutcome(), upgrade::WizardOutcome::Declined);
       EXPECT_EQ(SentCount(*this, "DBG,103,"), 0);
       EXPECT_TRUE(rig_->Device(port)->Transponder().ReceivedPart(2).empty());
       continue;
@@ -77,7 +77,7 @@ TEST_F(WizardTest, AnUnknownPartReplyKeepsThePreparationWaitingAndNoLeaves) {
             "The device has not said that it is ready for the kernel f");
   rig_->PressNo();
   EXPECT_EQ(View().Page(), upgrade::Page::TabSheetStart);
-  EXPECT_EQ(Core().State().Outcome, upgrade::WizardOutcome::Declined);
+  EXPECT_EQ(Events().LastOutcome(), upgrade::WizardOutcome::Declined);
   rig_->RunFor(1000);
   EXPECT_FALSE(View().State(Control::LabelDeviceQuiet).visible);
 }

@@ -41,7 +41,7 @@ TEST_F(WizardTest, AManualUpgradeSendsTheKernelThenTheApplicationByteForByte) {
   EXPECT_TRUE(MessageTexts().empty());
   EXPECT_EQ(device.ReceivedPart(1), Image(700));
   EXPECT_EQ(device.ReceivedPart(2), Image(702));
-  EXPECT_EQ(Core().State().Outcome, upgrade::WizardOutcome::Finished);
+  EXPECT_EQ(Events().LastOutcome(), upgrade::WizardOutcome::Finished);
   EXPECT_FALSE(Core().Transfer().HoldsImage());
   // The one time the wizard blocks: before the application is validated.
   EXPECT_EQ(rig_->Pauses(), std::vector<std::int64_t>{2000});
@@ -127,7 +127,7 @@ TEST_F(WizardTest, NoOnTheVersionPageClosesTheImageAndReturnsToTheChecklist) {
   rig_->PressNo();
   EXPECT_EQ(View().Page(), upgrade::Page::TabSheetStart);
   EXPECT_FALSE(Core().Transfer().HoldsImage());
-  EXPECT_EQ(Core().State().Outcome, upgrade::WizardOutcome::Declined);
+  EXPECT_EQ(Events().LastOutcome(), upgrade::WizardOutcome::Declined);
   rig_->RunFor(5000);
   EXPECT_TRUE(rig_->Device("ttyV0")->Transponder().ReceivedPart(1).empty());
   EXPECT_FALSE(rig_->Wizard().Port().Connected());

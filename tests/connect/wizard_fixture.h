@@ -47,6 +47,7 @@ class WizardTest : public ::testing::Test {
   }
 
   harness::RecordingView& View() { return rig_->View(); }
+  upgrade::EventRecorder& Events() { return rig_->Events(); }
   const std::string& Text(Control c) { return View().Text(c); }
   std::vector<std::uint8_t> Image(int number) {
     return ReadFile(folder_ / firmware::ImagePath(number));

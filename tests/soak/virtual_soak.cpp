@@ -201,23 +201,24 @@ class Soak {
     rig_->PressStart();
     rig_->ChooseManual(kPort);
     rig_->PressContinue();
-    const connect::Wizard& wizard = rig_->Wizard();
     const auto& view = rig_->View();
+    const upgrade::EventRecorder& events = rig_->Events();
     const std::size_t messages = view.Messages().size();
+    const std::size_t questions = events.questions.size();
+    const std::size_t ends = events.ends.size();
+    bool answered = false;
     const bool ended = rig_->RunUntil(
         [&] {
-          if (view.State(Control::SpeedButtonFrmVerWantToContinueYes).visible &&
-              view.Page() == upgrade::Page::TabSheetFirmwareVersion) {
+          if (!answered && events.Asked(questions)) {
+            answered = true;
             rig_->Wizard().SpeedButtonFrmVerWantToContinueYesClick();
           }
-          return wizard.State().UpgradeFinished ||
-                 (wizard.State().WizardStage == upgrade::Stage::Idle &&
-                  wizard.State().Outcome != WizardOutcome::None);
+          return events.ends.size() > ends;
         },
         600'000);
     Result r;
-    r.finished = wizard.State().UpgradeFinished;
-    r.outcome = wizard.State().Outcome;
+    r.outcome = ended ? events.ends.back().outcome : WizardOutcome::None;
+    r.finished = r.outcome == WizardOutcome::Finished;
     r.waiting = !ended && view.Messages().size() == messages;
     const auto& tx = view.Log(upgrade::LogPane::MemoTX);
     r.kernelProgrammed =

@@ -123,19 +123,30 @@ TEST_F(CommandChannelTest, AFailedWriteIsSilentOnlyInAutomaticMode) {
   EXPECT_EQ(view_.Log(LogPane::MemoTX).back(), "$PDBG,107,1,,0,,0,,0*26");
 }
 
+// A port that never opened: the channel needs no serial component to say so.
+class ClosedPort final : public upgrade::PortWriter {
+ public:
+  bool Connected() const override { return false; }
+  std::int32_t Write(const void*, std::int32_t) override {
+    ++writes;
+    return -1;
+  }
+  int writes = 0;
+};
+
 TEST(CommandChannelClosed, WithoutAnOpenPortNothingIsSent) {
   harness::RecordingView view;
   upgrade::WizardScreen screen(view);
-  comm::MemoryPorts ports;
-  comm::LoopDispatcher dispatcher;
-  comm::TComm port(dispatcher, ports.MakePlatform());
+  ClosedPort port;
   store::NmeaStack nmea;
-  upgrade::CommandChannel channel(port, nmea, screen);
+  upgrade::WizardState state;
+  upgrade::CommandChannel channel(port, nmea, screen, state);
   EXPECT_FALSE(channel.SendProbe(16));
   ASSERT_EQ(view.Messages().size(), 1u);  // the probe stops at its first write
   EXPECT_EQ(view.Messages()[0].box.text, "Please connect serial port first!");
   const std::uint8_t block[3] = {1, 2, 3};
   EXPECT_FALSE(channel.WriteToPort(block, 3));
+  EXPECT_EQ(port.writes, 0);
 }
 
 }  // namespace

@@ -41,9 +41,7 @@ class EngineBench : public ::testing::Test {
   std::string Sent() { return line_->TakeFromHost(); }
   // A line from the device, as the line assembly hands it over.
   void Receive(const std::string& line) { channel_.ParseDeviceLine(line.c_str()); }
-  void SetAutoMode(bool automatic) {
-    screen_.SetDown(upgrade::Control::RadioButtonConnectionModeAuto, automatic);
-  }
+  void SetAutoMode(bool automatic) { wizardState_.AutomaticMode = automatic; }
   std::vector<std::string> MessageTexts() const {
     std::vector<std::string> texts;
     for (const auto& m : view_.Messages()) texts.push_back(m.box.text);
@@ -57,7 +55,9 @@ class EngineBench : public ::testing::Test {
   comm::LoopDispatcher dispatcher_;
   comm::TComm port_{dispatcher_, ports_.MakePlatform()};
   store::NmeaStack nmea_;
-  upgrade::CommandChannel channel_{port_, nmea_, screen_};
+  upgrade::ThreadCommWriter writer_{port_};
+  upgrade::WizardState wizardState_;
+  upgrade::CommandChannel channel_{writer_, nmea_, screen_, wizardState_};
 };
 
 }  // namespace upgrade_test

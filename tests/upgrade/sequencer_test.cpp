@@ -99,7 +99,9 @@ class SequencerTest : public EngineBench {
   upgrade::WizardState state_;
   upgrade::TransferState transfer_;
   upgrade::DeviceInformation info_;
-  upgrade::UpgradeSequencer sequencer_{state_, transfer_, info_, channel_, screen_};
+  upgrade::EventRecorder events_;
+  upgrade::RunEnding ending_{state_, transfer_, screen_, events_};
+  upgrade::UpgradeSequencer sequencer_{state_, transfer_, info_, channel_, screen_, ending_};
 };
 
 TEST_F(SequencerTest, EachAcknowledgementBringsTheNextBlockThenTheFinalCheck) {
