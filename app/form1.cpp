@@ -134,6 +134,7 @@ bool IsFailure(WizardOutcome outcome) {
     case WizardOutcome::ProgrammingFailed:
     case WizardOutcome::ChecksumError:
     case WizardOutcome::HungUp:
+    case WizardOutcome::UnexpectedPart:
       return true;
   }
   return true;

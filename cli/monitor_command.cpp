@@ -314,7 +314,7 @@ class Monitor {
 }  // namespace
 
 void MonitorReceived(Console& console, const std::vector<std::string_view>& notifications) {
-  Listener listener(console, false);
+  Listener listener(console, false, false);
   comm::ReceiveLineAssembler assembler(listener);
   for (const std::string_view bytes : notifications) assembler.Receive(bytes.data(), bytes.size());
 }
