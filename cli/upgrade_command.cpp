@@ -38,7 +38,7 @@ void AddConnectionOptions(CLI::App* cmd, UpgradeOptions& opt) {
       ->type_name("DIR");
   cmd->add_flag("--force", opt.force,
                 "Answer OK to \"force connect\": use the port even when it does not open "
-                "exclusively now");
+                "exclusively now, or when another program has it open");
   cmd->add_flag("--json", opt.json,
                 "Print events and the outcome as JSON lines on standard output; ask nothing");
   cmd->add_flag("--trace", opt.trace,
@@ -48,6 +48,13 @@ void AddConnectionOptions(CLI::App* cmd, UpgradeOptions& opt) {
 }
 
 int RunSession(const UpgradeOptions& opt, const CLI::App& cmd) {
+  if (opt.port.empty()) {
+    fmt::print(stderr,
+               "aisfw {}: --port is empty; give a port name (ttyUSB0), a path, or auto (aisfw "
+               "ports lists the serial ports)\n",
+               cmd.get_name());
+    return static_cast<int>(ExitCode::Usage);
+  }
   if (opt.port == "auto" && cmd.count("--baud") > 0 && opt.baud != "auto") {
     fmt::print(stderr, "aisfw {}: --port auto scans every baud rate; leave out --baud {}\n",
                cmd.get_name(), opt.baud);

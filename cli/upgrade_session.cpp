@@ -12,6 +12,7 @@
 #include "cli/history.h"
 #include "cli/json_line.h"
 #include "cli/port_argument.h"
+#include "cli/preflight.h"
 #include "comm/comm_types.h"
 #include "connect/connection.h"
 #include "firmware/catalogue.h"
@@ -157,6 +158,10 @@ int UpgradeSession::Run() {
   if (!Prepare(error)) {
     console_.Err("aisfw: " + error);
     return static_cast<int>(ExitCode::Usage);
+  }
+  if (const auto refused =
+          RunPreflight(portName_, options_.force, folders_, console_, options_.json)) {
+    return *refused;
   }
   StartRun();
   loop_.Run([this](TimerId timer) { Fire(timer); },
@@ -680,6 +685,13 @@ int UpgradeSession::Finish(bool interrupted) {
   }
 
   const ExitCode exit = static_cast<ExitCode>(code);
+  if (exit == ExitCode::Firmware) {
+    const upgrade::DeviceInfoRecord& device = wizard_->DeviceInfo().Records[0];
+    for (const std::string& line :
+         DescribeFirmwareFault(folders_, {device.kernelPath, device.applicationPath})) {
+      console_.Err(line);
+    }
+  }
   if (interrupted || exit == ExitCode::TransferAbandoned || exit == ExitCode::DeviceFailure) {
     PrintWhereLeft(interrupted, outcome);
   }
