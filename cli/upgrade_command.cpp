@@ -78,6 +78,10 @@ void AddUpgradeCommand(CLI::App& app, int& exitCode) {
   auto opt = std::make_shared<UpgradeOptions>();
   AddConnectionOptions(cmd, *opt);
   cmd->add_flag("-y,--yes", opt->yes, "Answer yes to \"Do you want to continue?\"");
+  cmd->add_flag("--allow-older", opt->allowOlder,
+                "With --yes, install a version older than the running one");
+  cmd->add_flag("--allow-reinstall", opt->allowReinstall,
+                "With --yes, install the running version again");
   cmd->footer(ExitCodeHelp());
   cmd->callback([opt, cmd, &exitCode] { exitCode = RunSession(*opt, *cmd); });
 }

@@ -9,6 +9,7 @@
 #include <filesystem>
 
 #include "cli/exit_codes.h"
+#include "cli/firmware_version.h"
 #include "cli/history.h"
 #include "cli/json_line.h"
 #include "cli/port_argument.h"
@@ -450,7 +451,22 @@ void UpgradeSession::OnQuestion() {
     console_.Out(fmt::format("Running firmware:   {}", transfer.CurrentVersion));
     console_.Out("New firmware:       " + newVersion);
   }
-  if (options_.yes) {
+  // A version that is unknown, the same or older is said before the
+  // question; --yes installs the last two only when told to.
+  if (VersionsKnown()) {
+    const VersionVerdict verdict =
+        JudgeOfferedVersion(transfer.CurrentVersion, transfer.NewVersion, transfer.ImageName,
+                            folders_.Catalogue(firmware::kCataloguePath).string(),
+                            {options_.yes, options_.allowOlder, options_.allowReinstall});
+    PrintWarnings(verdict.warnings, console_, options_.json);
+    versionRefused_ = verdict.refused;
+  }
+  if (versionRefused_) {
+    if (options_.json) {
+      Emit({{"event", "question"}, {"text", question}, {"answer", "no"}, {"by", "version check"}});
+    }
+    answer_ = false;
+  } else if (options_.yes) {
     if (options_.json) {
       Emit({{"event", "question"}, {"text", question}, {"answer", "yes"}, {"by", "--yes"}});
     } else if (!options_.quiet) {
@@ -668,6 +684,9 @@ int UpgradeSession::Finish(bool interrupted) {
   const upgrade::WizardState& state = wizard_->State();
   const WizardOutcome outcome = interrupted ? WizardOutcome::Cancelled : state.Outcome;
   int code = interrupted ? loop_.InterruptExitCode() : ExitCodeOf(outcome);
+  if (versionRefused_ && outcome == WizardOutcome::Declined) {
+    code = static_cast<int>(ExitCode::NotNewer);
+  }
   if (options_.mode == UpgradeOptions::Mode::Info && outcome == WizardOutcome::Declined &&
       infoShown_) {
     code = static_cast<int>(ExitCode::Upgraded);
@@ -678,7 +697,8 @@ int UpgradeSession::Finish(bool interrupted) {
     const std::string to = wizard_->Transfer().NewVersion;
     wizard_->SpeedButtonFrmUpgFinishClick();  // back to the first page; closes the port
     if (!options_.json && !options_.quiet) {
-      console_.Out(fmt::format("Upgraded from {} to {} in {}.", from, to,
+      console_.Out(fmt::format("Upgraded from {} to {} in {}.", from,
+                               to.empty() ? "a version the catalogue does not know" : to,
                                FormatDuration(std::chrono::duration_cast<std::chrono::milliseconds>(
                                    Clock::now() - runStart_))));
     }

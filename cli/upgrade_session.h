@@ -31,6 +31,8 @@ struct UpgradeOptions {
   std::string baud = "115200";  // an entry of the baud-rate list, or "auto"
   std::string binFolder;        // empty: images beside the program, catalogue here
   bool yes = false;
+  bool allowOlder = false;      // --yes installs an older version
+  bool allowReinstall = false;  // --yes installs the running version again
   bool force = false;
   bool json = false;
   bool trace = false;
@@ -112,6 +114,7 @@ class UpgradeSession final : public upgrade::WizardView {
   std::optional<bool> answer_;  // the version question's answer, until pressed
   bool promptOpen_ = false;     // the question waits at the terminal
   bool forceRefused_ = false;
+  bool versionRefused_ = false;  // --yes met a version that is not newer
 
   // Progress of the part being sent.
   int part_ = 0;

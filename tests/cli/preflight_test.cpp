@@ -263,5 +263,141 @@ TEST_F(Preflight, AnImageLostDuringTheRunIsNamedWhenTheWizardGivesUp) {
   EXPECT_FALSE(ReceivedAny());
 }
 
+// ---- the version offered ------------------------------------------------------------
+
+struct VersionCase {
+  const char* name;
+  std::string running;               // the device's firmware text
+  std::vector<std::string> options;  // besides --yes
+  int exitCode;
+  std::vector<std::string> warned;  // on standard error; none: no warning at all
+  bool sent;
+  std::string catalogue = "keep";  // the catalogue's text, or "keep"
+  std::string finished = {};       // the last line on standard output
+};
+
+class OfferedVersion : public SimulatorRig, public ::testing::WithParamInterface<VersionCase> {};
+
+TEST_P(OfferedVersion, WithYesOnlyANewerVersionGoesWithoutBeingAllowed) {
+  const VersionCase& c = GetParam();
+  if (c.catalogue != "keep") WriteText(folder_ / "Bin/Firmware.csv", c.catalogue);
+  StartSimulator({"--firmware", c.running});
+  std::vector<std::string> arguments = {"upgrade", "--port", simulator_->Port(),
+                                        "--yes",   "--bin",  BinFolder()};
+  arguments.insert(arguments.end(), c.options.begin(), c.options.end());
+  auto run = Aisfw(arguments);
+  ASSERT_EQ(run->Wait(kRunLimit), c.exitCode) << run->Out() << run->Err();
+  for (const std::string& text : c.warned) {
+    EXPECT_NE(run->Err().find(text), std::string::npos) << text << "\n" << run->Err();
+  }
+  if (c.warned.empty()) {
+    EXPECT_EQ(run->Err().find("warning"), std::string::npos) << run->Err();
+  }
+  EXPECT_EQ(ReceivedAny(), c.sent);
+  if (c.sent) {
+    EXPECT_EQ(Received("application.bin"), Image(702));
+  }
+  if (!c.finished.empty()) {
+    const std::vector<std::string> out = Lines(run->Out());
+    ASSERT_FALSE(out.empty());
+    EXPECT_EQ(out.back().rfind(c.finished, 0), 0u) << out.back();
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Versions, OfferedVersion,
+    ::testing::Values(
+        VersionCase{"Older",
+                    "V10.0.0",
+                    {},
+                    8,
+                    {"aisfw: warning: T9.702 is older than the running V10.0.0: this is a "
+                     "downgrade",
+                     "give --allow-older to install it"},
+                    false},
+        // 9.1000 is above 9.702, though "T9.1000" sorts before "T9.702".
+        VersionCase{"OlderByItsNumbers",
+                    "T9.1000",
+                    {},
+                    8,
+                    {"T9.702 is older than the running T9.1000"},
+                    false},
+        VersionCase{"TheSame",
+                    "T9.702",
+                    {},
+                    8,
+                    {"aisfw: warning: the device already runs T9.702; this installs the same "
+                     "version (T9.702) again",
+                     "give --allow-reinstall to install it again"},
+                    false},
+        VersionCase{"TheSameWrittenLonger", "T9.702.0", {}, 8, {"already runs T9.702.0"}, false},
+        VersionCase{"OlderAllowed",
+                    "V10.0.0",
+                    {"--allow-older"},
+                    0,
+                    {"T9.702 is older than the running V10.0.0: this is a downgrade"},
+                    true,
+                    "keep",
+                    "Upgraded from V10.0.0 to T9.702 in "},
+        VersionCase{
+            "ReinstallAllowed", "T9.702", {"--allow-reinstall"}, 0, {"already runs T9.702"}, true},
+        // 9.80 is below 9.702, though "T9.80" sorts after "T9.702".
+        VersionCase{"NewerByItsNumbers",
+                    "T9.80",
+                    {},
+                    0,
+                    {},
+                    true,
+                    "keep",
+                    "Upgraded from T9.80 to T9.702 in "},
+        VersionCase{"UnknownToTheCatalogue",
+                    "V1.0.0",
+                    {},
+                    0,
+                    {"aisfw: warning: the new version is unknown: the catalogue "},
+                    true,
+                    "",
+                    "Upgraded from V1.0.0 to a version the catalogue does not know in "}),
+    [](const ::testing::TestParamInfo<VersionCase>& row) { return row.param.name; });
+
+// At a terminal the catalogue's silence is said before the question, with
+// the file and the line looked for, whatever the catalogue holds instead.
+struct CatalogueCase {
+  const char* name;
+  std::string text;
+};
+
+class CatalogueWithoutTheVersion : public SimulatorRig,
+                                   public ::testing::WithParamInterface<CatalogueCase> {};
+
+TEST_P(CatalogueWithoutTheVersion, IsSaidBeforeTheQuestion) {
+  WriteText(folder_ / "Bin/Firmware.csv", GetParam().text);
+  StartSimulator();
+  auto run = Aisfw({"upgrade", "--port", simulator_->Port(), "--bin", BinFolder()},
+                   ChildProcess::Mode::Terminal);
+  const std::string prompt = "Do you want to continue? [y/N] ";
+  ASSERT_TRUE(run->OutContains(prompt, 30s)) << run->Out();
+  const std::string warning = "aisfw: warning: the new version is unknown: the catalogue " +
+                              BinFolder() +
+                              "/Firmware.csv has no version for Bin/App_702.SBIN (looked for a "
+                              "line naming Bin/App_702.SBIN with the version after its first "
+                              "comma, such as Bin/App_702.SBIN,V2.31)";
+  const std::size_t warned = run->Out().find(warning);
+  EXPECT_NE(warned, std::string::npos) << run->Out();
+  EXPECT_LT(warned, run->Out().find(prompt)) << "before the question";
+  run->Type("n\n");
+  EXPECT_EQ(run->Wait(10s), 7) << run->Out();
+  EXPECT_FALSE(ReceivedAny());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Catalogues, CatalogueWithoutTheVersion,
+    ::testing::Values(CatalogueCase{"WithoutTheImagesLine",
+                                    "Bin/App_700.SBIN,K1\nBin/App_701.SBIN,V1\n"},
+                      CatalogueCase{"Empty", ""},
+                      CatalogueCase{"Garbage", std::string("\x7f\x01\xff\xfe,,\n\0\0zz", 11)},
+                      CatalogueCase{"TheLineWithoutAVersion", "Bin/App_702.SBIN\n"}),
+    [](const ::testing::TestParamInfo<CatalogueCase>& row) { return row.param.name; });
+
 }  // namespace
 }  // namespace cli_test
