@@ -14,6 +14,7 @@
 #include "cli/json_line.h"
 #include "cli/port_argument.h"
 #include "cli/preflight.h"
+#include "cli/terminal_input.h"
 #include "comm/comm_types.h"
 #include "connect/connection.h"
 #include "firmware/catalogue.h"
@@ -491,6 +492,8 @@ void UpgradeSession::OnQuestion() {
 }
 
 void UpgradeSession::AskAtTerminal() {
+  // Keys pressed before the question was shown do not answer it.
+  if (DiscardTypedAhead() > 0) console_.Err("aisfw: what was typed before the question is ignored");
   console_.Prompt(wizard_->Screen().Text(Control::LabelFrmVerWantToContinue) + " [y/N] ");
   promptOpen_ = true;
   loop_.ReadLines([this](const std::optional<std::string>& line) { OnTypedAnswer(line); });

@@ -399,5 +399,25 @@ INSTANTIATE_TEST_SUITE_P(
                       CatalogueCase{"TheLineWithoutAVersion", "Bin/App_702.SBIN\n"}),
     [](const ::testing::TestParamInfo<CatalogueCase>& row) { return row.param.name; });
 
+// ---- the question at a terminal ------------------------------------------------------------
+
+TEST_F(Preflight, KeysTypedBeforeTheQuestionDoNotAnswerIt) {
+  StartSimulator({"--firmware", "V10.0.0"});
+  auto run = Aisfw({"upgrade", "--port", simulator_->Port(), "--bin", BinFolder()},
+                   ChildProcess::Mode::Terminal);
+  // A y while the device is still being looked for.
+  run->Type("y\n");
+  const std::string prompt = "Do you want to continue? [y/N] ";
+  ASSERT_TRUE(run->OutContains(prompt, 30s)) << run->Out();
+  const std::string& out = run->Out();
+  EXPECT_NE(out.find("aisfw: what was typed before the question is ignored"), std::string::npos)
+      << out;
+  // At a terminal the user may install an older version: the question says so.
+  EXPECT_LT(out.find("T9.702 is older than the running V10.0.0"), out.find(prompt)) << out;
+  run->Type("n\n");
+  EXPECT_EQ(run->Wait(10s), 7) << run->Out();
+  EXPECT_FALSE(ReceivedAny()) << "the early y sent nothing";
+}
+
 }  // namespace
 }  // namespace cli_test
