@@ -23,6 +23,8 @@ enum class ExitCode : int {
   DeviceFailure = 6,
   Declined = 7,
   NotNewer = 8,
+  // As timeout(1) ends a command whose time ran out.
+  TimedOut = 124,
   // Stopped by a signal: 128 + its number, as a shell reports it.
   HungUpTerminal = 129,
   Interrupted = 130,
@@ -34,7 +36,7 @@ struct ExitCodeRow {
   std::string_view meaning;
 };
 
-inline constexpr std::array<ExitCodeRow, 12> kExitCodes = {{
+inline constexpr std::array<ExitCodeRow, 13> kExitCodes = {{
     {ExitCode::Upgraded, "upgraded (info: the device was read)"},
     {ExitCode::Usage, "usage error"},
     {ExitCode::NoDevice, "no device found, or a port error"},
@@ -48,6 +50,7 @@ inline constexpr std::array<ExitCodeRow, 12> kExitCodes = {{
     {ExitCode::NotNewer,
      "not upgraded: the version offered is the running one or older (with --yes, "
      "--allow-reinstall or --allow-older installs it)"},
+    {ExitCode::TimedOut, "stopped: the --timeout ran out"},
     {ExitCode::HungUpTerminal, "stopped: the terminal hung up (SIGHUP)"},
     {ExitCode::Interrupted, "interrupted (Ctrl-C)"},
     {ExitCode::Terminated, "stopped by SIGTERM"},

@@ -10,6 +10,7 @@
 
 #include "cli/commands.h"
 #include "cli/exit_codes.h"
+#include "cli/option_checks.h"
 #include "cli/upgrade_session.h"
 #include "connect/connection.h"
 
@@ -39,6 +40,11 @@ void AddConnectionOptions(CLI::App* cmd, UpgradeOptions& opt) {
   cmd->add_flag("--force", opt.force,
                 "Answer OK to \"force connect\": use the port even when it does not open "
                 "exclusively now, or when another program has it open");
+  cmd->add_option("--timeout", opt.timeoutSeconds,
+                  "End the whole run after SECONDS, cleanly (exit 124): the port and the image "
+                  "are closed and where the device was left is said")
+      ->type_name("SECONDS")
+      ->check(TimeLimitCheck());
   cmd->add_flag("--json", opt.json,
                 "Print events and the outcome as JSON lines on standard output; ask nothing");
   cmd->add_flag("--trace", opt.trace,

@@ -161,14 +161,19 @@ int UpgradeSession::Run() {
     console_.Err("aisfw: " + error);
     return static_cast<int>(ExitCode::Usage);
   }
+  // --timeout counts from here; the checks before the port opens, too.
+  const auto deadline = Clock::now() + std::chrono::duration_cast<Clock::duration>(
+                                           std::chrono::duration<double>(options_.timeoutSeconds));
+  const auto timeIsUp = [&] { return options_.timeoutSeconds > 0 && Clock::now() >= deadline; };
   if (const auto refused =
           RunPreflight(portName_, options_.force, folders_, console_, options_.json)) {
     return *refused;
   }
   StartRun();
   loop_.Run([this](TimerId timer) { Fire(timer); },
-            [this] { return Ended() || loop_.Interrupted(); });
-  const bool interrupted = !Ended() && loop_.Interrupted();
+            [&] { return Ended() || loop_.Interrupted() || timeIsUp(); });
+  timedOut_ = !Ended() && !loop_.Interrupted() && timeIsUp();
+  const bool interrupted = !Ended() && (loop_.Interrupted() || timedOut_);
   if (interrupted) Interrupt();
   return Finish(interrupted);
 }
@@ -687,6 +692,7 @@ int UpgradeSession::Finish(bool interrupted) {
   const upgrade::WizardState& state = wizard_->State();
   const WizardOutcome outcome = interrupted ? WizardOutcome::Cancelled : state.Outcome;
   int code = interrupted ? loop_.InterruptExitCode() : ExitCodeOf(outcome);
+  if (timedOut_) code = static_cast<int>(ExitCode::TimedOut);
   if (versionRefused_ && outcome == WizardOutcome::Declined) {
     code = static_cast<int>(ExitCode::NotNewer);
   }
@@ -708,6 +714,9 @@ int UpgradeSession::Finish(bool interrupted) {
   }
 
   const ExitCode exit = static_cast<ExitCode>(code);
+  if (timedOut_) {
+    console_.Err(fmt::format("aisfw: the --timeout of {} s ran out.", options_.timeoutSeconds));
+  }
   if (exit == ExitCode::Firmware) {
     const upgrade::DeviceInfoRecord& device = wizard_->DeviceInfo().Records[0];
     for (const std::string& line :
@@ -742,7 +751,7 @@ int UpgradeSession::Finish(bool interrupted) {
   }
   if (options_.json) {
     Emit({{"event", "outcome"},
-          {"outcome", upgrade::OutcomeName(outcome)},
+          {"outcome", timedOut_ ? "timed_out" : upgrade::OutcomeName(outcome)},
           {"exit_code", code},
           {"meaning", ExitCodeMeaning(exit)}});
   }

@@ -33,6 +33,7 @@ struct UpgradeOptions {
   bool yes = false;
   bool allowOlder = false;      // --yes installs an older version
   bool allowReinstall = false;  // --yes installs the running version again
+  double timeoutSeconds = 0;    // the whole run's limit; 0: none
   bool force = false;
   bool json = false;
   bool trace = false;
@@ -115,6 +116,7 @@ class UpgradeSession final : public upgrade::WizardView {
   bool promptOpen_ = false;     // the question waits at the terminal
   bool forceRefused_ = false;
   bool versionRefused_ = false;  // --yes met a version that is not newer
+  bool timedOut_ = false;        // --timeout ended the run
 
   // Progress of the part being sent.
   int part_ = 0;

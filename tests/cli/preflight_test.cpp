@@ -419,5 +419,46 @@ TEST_F(Preflight, KeysTypedBeforeTheQuestionDoNotAnswerIt) {
   EXPECT_FALSE(ReceivedAny()) << "the early y sent nothing";
 }
 
+// ---- --timeout ----------------------------------------------------------------------------
+
+TEST_F(Preflight, TimeoutEndsASilentRunCleanlyAndSaysWhereTheDeviceWasLeft) {
+  // The device takes blocks 1 to 3 and answers nothing from block 4 on.
+  StartSimulator({"--fault", "silent:3"});
+  auto run = Aisfw({"upgrade", "--port", simulator_->Port(), "--yes", "--json", "--timeout", "25",
+                    "--bin", BinFolder()});
+  ASSERT_EQ(run->Wait(kRunLimit), 124) << run->Out() << run->Err();
+  std::vector<Json> events;
+  for (const std::string& line : Lines(run->Out())) events.push_back(Json::parse(line));
+  ASSERT_FALSE(events.empty());
+  EXPECT_EQ(events.back()["event"], "outcome");
+  EXPECT_EQ(events.back()["outcome"], "timed_out");
+  EXPECT_EQ(events.back()["exit_code"], 124);
+  const Json* left = nullptr;
+  bool transferred = false;
+  for (const Json& e : events) {
+    if (e["event"] == "left") left = &e;
+    if (e["event"] == "progress") transferred = true;
+  }
+  ASSERT_NE(left, nullptr) << run->Out();
+  // On a machine slow enough to spend the 25 s connecting, it says so
+  // instead.
+  if (transferred) {
+    EXPECT_EQ((*left)["where"],
+              fmt::format("in the kernel transfer at block 4 of {}", kKernelBlocks + 1));
+  }
+  EXPECT_NE(run->Err().find("aisfw: the --timeout of 25 s ran out."), std::string::npos)
+      << run->Err();
+  EXPECT_NE(run->Err().find("aisfw: Stopped; the port and the image are closed. The device was "
+                            "left "),
+            std::string::npos)
+      << run->Err();
+
+  auto help = Aisfw({"upgrade", "--help"});
+  ASSERT_EQ(help->Wait(10s), 0);
+  EXPECT_NE(help->Out().find("--timeout SECONDS"), std::string::npos) << help->Out();
+  EXPECT_NE(help->Out().find("  124  stopped: the --timeout ran out"), std::string::npos)
+      << help->Out();
+}
+
 }  // namespace
 }  // namespace cli_test
