@@ -419,6 +419,25 @@ TEST_F(Preflight, KeysTypedBeforeTheQuestionDoNotAnswerIt) {
   EXPECT_FALSE(ReceivedAny()) << "the early y sent nothing";
 }
 
+// ---- what goes to the device before the question ----------------------------------------
+
+TEST_F(Preflight, BeforeTheQuestionOnlyProbesTheInformationRequestAndThePartRequestAreSent) {
+  StartSimulator();
+  auto run = Aisfw({"upgrade", "--port", simulator_->Port(), "--trace", "--bin", BinFolder()});
+  ASSERT_EQ(run->Wait(kRunLimit), 7) << run->Out() << run->Err();
+  // As the README lists them: the probe and the test request, the
+  // information request, the end of the probing, the kernel part request.
+  const std::regex allowed(
+      R"(\$PZLX,C,DBG,700,1,.*|\$PTST,,,,,000(16|00)\*..|\$PDBG,106,1,.*|\$PDBG,107,1,.*)");
+  std::set<std::string> kinds;
+  for (const std::string& line : Sent(run->Err())) {
+    EXPECT_TRUE(std::regex_match(line, allowed)) << "sent before the question: " << line;
+    kinds.insert(line.substr(0, 10));
+  }
+  EXPECT_EQ(kinds, (std::set<std::string>{"$PZLX,C,DB", "$PTST,,,,,", "$PDBG,106,", "$PDBG,107,"}));
+  EXPECT_FALSE(ReceivedAny());
+}
+
 // ---- --timeout ----------------------------------------------------------------------------
 
 TEST_F(Preflight, TimeoutEndsASilentRunCleanlyAndSaysWhereTheDeviceWasLeft) {
