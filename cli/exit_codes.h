@@ -22,6 +22,9 @@ enum class ExitCode : int {
   TransferAbandoned = 5,
   DeviceFailure = 6,
   Declined = 7,
+  NotNewer = 8,
+  // As timeout(1) ends a command whose time ran out.
+  TimedOut = 124,
   // Stopped by a signal: 128 + its number, as a shell reports it.
   HungUpTerminal = 129,
   Interrupted = 130,
@@ -33,7 +36,7 @@ struct ExitCodeRow {
   std::string_view meaning;
 };
 
-inline constexpr std::array<ExitCodeRow, 11> kExitCodes = {{
+inline constexpr std::array<ExitCodeRow, 13> kExitCodes = {{
     {ExitCode::Upgraded, "upgraded (info: the device was read)"},
     {ExitCode::Usage, "usage error"},
     {ExitCode::NoDevice, "no device found, or a port error"},
@@ -44,6 +47,10 @@ inline constexpr std::array<ExitCodeRow, 11> kExitCodes = {{
      "the device ready for another part than the one asked for)"},
     {ExitCode::DeviceFailure, "the device reported a failure (-4444 or -4445)"},
     {ExitCode::Declined, "declined by the user"},
+    {ExitCode::NotNewer,
+     "not upgraded: the version offered is the running one or older (with --yes, "
+     "--allow-reinstall or --allow-older installs it)"},
+    {ExitCode::TimedOut, "stopped: the --timeout ran out"},
     {ExitCode::HungUpTerminal, "stopped: the terminal hung up (SIGHUP)"},
     {ExitCode::Interrupted, "interrupted (Ctrl-C)"},
     {ExitCode::Terminated, "stopped by SIGTERM"},

@@ -11,24 +11,30 @@ namespace {
 
 constexpr double kMostSeconds = 365.0 * 24 * 3600;
 
-}  // namespace
-
-CLI::Validator SecondsCheck() {
+// A number of seconds up to a year; above 0 unless `zero` allows it.
+CLI::Validator SecondsFrom(bool zero) {
   return CLI::Validator(
-      [](std::string& text) -> std::string {
+      [zero](std::string& text) -> std::string {
         double value = 0;
         const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
         if (ec != std::errc() || end != text.data() + text.size() || !std::isfinite(value)) {
           return "'" + text + "' is not a number of seconds";
         }
-        if (value < 0 || value > kMostSeconds) {
-          return "'" + text + "' is not from 0 to " +
-                 std::to_string(static_cast<long>(kMostSeconds));
+        if (value < 0 || (!zero && value == 0) || value > kMostSeconds) {
+          const std::string most = std::to_string(static_cast<long>(kMostSeconds));
+          return zero ? "'" + text + "' is not from 0 to " + most
+                      : "'" + text + "' is not a time limit above 0 and up to " + most + " seconds";
         }
         return {};
       },
       "");
 }
+
+}  // namespace
+
+CLI::Validator SecondsCheck() { return SecondsFrom(true); }
+
+CLI::Validator TimeLimitCheck() { return SecondsFrom(false); }
 
 CLI::Validator CountCheck() {
   return CLI::Validator(

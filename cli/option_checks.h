@@ -9,6 +9,9 @@ namespace cli {
 // A number of seconds: finite, from 0 to a year.
 CLI::Validator SecondsCheck();
 
+// A time limit in seconds: finite, above 0, up to a year.
+CLI::Validator TimeLimitCheck();
+
 // A count of things: a whole number from 0.
 CLI::Validator CountCheck();
 

@@ -10,6 +10,7 @@
 
 #include "cli/commands.h"
 #include "cli/exit_codes.h"
+#include "cli/option_checks.h"
 #include "cli/upgrade_session.h"
 #include "connect/connection.h"
 
@@ -38,7 +39,12 @@ void AddConnectionOptions(CLI::App* cmd, UpgradeOptions& opt) {
       ->type_name("DIR");
   cmd->add_flag("--force", opt.force,
                 "Answer OK to \"force connect\": use the port even when it does not open "
-                "exclusively now");
+                "exclusively now, or when another program has it open");
+  cmd->add_option("--timeout", opt.timeoutSeconds,
+                  "End the whole run after SECONDS, cleanly (exit 124): the port and the image "
+                  "are closed and where the device was left is said")
+      ->type_name("SECONDS")
+      ->check(TimeLimitCheck());
   cmd->add_flag("--json", opt.json,
                 "Print events and the outcome as JSON lines on standard output; ask nothing");
   cmd->add_flag("--trace", opt.trace,
@@ -48,6 +54,13 @@ void AddConnectionOptions(CLI::App* cmd, UpgradeOptions& opt) {
 }
 
 int RunSession(const UpgradeOptions& opt, const CLI::App& cmd) {
+  if (opt.port.empty()) {
+    fmt::print(stderr,
+               "aisfw {}: --port is empty; give a port name (ttyUSB0), a path, or auto (aisfw "
+               "ports lists the serial ports)\n",
+               cmd.get_name());
+    return static_cast<int>(ExitCode::Usage);
+  }
   if (opt.port == "auto" && cmd.count("--baud") > 0 && opt.baud != "auto") {
     fmt::print(stderr, "aisfw {}: --port auto scans every baud rate; leave out --baud {}\n",
                cmd.get_name(), opt.baud);
@@ -71,6 +84,10 @@ void AddUpgradeCommand(CLI::App& app, int& exitCode) {
   auto opt = std::make_shared<UpgradeOptions>();
   AddConnectionOptions(cmd, *opt);
   cmd->add_flag("-y,--yes", opt->yes, "Answer yes to \"Do you want to continue?\"");
+  cmd->add_flag("--allow-older", opt->allowOlder,
+                "With --yes, install a version older than the running one");
+  cmd->add_flag("--allow-reinstall", opt->allowReinstall,
+                "With --yes, install the running version again");
   cmd->footer(ExitCodeHelp());
   cmd->callback([opt, cmd, &exitCode] { exitCode = RunSession(*opt, *cmd); });
 }

@@ -9,9 +9,12 @@
 #include <filesystem>
 
 #include "cli/exit_codes.h"
+#include "cli/firmware_version.h"
 #include "cli/history.h"
 #include "cli/json_line.h"
 #include "cli/port_argument.h"
+#include "cli/preflight.h"
+#include "cli/terminal_input.h"
 #include "comm/comm_types.h"
 #include "connect/connection.h"
 #include "text/display_text.h"
@@ -69,6 +72,7 @@ std::string Shown(std::string_view raw) { return text::DisplayText(raw); }
 
 // An upgrade nobody could confirm: what the outcome line calls it.
 constexpr const char* kNotConfirmed = "not-confirmed";
+constexpr const char* kTimedOut = "timed-out";
 constexpr const char* kNotConfirmedMeaning =
     "not confirmed: no terminal to ask and no --yes, so nothing was sent";
 // `info` that read the device.
@@ -169,10 +173,19 @@ int UpgradeSession::Run() {
     console_.Err("aisfw: " + error);
     return static_cast<int>(ExitCode::Usage);
   }
+  // --timeout counts from here; the checks before the port opens, too.
+  const auto deadline = Clock::now() + std::chrono::duration_cast<Clock::duration>(
+                                           std::chrono::duration<double>(options_.timeoutSeconds));
+  const auto timeIsUp = [&] { return options_.timeoutSeconds > 0 && Clock::now() >= deadline; };
+  if (const auto refused =
+          RunPreflight(portName_, options_.force, folders_, console_, options_.json)) {
+    return *refused;
+  }
   StartRun();
   loop_.Run([this](TimerId timer) { Fire(timer); },
-            [this] { return Ended() || loop_.Interrupted(); });
-  const bool interrupted = !Ended() && loop_.Interrupted();
+            [&] { return Ended() || loop_.Interrupted() || timeIsUp(); });
+  timedOut_ = !Ended() && !loop_.Interrupted() && timeIsUp();
+  const bool interrupted = !Ended() && (loop_.Interrupted() || timedOut_);
   if (interrupted) Interrupt();
   return Finish(interrupted);
 }
@@ -467,7 +480,22 @@ void UpgradeSession::OnQuestion() {
     console_.Out(fmt::format("Running firmware:   {}", Shown(asked.runningVersion)));
     console_.Out("New firmware:       " + newVersion);
   }
-  if (options_.yes) {
+  // A version that is unknown, the same or older is said before the
+  // question; --yes installs the last two only when told to.
+  if (VersionsKnown()) {
+    const VersionVerdict verdict =
+        JudgeOfferedVersion(asked.runningVersion, asked.newVersion, asked.imageName,
+                            folders_.Catalogue(firmware::kCataloguePath).string(),
+                            {options_.yes, options_.allowOlder, options_.allowReinstall});
+    PrintWarnings(verdict.warnings, console_, options_.json);
+    versionRefused_ = verdict.refused;
+  }
+  if (versionRefused_) {
+    if (options_.json) {
+      Emit({{"event", "question"}, {"text", question}, {"answer", "no"}, {"by", "version check"}});
+    }
+    answer_ = false;
+  } else if (options_.yes) {
     if (options_.json) {
       Emit({{"event", "question"}, {"text", question}, {"answer", "yes"}, {"by", "--yes"}});
     } else if (!options_.quiet) {
@@ -499,6 +527,8 @@ void UpgradeSession::OnQuestion() {
 
 void UpgradeSession::AskAtTerminal() {
   const std::string question = question_ ? question_->question : std::string();
+  // Keys pressed before the question was shown do not answer it.
+  if (DiscardTypedAhead() > 0) console_.Err("aisfw: what was typed before the question is ignored");
   // Standard output is a log or a pipe (`| tee log`): the question goes
   // there too, as a line after the versions, and so will the answer.
   if (!console_.Terminal()) console_.Out(question + " [y/N]");
@@ -644,6 +674,10 @@ int UpgradeSession::Finish(bool interrupted) {
   const WizardOutcome outcome =
       interrupted ? WizardOutcome::Cancelled : (end_ ? end_->outcome : WizardOutcome::None);
   int code = interrupted ? loop_.InterruptExitCode() : ExitCodeOf(outcome);
+  if (timedOut_) code = static_cast<int>(ExitCode::TimedOut);
+  if (versionRefused_ && outcome == WizardOutcome::Declined) {
+    code = static_cast<int>(ExitCode::NotNewer);
+  }
   if (options_.mode == UpgradeOptions::Mode::Info && outcome == WizardOutcome::Declined &&
       infoShown_) {
     code = static_cast<int>(ExitCode::Upgraded);
@@ -661,13 +695,25 @@ int UpgradeSession::Finish(bool interrupted) {
   if (outcome == WizardOutcome::Finished) {
     wizard_->SpeedButtonFrmUpgFinishClick();  // back to the first page; closes the port
     if (!options_.json && !options_.quiet) {
-      console_.Out(fmt::format("Upgraded from {} to {} in {}.", Shown(running), Shown(offered),
+      console_.Out(fmt::format("Upgraded from {} to {} in {}.", Shown(running),
+                               offered.empty() ? "a version the catalogue does not know"
+                                               : Shown(offered),
                                FormatDuration(std::chrono::duration_cast<std::chrono::milliseconds>(
                                    Clock::now() - runStart_))));
     }
   }
 
   const ExitCode exit = static_cast<ExitCode>(code);
+  if (timedOut_) {
+    console_.Err(fmt::format("aisfw: the --timeout of {} s ran out.", options_.timeoutSeconds));
+  }
+  if (exit == ExitCode::Firmware) {
+    const upgrade::DeviceInfoRecord& device = wizard_->DeviceInfo().Records[0];
+    for (const std::string& line :
+         DescribeFirmwareFault(folders_, {device.kernelPath, device.applicationPath})) {
+      console_.Err(line);
+    }
+  }
   if (interrupted || exit == ExitCode::TransferAbandoned || exit == ExitCode::DeviceFailure) {
     PrintWhereLeft(interrupted, outcome);
   }
@@ -712,6 +758,7 @@ int UpgradeSession::Finish(bool interrupted) {
 }
 
 std::string UpgradeSession::OutcomeText(WizardOutcome outcome, int code) const {
+  if (timedOut_) return kTimedOut;
   if (options_.mode == UpgradeOptions::Mode::Info && code == 0 && infoShown_) return kRead;
   if (outcome == WizardOutcome::Declined && notConfirmed_) return kNotConfirmed;
   return upgrade::OutcomeName(outcome);

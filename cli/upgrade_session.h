@@ -34,6 +34,9 @@ struct UpgradeOptions {
   std::string baud = "115200";  // an entry of the baud-rate list, or "auto"
   std::string binFolder;        // empty: images beside the program, catalogue here
   bool yes = false;
+  bool allowOlder = false;      // --yes installs an older version
+  bool allowReinstall = false;  // --yes installs the running version again
+  double timeoutSeconds = 0;    // the whole run's limit; 0: none
   bool force = false;
   bool json = false;
   bool trace = false;
@@ -117,6 +120,8 @@ class UpgradeSession final : public upgrade::WizardView, public upgrade::WizardE
   std::optional<bool> answer_;  // the version question's answer, until pressed
   bool promptOpen_ = false;     // the question waits at the terminal
   bool forceRefused_ = false;
+  bool versionRefused_ = false;  // --yes met a version that is not newer
+  bool timedOut_ = false;        // --timeout ended the run
 
   // Progress of the part being sent.
   int part_ = 0;

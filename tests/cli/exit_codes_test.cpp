@@ -24,7 +24,8 @@ TEST(ExitCodes, EachWayARunEndsGivesTheDocumentedCode) {
   // 0 upgraded, 2 no device or port error, 3 identification failed, 4 image
   // or catalogue error, 5 transfer abandoned (transmission errors, incorrect
   // block count, send failure, hang-up, the device ready for another part),
-  // 6 the device reported -4444 or -4445, 7 declined, 130 interrupted; a run
+  // 6 the device reported -4444 or -4445, 7 declined, 8 not newer with
+  // --yes, 124 --timeout ran out, 130 interrupted; a run
   // stopped by a signal, 128 and its number: 129 the terminal hung up, 130
   // Ctrl-C, 143 SIGTERM.
   const std::vector<std::pair<WizardOutcome, int>> documented = {
@@ -57,9 +58,11 @@ TEST(ExitCodes, EachWayARunEndsGivesTheDocumentedCode) {
   EXPECT_EQ(static_cast<int>(cli::ExitCodeOfSignal(SIGINT)), 130);
   EXPECT_EQ(static_cast<int>(cli::ExitCodeOfSignal(SIGTERM)), 143);
   const std::string help = cli::ExitCodeHelp();
-  for (const char* line : {"\n    0  upgraded", "\n    5  transfer abandoned",
-                           "\n  129  stopped: the terminal hung up", "\n  130  interrupted",
-                           "\n  143  stopped by SIGTERM"}) {
+  for (const char* line :
+       {"\n    0  upgraded", "\n    5  transfer abandoned",
+        "\n    8  not upgraded: the version offered is the running one or older",
+        "\n  124  stopped: the --timeout ran out", "\n  129  stopped: the terminal hung up",
+        "\n  130  interrupted", "\n  143  stopped by SIGTERM"}) {
     EXPECT_NE(help.find(line), std::string::npos) << help;
   }
 }

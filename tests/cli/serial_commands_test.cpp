@@ -159,7 +159,8 @@ TEST_F(SerialCommands, EveryCommandNamesTheLiveHolder) {
   EXPECT_EQ(doctor->Wait(20s), 2);
   EXPECT_NE(doctor->Out().find("held by " + named), std::string::npos) << doctor->Out();
   auto upgrade = Aisfw({"upgrade", "--port", simulator_->Port(), "--yes", "--bin", BinFolder()});
-  upgrade->Wait(kRunLimit);
+  EXPECT_EQ(upgrade->Wait(kRunLimit), 2);
+  EXPECT_NE(upgrade->Err().find("is in use by " + named), std::string::npos) << upgrade->Err();
   EXPECT_EQ(upgrade->Err().find("unknown (pid"), std::string::npos) << upgrade->Err();
   EXPECT_FALSE(ReceivedAny());
 }

@@ -157,12 +157,7 @@ TEST_P(UpgradeFailure, EndsWithItsExitCodeAndSaysWhy) {
 INSTANTIATE_TEST_SUITE_P(
     ExitCodes, UpgradeFailure,
     ::testing::Values(
-        FailureCase{"NoSuchPort", {"none"}, {"--yes"}, 2, "--force tries it anyway"},
-        FailureCase{"NoSuchPortForced",
-                    {"none"},
-                    {"--yes", "--force"},
-                    2,
-                    "Warning: Serial port open error! Please check! No such serial port"},
+        FailureCase{"NoSuchPort", {"none"}, {"--yes"}, 2, "No such serial port: "},
         FailureCase{"ReadingsDiffer",
                     {"--fault", "info-differs"},
                     {"--yes"},
