@@ -50,10 +50,11 @@ class ScriptedDevice {
   void HostWrote(std::string_view bytes) {
     const std::string text(bytes);
     if (text.rfind("$PZLX,C,DBG,700,", 0) == 0) {
-      out_ += "!AIVDM,1,1,,A,13m632UP00PihRB2h>4?v40000,0*44\r\n"
-              "$GPRMC,120000.00,A,5956.4200,N,01043.5100,E,0.0,0.0,100626,,,A*55\r\n"
-              "[STATIC DATA]\r\nFirmware=V1.0.0\r\nS/N:(1234567)\r\n[ClassA]=0\r\n"
-              "[END OF STATIC DATA]\r\n[MKD]Language=1,2,3,5\r\n[DEVICE DATA END]\r\n";
+      out_ +=
+          "!AIVDM,1,1,,A,13m632UP00PihRB2h>4?v40000,0*44\r\n"
+          "$GPRMC,120000.00,A,5956.4200,N,01043.5100,E,0.0,0.0,100626,,,A*55\r\n"
+          "[STATIC DATA]\r\nFirmware=V1.0.0\r\nS/N:(1234567)\r\n[ClassA]=0\r\n"
+          "[END OF STATIC DATA]\r\n[MKD]Language=1,2,3,5\r\n[DEVICE DATA END]\r\n";
     } else if (const auto at = text.find("DBG,107,"); at != std::string::npos) {
       out_ += Sentence("$PZLX,R,DBG,003," + text.substr(at + 8, 1) + ",,,,,,");
       block_ = 0;
@@ -86,8 +87,9 @@ TEST_P(WizardFuzzFinding, IsHandledAsItsRowSays) {
   harness::VirtualRig rig({wizard_fuzz::FirmwareFolder(), {}});
   ScriptedDevice device(GetParam().answers);
   rig.AddFarEnd(kPort, [&](std::int64_t, comm::MemoryLine& line) { device.Deliver(line); });
-  const wizard_fuzz::CheckedRun run = wizard_fuzz::PlayChecked(
-      rig, wizard_fuzz::UserPlan{}, 120'000, [&](std::string_view bytes) { device.HostWrote(bytes); });
+  const wizard_fuzz::CheckedRun run =
+      wizard_fuzz::PlayChecked(rig, wizard_fuzz::UserPlan{}, 120'000,
+                               [&](std::string_view bytes) { device.HostWrote(bytes); });
   EXPECT_EQ(run.fault, "");
   EXPECT_EQ(run.finished, GetParam().finishes);
 }
@@ -98,29 +100,32 @@ std::vector<long> Proper(long n, long total) {
   return {n, -8889};
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Wizard, WizardFuzzFinding,
-    ::testing::Values(
-        // The conversation as it should go: the rows below differ from it.
-        Finding{"Proper", Proper, true},
-        // "Programmed" straight after the end block, the image sum never
-        // asked for: the kernel was taken as done and the application
-        // requested, then the upgrade reported finished, with no sum checked.
-        Finding{"ProgrammedWithoutTheSum",
-                [](long n, long total) { return n < total ? std::vector<long>{n}
-                                                          : std::vector<long>{-8888}; },
-                false},
-        // What the fuzzer found: the sum asked for one block early (taken as
-        // an acknowledgement, as the rules say), then "programmed" for the
-        // end block before any sum went out.
-        Finding{"SumAskedEarlyThenProgrammed",
-                [](long n, long total) {
-                  if (n == total - 1) return std::vector<long>{-8889};
-                  if (n == total) return std::vector<long>{-8888};
-                  return std::vector<long>{n};
-                },
-                false}),
-    [](const ::testing::TestParamInfo<Finding>& row) { return std::string(row.param.name); });
+INSTANTIATE_TEST_SUITE_P(Wizard, WizardFuzzFinding,
+                         ::testing::Values(
+                             // The conversation as it should go: the rows below differ from it.
+                             Finding{"Proper", Proper, true},
+                             // "Programmed" straight after the end block, the image sum never
+                             // asked for: the kernel was taken as done and the application
+                             // requested, then the upgrade reported finished, with no sum checked.
+                             Finding{"ProgrammedWithoutTheSum",
+                                     [](long n, long total) {
+                                       return n < total ? std::vector<long>{n}
+                                                        : std::vector<long>{-8888};
+                                     },
+                                     false},
+                             // What the fuzzer found: the sum asked for one block early (taken as
+                             // an acknowledgement, as the rules say), then "programmed" for the
+                             // end block before any sum went out.
+                             Finding{"SumAskedEarlyThenProgrammed",
+                                     [](long n, long total) {
+                                       if (n == total - 1) return std::vector<long>{-8889};
+                                       if (n == total) return std::vector<long>{-8888};
+                                       return std::vector<long>{n};
+                                     },
+                                     false}),
+                         [](const ::testing::TestParamInfo<Finding>& row) {
+                           return std::string(row.param.name);
+                         });
 
 }  // namespace
 }  // namespace wizard_test
