@@ -14,16 +14,15 @@
 namespace wizard_fuzz {
 
 struct CheckedRun {
-  std::string fault;   // the first thing the check found wrong; empty: none
-  bool left = false;   // the user closed the window
+  std::string fault;  // the first thing the check found wrong; empty: none
+  bool left = false;  // the user closed the window
   bool finished = false;
 };
 
 // Plays `plan` on `rig` (whose port kPort has its far end already) for up
 // to `limitMs` of virtual time. A far end that answers what the host writes
 // hears it through `farEndHears`.
-inline CheckedRun PlayChecked(harness::VirtualRig& rig, const UserPlan& plan,
-                              std::int64_t limitMs,
+inline CheckedRun PlayChecked(harness::VirtualRig& rig, const UserPlan& plan, std::int64_t limitMs,
                               const std::function<void(std::string_view)>& farEndHears = {}) {
   CheckedRun run;
   ConversationCheck check(FirmwareImages());

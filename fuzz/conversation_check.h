@@ -120,10 +120,10 @@ class ConversationCheck {
   // What the host is sending now: a part, from its block count on.
   struct Transfer {
     bool started = false;
-    std::set<int> candidates;  // the images it may be (the first blocks settle it)
-    std::optional<int> image;  // settled by a block that only one candidate holds
-    int lastBlock = 0;         // 0 right after the block count
-    std::size_t sinceLine = 0;  // replies that count for the next block or sum
+    std::set<int> candidates;          // the images it may be (the first blocks settle it)
+    std::optional<int> image;          // settled by a block that only one candidate holds
+    int lastBlock = 0;                 // 0 right after the block count
+    std::size_t sinceLine = 0;         // replies that count for the next block or sum
     std::optional<std::size_t> sumAt;  // lines received when the sum went out
   };
 
@@ -148,16 +148,27 @@ class ConversationCheck {
     return digits == Hex2(sum);
   }
 
-  // The code/value pairs of a received DBG sentence (empty for any other line).
+  // The code/value pairs of a received DBG sentence (empty for any other
+  // line). As the protocol reads a proprietary sentence, its formatter is the
+  // three characters after "$P", or after "$PZLX,<letter>," in the maker's
+  // form, whatever follows them in that field; the data fields start after it.
   static std::vector<std::pair<long, std::int64_t>> Replies(const std::string& line) {
     std::vector<std::pair<long, std::int64_t>> pairs;
     std::size_t star = 0;
-    if (line.empty() || line[0] != '$' || !ChecksumHolds(line, star)) return pairs;
-    const std::size_t dbg = line.find("DBG,");
-    if (dbg == std::string::npos || dbg > star) return pairs;
+    if (line.rfind("$P", 0) != 0 || !ChecksumHolds(line, star)) return pairs;
+    const auto formatterChar = [&](std::size_t i) {
+      return i < star && line[i] != ',' && line[i] != '\r' && line[i] != '\n';
+    };
+    std::size_t address = 2;
+    if (line.compare(2, 3, "ZLX") == 0 && line.size() > 10 && line[5] == ',' && formatterChar(6) &&
+        line[7] == ',' && formatterChar(8) && formatterChar(9) && formatterChar(10))
+      address = 8;
+    if (line.compare(address, 3, "DBG") != 0) return pairs;
+    const std::size_t comma = line.find(',', address);
+    if (comma == std::string::npos || comma > star) return pairs;
     std::vector<std::string> fields;
     std::string field;
-    for (std::size_t i = dbg + 4; i < star; ++i) {
+    for (std::size_t i = comma + 1; i < star; ++i) {
       if (line[i] == ',') {
         fields.push_back(field);
         field.clear();
@@ -243,8 +254,7 @@ class ConversationCheck {
     if (!ChecksumHolds(sentence, star) || star + 3 != sentence.size())
       return "a sentence whose checksum does not hold";
     std::string body(sentence.substr(0, star));
-    if (body == "$PZLX,C,DBG,700,1,,,,,," || body == "$PTST,,,,,00016" ||
-        body == "$PTST,,,,,00000")
+    if (body == "$PZLX,C,DBG,700,1,,,,,," || body == "$PTST,,,,,00016" || body == "$PTST,,,,,00000")
       return {};
     if (body.rfind("$PTPS,040,", 0) == 0) return ImageSum(body.substr(10));
     // DBG: the maker's prefix carries the letter of a DBG sentence received.
@@ -374,11 +384,11 @@ class ConversationCheck {
     const std::size_t from = transfer_.sinceLine;
     if (a == 0) return b == 1 ? "" : "block " + std::to_string(b) + " first";
     if (b == a + 1) {
-      const bool acknowledged = Replied(from, [a](std::int64_t v) {
-        return v == a || (v <= 0 && v != -1 && v != a - 1);
-      });
-      return acknowledged ? "" : "block " + std::to_string(b) + " before block " +
-                                     std::to_string(a) + " was acknowledged";
+      const bool acknowledged = Replied(
+          from, [a](std::int64_t v) { return v == a || (v <= 0 && v != -1 && v != a - 1); });
+      return acknowledged ? ""
+                          : "block " + std::to_string(b) + " before block " + std::to_string(a) +
+                                " was acknowledged";
     }
     if (b == a) {
       const bool asked = Replied(from, [a](std::int64_t v) { return v == a - 1 || v == -1; });
