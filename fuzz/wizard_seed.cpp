@@ -1,6 +1,6 @@
 // Writes seeds for the wizard fuzzer: what a well-behaved virtual
 // transponder says to the wizard during whole upgrades (one seed per device
-// setup), in the fuzzer's input format. `make fuzz-seeds` runs it.
+// setup and user), in the fuzzer's input format. `make fuzz-seeds` runs it.
 
 #include <cstdio>
 #include <string>
@@ -9,6 +9,7 @@
 
 namespace {
 
+// Records one run; true when the upgrade finished.
 bool Record(const std::filesystem::path& file, sim::TransponderConfig config,
             wizard_fuzz::UserPlan user = {}) {
   harness::VirtualRig rig({wizard_fuzz::FirmwareFolder(), {}});
@@ -47,7 +48,12 @@ int main(int argc, char** argv) {
   automatic.automatic = true;
   automatic.answerDelayMs = 1500;
   ok = Record(folder / "upgrade-automatic", plain, automatic) && ok;
+  // The user reads the versions and declines: nothing may go to the device.
+  wizard_fuzz::UserPlan declines;
+  declines.answer = wizard_fuzz::UserPlan::Answer::No;
+  declines.answerDelayMs = 3000;
+  ok = !Record(folder / "declined", plain, declines) && ok;
   std::filesystem::remove_all(wizard_fuzz::FirmwareFolder());
-  if (!ok) std::fprintf(stderr, "wizard_seed: an upgrade did not finish\n");
+  if (!ok) std::fprintf(stderr, "wizard_seed: a run did not end as planned\n");
   return ok ? 0 : 1;
 }
