@@ -178,9 +178,13 @@ class ConversationCheck {
     }
     fields.push_back(field);
     for (std::size_t i = 0; i + 1 < fields.size(); i += 2) {
-      if (fields[i].empty() || fields[i + 1].empty()) continue;
+      // A slot without a code carries nothing; an empty value is the lowest
+      // 32-bit value, as the protocol stores it.
+      if (fields[i].empty()) continue;
       // A value travels through single precision and is cut toward zero.
-      const double value = static_cast<float>(std::strtod(fields[i + 1].c_str(), nullptr));
+      const double value = fields[i + 1].empty()
+                               ? -2147483648.0
+                               : static_cast<float>(std::strtod(fields[i + 1].c_str(), nullptr));
       pairs.emplace_back(std::strtol(fields[i].c_str(), nullptr, 10),
                          static_cast<std::int64_t>(std::clamp(value, -2147483648.0, 2147483647.0)));
     }
