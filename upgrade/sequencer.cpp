@@ -140,11 +140,15 @@ void UpgradeSequencer::FinalCheck() {
       ending_.EndRun(WizardOutcome::SendFailed, "");
       return;
     }
+    transfer_.SumSent = true;
   }
   const std::int32_t verdict = channel_.BlockReply;
   if (verdict != kReplyProgrammed && verdict != kReplyProgramFailed &&
       verdict != kReplyChecksumError)
     return;
+  // "Programmed" before the device was given the image sum checks nothing:
+  // the part is not taken as done (a failure is still taken).
+  if (verdict == kReplyProgrammed && !transfer_.SumSent) return;
 
   state_.UpgradeRunning = false;
   screen_.SetProgress(100);

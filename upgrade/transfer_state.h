@@ -38,6 +38,9 @@ struct TransferState {
   std::uint32_t BlockHadError = 0;
   std::array<std::uint8_t, firmware::kBlockSize> BlockBuffer{};
   std::uint32_t ImageSum = 0;
+  // The image sum went out in this pass: only then is -8888 the device's
+  // verdict on the part.
+  bool SumSent = false;
 
   char ImageName[20] = {};
   char CurrentVersion[80] = {};
@@ -51,6 +54,7 @@ struct TransferState {
     ErrorBlocks = 0;
     Retransmissions = 0;
     BlockHadError = 0;
+    SumSent = false;
   }
 
   // Every image held is let go: the run ended, or a part will not be sent.

@@ -26,7 +26,7 @@
 #include "tests/app/fake_ports.h"
 #include "tests/app/gui_test_main.h"
 #include "tests/app/message_boxes.h"
-#include "tests/app/sim_process.h"
+#include "tests/process/sim_process.h"
 
 namespace {
 
@@ -106,8 +106,8 @@ class Renderer {
   // The checklist, the folder choice, an error box, then the pages of an
   // upgrade.
   bool Pages() {
-    gui_test::SimProcess sim({"--quiet", "--firmware", "V2.1.4", "--serial", "2731405",
-                              "--countdown-ms", "100", "--programming-ms", "200"});
+    test_process::SimProcess sim({"--quiet", "--firmware", "V2.1.4", "--serial", "2731405",
+                                  "--countdown-ms", "100", "--programming-ms", "200"});
     if (sim.Port().empty()) return Fail("aisfw-sim did not start");
     gui_test::FakePorts ports({"ttyS0", "ttyUSB0"});
     gui_test::MessageBoxes boxes;
@@ -159,7 +159,7 @@ class Renderer {
 
   // The automatic mode scanning: the simulator's port is the only one.
   bool AutomaticMode() {
-    gui_test::SimProcess sim({"--quiet", "--baud", "38400"});
+    test_process::SimProcess sim({"--quiet", "--baud", "38400"});
     if (sim.Port().empty()) return Fail("aisfw-sim did not start");
     gui_test::FakePorts ports({sim.Port()});
     if (!MakeForm(ports)) return false;
@@ -172,7 +172,7 @@ class Renderer {
 
   // The line goes away during the kernel: the failure and where the log is.
   bool Failure() {
-    gui_test::SimProcess sim(
+    test_process::SimProcess sim(
         {"--quiet", "--countdown-ms", "100", "--programming-ms", "200", "--fault", "hangup:24"});
     if (sim.Port().empty()) return Fail("aisfw-sim did not start");
     gui_test::FakePorts ports({"ttyUSB0"});

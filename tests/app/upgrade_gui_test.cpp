@@ -28,10 +28,12 @@
 #include "tests/app/fake_ports.h"
 #include "tests/app/gui_test_main.h"
 #include "tests/app/message_boxes.h"
-#include "tests/app/sim_process.h"
+#include "tests/process/sim_process.h"
 
 namespace gui_test {
 namespace {
+
+using test_process::SimProcess;
 
 namespace fs = std::filesystem;
 

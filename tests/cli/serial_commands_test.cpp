@@ -5,12 +5,15 @@
 // line settings a port is given back with, a line at the wrong rate, and
 // the upgrade history.
 
+#include <fcntl.h>
 #include <fmt/core.h>
 #include <pty.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
 #include <sys/prctl.h>
+#include <sys/wait.h>
 #include <termios.h>
+#include <unistd.h>
 
 #include <nlohmann/json.hpp>
 #include <regex>

@@ -16,14 +16,14 @@
 #include <vector>
 
 #include "firmware/image_writer.h"
-#include "tests/cli/child_process.h"
+#include "tests/process/child_process.h"
+#include "tests/process/sim_process.h"
 
 namespace cli_test {
 
 namespace fs = std::filesystem;
 
 inline const std::string kAisfw = std::string(AISFW_PROGRAM_DIR) + "/aisfw";
-inline const std::string kSimulator = std::string(AISFW_PROGRAM_DIR) + "/aisfw-sim";
 
 inline std::vector<std::uint8_t> ReadBytes(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
@@ -55,31 +55,28 @@ inline void WriteFirmwareSet(const fs::path& folder) {
   }
 }
 
+using test_process::ChildProcess;
+using namespace std::chrono_literals;
+
 // aisfw-sim on a pseudo-terminal, writing what it receives under `out`.
 class Simulator {
  public:
-  explicit Simulator(const fs::path& out, std::vector<std::string> extra = {}) {
-    std::vector<std::string> argv = {
-        kSimulator, "--quiet",          "--out", out.string(), "--countdown-ms",
-        "40",       "--programming-ms", "60"};
-    argv.insert(argv.end(), extra.begin(), extra.end());
-    process_ = std::make_unique<ChildProcess>(argv);
-    if (process_->OutContains("\n", 10s)) {
-      const std::string& first = process_->Out();
-      if (first.rfind("port: ", 0) == 0) port_ = first.substr(6, first.find('\n') - 6);
-    }
-  }
-  ~Simulator() {
-    process_->Signal(SIGTERM);
-    process_->Wait(5s);
-  }
+  explicit Simulator(const fs::path& out, const std::vector<std::string>& extra = {})
+      : process_(Options(out, extra)) {}
 
-  const std::string& Port() const { return port_; }
-  ChildProcess& Process() { return *process_; }
+  const std::string& Port() const { return process_.Port(); }
+  ChildProcess& Process() { return process_.Process(); }
 
  private:
-  std::unique_ptr<ChildProcess> process_;
-  std::string port_;
+  static std::vector<std::string> Options(const fs::path& out,
+                                          const std::vector<std::string>& extra) {
+    std::vector<std::string> options = {
+        "--quiet", "--out", out.string(), "--countdown-ms", "40", "--programming-ms", "60"};
+    options.insert(options.end(), extra.begin(), extra.end());
+    return options;
+  }
+
+  test_process::SimProcess process_;
 };
 
 class SimulatorRig : public ::testing::Test {

@@ -2,8 +2,10 @@
 // virtual transponder on a pseudo-terminal: whole upgrades, each way a run
 // can fail with its exit code, the question at a terminal, and Ctrl-C.
 
+#include <fcntl.h>
 #include <fmt/core.h>
 #include <sys/ioctl.h>
+#include <unistd.h>
 
 #include <fstream>
 #include <map>

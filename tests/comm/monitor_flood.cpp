@@ -18,11 +18,11 @@
 #include <string>
 #include <vector>
 
-#include "tests/cli/child_process.h"
+#include "tests/process/child_process.h"
 
 namespace {
 
-using cli_test::ChildProcess;
+using test_process::ChildProcess;
 using namespace std::chrono_literals;
 
 constexpr long kLimitKb = 32 * 1024;

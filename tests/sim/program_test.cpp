@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/ioctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -22,8 +21,7 @@
 #include "firmware/image_writer.h"
 #include "sim/faults.h"
 #include "sim/host_sentence.h"
-
-extern char** environ;
+#include "tests/process/child_process.h"
 
 namespace sim {
 namespace {
@@ -32,67 +30,19 @@ namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 constexpr auto kDeadline = 20s;
 
-// The program, its standard output read up to the first line.
-class SimProcess {
- public:
-  explicit SimProcess(std::vector<std::string> args) {
-    int out[2];
-    if (pipe(out) != 0) return;
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, out[1], 1);
-    posix_spawn_file_actions_addclose(&actions, out[0]);
-    args.insert(args.begin(), AISFW_SIM_PROGRAM);
-    std::vector<char*> argv;
-    for (std::string& a : args) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    if (posix_spawn(&pid_, AISFW_SIM_PROGRAM, &actions, nullptr, argv.data(), environ) != 0)
-      pid_ = -1;
-    posix_spawn_file_actions_destroy(&actions);
-    close(out[1]);
-    stdout_ = fdopen(out[0], "r");
-  }
-  ~SimProcess() {
-    if (pid_ > 0 && !exited_) {
-      kill(pid_, SIGKILL);
-      waitpid(pid_, nullptr, 0);
-    }
-    if (stdout_ != nullptr) std::fclose(stdout_);
-  }
+using test_process::ChildProcess;
 
-  std::string FirstLine() {
-    char line[256] = {};
-    if (stdout_ == nullptr || std::fgets(line, sizeof line, stdout_) == nullptr) return {};
-    std::string text = line;
-    if (!text.empty() && text.back() == '\n') text.pop_back();
-    return text;
-  }
+// The program with these options.
+std::vector<std::string> Sim(std::vector<std::string> options) {
+  options.insert(options.begin(), AISFW_SIM_PROGRAM);
+  return options;
+}
 
-  // Sends `signal` and waits for the exit; the exit status, or -1.
-  int Stop(int signal) {
-    kill(pid_, signal);
-    return WaitForExit();
-  }
-
-  // Waits for the program to end by itself; the exit status, or -1.
-  int WaitForExit() {
-    const auto deadline = std::chrono::steady_clock::now() + kDeadline;
-    int status = 0;
-    while (std::chrono::steady_clock::now() < deadline) {
-      if (waitpid(pid_, &status, WNOHANG) == pid_) {
-        exited_ = true;
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-      }
-      usleep(10000);
-    }
-    return -1;
-  }
-
- private:
-  pid_t pid_ = -1;
-  bool exited_ = false;
-  std::FILE* stdout_ = nullptr;
-};
+// Sends `signal` and waits for the exit; the exit status, or -1.
+int Stop(ChildProcess& sim, int signal) {
+  sim.Signal(signal);
+  return sim.Wait(kDeadline).value_or(-1);
+}
 
 // The tool's receive path, recording what arrives.
 struct Lines final : comm::ReceiveConsumers {
@@ -119,9 +69,9 @@ TEST(SimProgram, UpgradesAKernelOverItsPseudoTerminalAndStopsOnSigint) {
   fs::create_directories(dir);
   const fs::path link = dir / "ttyAIS";
 
-  SimProcess sim({"--quiet", "--out", (dir / "parts").string(), "--link", link.string(),
-                  "--countdown-ms", "50", "--programming-ms", "50", "--serial", "5550123"});
-  const std::string first = sim.FirstLine();
+  ChildProcess sim(Sim({"--quiet", "--out", (dir / "parts").string(), "--link", link.string(),
+                        "--countdown-ms", "50", "--programming-ms", "50", "--serial", "5550123"}));
+  const std::string first = sim.FirstLine(kDeadline);
   ASSERT_EQ(first.rfind("port: /dev/pts/", 0), 0u) << first;
   ASSERT_EQ(fs::read_symlink(link).string(), first.substr(6));
 
@@ -184,20 +134,20 @@ TEST(SimProgram, UpgradesAKernelOverItsPseudoTerminalAndStopsOnSigint) {
   EXPECT_EQ(std::vector<std::uint8_t>(std::istreambuf_iterator<char>(kernel), {}), image);
 
   port.Close();
-  EXPECT_EQ(sim.Stop(SIGINT), 0);
+  EXPECT_EQ(Stop(sim, SIGINT), 0);
   EXPECT_FALSE(fs::exists(fs::symlink_status(link)));  // its link goes with it
   fs::remove_all(dir);
 }
 
 TEST(SimProgram, StopsCleanlyOnSigterm) {
-  SimProcess sim({"--quiet"});
-  ASSERT_EQ(sim.FirstLine().rfind("port: /dev/pts/", 0), 0u);
-  EXPECT_EQ(sim.Stop(SIGTERM), 0);
+  ChildProcess sim(Sim({"--quiet"}));
+  ASSERT_EQ(sim.FirstLine(kDeadline).rfind("port: /dev/pts/", 0), 0u);
+  EXPECT_EQ(Stop(sim, SIGTERM), 0);
 }
 
 TEST(SimProgram, AHangUpLetsItsLastAnswerReachTheHostFirst) {
-  SimProcess sim({"--quiet", "--fault", "hangup:2", "--countdown-ms", "20"});
-  const std::string first = sim.FirstLine();
+  ChildProcess sim(Sim({"--quiet", "--fault", "hangup:2", "--countdown-ms", "20"}));
+  const std::string first = sim.FirstLine(kDeadline);
   ASSERT_EQ(first.rfind("port: /dev/pts/", 0), 0u) << first;
 
   comm::LoopDispatcher loop;
@@ -230,12 +180,12 @@ TEST(SimProgram, AHangUpLetsItsLastAnswerReachTheHostFirst) {
   EXPECT_EQ(lines.replies, (std::vector<long>{1, 2}));
   EXPECT_TRUE(errors.front() & comm::CE_HANGUP);
   port.Close();
-  EXPECT_EQ(sim.WaitForExit(), 0);
+  EXPECT_EQ(sim.Wait(kDeadline).value_or(-1), 0);
 }
 
 TEST(SimProgram, AHostThatDiesLeavesNoExclusiveFlagBehind) {
-  SimProcess sim({"--quiet"});
-  const std::string first = sim.FirstLine();
+  ChildProcess sim(Sim({"--quiet"}));
+  const std::string first = sim.FirstLine(kDeadline);
   ASSERT_EQ(first.rfind("port: /dev/pts/", 0), 0u) << first;
   const std::string path = first.substr(6);
 
@@ -266,12 +216,12 @@ TEST(SimProgram, AHostThatDiesLeavesNoExclusiveFlagBehind) {
   const auto deadline = std::chrono::steady_clock::now() + kDeadline;
   while (exclusiveFlag() != 0 && std::chrono::steady_clock::now() < deadline) usleep(10000);
   EXPECT_EQ(exclusiveFlag(), 0);
-  EXPECT_EQ(sim.Stop(SIGTERM), 0);
+  EXPECT_EQ(Stop(sim, SIGTERM), 0);
 }
 
 TEST(SimProgram, OutputNobodyReadsIsDroppedNotKeptForTheNextHost) {
-  SimProcess sim({"--quiet"});
-  const std::string first = sim.FirstLine();
+  ChildProcess sim(Sim({"--quiet"}));
+  const std::string first = sim.FirstLine(kDeadline);
   ASSERT_EQ(first.rfind("port: /dev/pts/", 0), 0u) << first;
   // About six idle sentences go out while nobody has the port open.
   usleep(1500 * 1000);
@@ -284,7 +234,7 @@ TEST(SimProgram, OutputNobodyReadsIsDroppedNotKeptForTheNextHost) {
   pollfd arrived{fd, POLLIN, 0};
   EXPECT_EQ(poll(&arrived, 1, 5000), 1);
   close(fd);
-  EXPECT_EQ(sim.Stop(SIGTERM), 0);
+  EXPECT_EQ(Stop(sim, SIGTERM), 0);
 }
 
 TEST(SimProgram, HelpDocumentsEveryOptionAndFault) {

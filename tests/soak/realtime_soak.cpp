@@ -39,15 +39,15 @@
 
 #include "cli/exit_codes.h"
 #include "firmware/image_writer.h"
-#include "tests/cli/child_process.h"
+#include "tests/process/child_process.h"
 #include "tests/soak/fault_rows.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-using cli_test::ChildProcess;
 using soak::Ending;
 using soak::FaultRow;
+using test_process::ChildProcess;
 using namespace std::chrono_literals;
 
 // Code blocks of the images: a few dozen, so an upgrade takes seconds.
