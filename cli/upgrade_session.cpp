@@ -17,6 +17,7 @@
 #include "cli/terminal_input.h"
 #include "comm/comm_types.h"
 #include "connect/connection.h"
+#include "firmware/catalogue.h"
 #include "text/display_text.h"
 
 namespace cli {
@@ -695,11 +696,11 @@ int UpgradeSession::Finish(bool interrupted) {
   if (outcome == WizardOutcome::Finished) {
     wizard_->SpeedButtonFrmUpgFinishClick();  // back to the first page; closes the port
     if (!options_.json && !options_.quiet) {
-      console_.Out(fmt::format("Upgraded from {} to {} in {}.", Shown(running),
-                               offered.empty() ? "a version the catalogue does not know"
-                                               : Shown(offered),
-                               FormatDuration(std::chrono::duration_cast<std::chrono::milliseconds>(
-                                   Clock::now() - runStart_))));
+      console_.Out(fmt::format(
+          "Upgraded from {} to {} in {}.", Shown(running),
+          offered.empty() ? "a version the catalogue does not know" : Shown(offered),
+          FormatDuration(
+              std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - runStart_))));
     }
   }
 

@@ -5,6 +5,7 @@
 // catalogue does not know or that are not newer, keys typed before the
 // question, what goes to the device before the question, and --timeout.
 
+#include <fcntl.h>
 #include <fmt/core.h>
 #include <unistd.h>
 

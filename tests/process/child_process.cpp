@@ -12,6 +12,19 @@
 
 namespace test_process {
 
+namespace {
+
+// A program is started as a user starts it at a terminal. A shell that runs
+// the tests as a background job (`make test &`, a CI step in the background)
+// hands its children SIGINT and SIGQUIT ignored, and the programs keep a
+// signal ignored at start, so the Ctrl-C the tests send would do nothing.
+void AsAtATerminal() {
+  signal(SIGINT, SIG_DFL);
+  signal(SIGQUIT, SIG_DFL);
+}
+
+}  // namespace
+
 ChildProcess::ChildProcess(const std::vector<std::string>& argv, Mode mode,
                            const std::string& folder, std::optional<uid_t> user) {
   std::vector<char*> args;
@@ -24,6 +37,7 @@ ChildProcess::ChildProcess(const std::vector<std::string>& argv, Mode mode,
     size.ws_row = 50;
     pid_ = forkpty(&outFd_, nullptr, nullptr, &size);
     if (pid_ == 0) {
+      AsAtATerminal();
       if (!folder.empty() && chdir(folder.c_str()) != 0) _exit(126);
       execv(args[0], args.data());
       _exit(127);
@@ -36,6 +50,7 @@ ChildProcess::ChildProcess(const std::vector<std::string>& argv, Mode mode,
   if (pipe2(out, O_CLOEXEC) != 0 || pipe2(err, O_CLOEXEC) != 0) throw std::runtime_error("pipe");
   pid_ = fork();
   if (pid_ == 0) {
+    AsAtATerminal();
     const int null = open("/dev/null", O_RDONLY);
     dup2(null, STDIN_FILENO);
     dup2(out[1], STDOUT_FILENO);
