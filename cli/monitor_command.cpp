@@ -315,6 +315,7 @@ class Monitor {
 
 void MonitorReceived(Console& console, const std::vector<std::string_view>& notifications) {
   Listener listener(console, false, false);
+  listener.StartPrinting();
   comm::ReceiveLineAssembler assembler(listener);
   for (const std::string_view bytes : notifications) assembler.Receive(bytes.data(), bytes.size());
 }

@@ -27,17 +27,23 @@ namespace {
 
 // Runs one subcommand with `input` on standard input; its standard output.
 std::string Run(const char* command, const std::string& input) {
-  std::istringstream in(input);
+  // The commands read standard input through C's stdin, in bounded lines.
+  std::string bytes = input;
+  std::FILE* const in =
+      bytes.empty() ? std::fopen("/dev/null", "rb") : fmemopen(bytes.data(), bytes.size(), "rb");
+  if (in == nullptr) Fault("the input could not be opened as a stream", command);
+  std::FILE* const savedStdin = stdin;
+  stdin = in;
   std::ostringstream out;
-  std::streambuf* const cin = std::cin.rdbuf(in.rdbuf());
   std::streambuf* const cout = std::cout.rdbuf(out.rdbuf());
   CLI::App app;
   int exitCode = 0;
   cli::AddDecodeCommand(app, exitCode);
   cli::AddTargetsCommand(app, exitCode);
   app.parse(command, false);
-  std::cin.rdbuf(cin);
   std::cout.rdbuf(cout);
+  std::fclose(in);
+  stdin = savedStdin;
   if (exitCode != 0) Fault("the command failed on its standard input", command);
   return out.str();
 }

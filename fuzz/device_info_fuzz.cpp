@@ -26,6 +26,7 @@
 #include "store/nmea_stack.h"
 #include "upgrade/command_channel.h"
 #include "upgrade/device_info.h"
+#include "upgrade/port_writer.h"
 #include "upgrade/wizard_screen.h"
 
 namespace {
@@ -63,7 +64,9 @@ struct Bench {
   comm::LoopDispatcher dispatcher;
   comm::TComm port{dispatcher, ports.MakePlatform()};
   store::NmeaStack nmea;
-  upgrade::CommandChannel channel{port, nmea, screen};
+  upgrade::WizardState state;
+  upgrade::ThreadCommWriter writer{port};
+  upgrade::CommandChannel channel{writer, nmea, screen, state};
 };
 
 template <std::size_t N>
